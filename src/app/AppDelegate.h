@@ -1,0 +1,66 @@
+#pragma once
+
+#include "AppInfo.h"
+#include "Backends.h"
+#include "DefaultsStore.h"
+#include "LaunchOptions.h"
+#include "LoginItem.h"
+#include "Prefs.h"
+
+#include <QColor>
+#include <QObject>
+#include <QProcessEnvironment>
+
+#include <memory>
+#include <optional>
+
+class Hub;
+class IdleReport;
+class Report;
+class StatusItem;
+
+// Owns every long-lived object of the shell, wires them together at launch,
+// runs a self-check mode when one was asked for, and carries the
+// application-level actions of the menus.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backends, const LaunchOptions &options,
+                const QProcessEnvironment &env, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+    void applicationShouldHandleReopen();
+
+    void statusClicked();
+    void openHub();
+    void toggleEverythingOff();
+    void note(const QString &text, std::optional<QColor> swatch = std::nullopt);
+
+    Hub *hub() const { return m_hub.get(); }
+    StatusItem *statusItem() const { return m_statusItem.get(); }
+    LoginItem &loginItem() { return m_loginItem; }
+
+Q_SIGNALS:
+    // A self-check mode has ended; the process should exit with `exitCode`.
+    void selfCheckFinished(int exitCode);
+
+private:
+    void setUpStatusItem();
+    void runUnbuiltMode();
+    void runIdleReport();
+
+    AppInfo m_info;
+    Prefs m_prefs;
+    QProcessEnvironment m_env;
+    Backends m_backends;
+    LaunchOptions m_options;
+    DefaultsStore m_defaults;
+    LoginItem m_loginItem;
+    std::unique_ptr<Hub> m_hub;
+    std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<Report> m_report;
+    std::unique_ptr<IdleReport> m_idleReport;
+    double m_statusShownSeconds = 0;
+};

@@ -1,0 +1,42 @@
+#include "StatusItem.h"
+
+#include "Symbols.h"
+#include "Text.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+StatusItem::StatusItem(QObject *parent)
+    : QObject(parent)
+{
+    m_tray.setIcon(Symbols::icon(QStringLiteral("capsule.tophalf.filled")));
+    m_tray.setToolTip(L("Tarnwick"));
+    m_menu.setTitle(L("Tarnwick"));
+    m_menu.setAccessibleName(L("Tarnwick"));
+    m_menu.setToolTipsVisible(true);
+    m_tray.setContextMenu(&m_menu);
+    connect(&m_menu, &QMenu::aboutToShow, this, [this] { Q_EMIT menuNeedsUpdate(&m_menu); });
+    connect(&m_tray, &QSystemTrayIcon::activated, this, &StatusItem::activated);
+}
+
+bool StatusItem::show()
+{
+    m_tray.show();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void StatusItem::popUpMenu(const QPoint &at)
+{
+    m_menu.popup(at);
+}
+
+void StatusItem::activated(QSystemTrayIcon::ActivationReason reason)
+{
+    // The tray shows the context menu itself on a right click.
+    if (reason != QSystemTrayIcon::Trigger)
+        return;
+    if (QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier))
+        popUpMenu(QCursor::pos());
+    else
+        Q_EMIT clicked();
+}

@@ -1,0 +1,50 @@
+#include "StatusMenu.h"
+
+#include "Hub.h"
+#include "Symbols.h"
+#include "Text.h"
+
+namespace StatusMenu {
+
+namespace {
+
+// Menus have no second line: the subtitle becomes the tooltip.
+QAction *addItem(QMenu &menu, const QString &title, const QString &symbol, const QString &subtitle,
+                 const std::function<void()> &action)
+{
+    QAction *item = menu.addAction(title);
+    if (!symbol.isEmpty())
+        item->setIcon(Symbols::icon(symbol));
+    item->setToolTip(subtitle.isEmpty() ? title : subtitle);
+    item->setStatusTip(subtitle);
+    if (action)
+        QObject::connect(item, &QAction::triggered, &menu, action);
+    else
+        item->setEnabled(false);
+    return item;
+}
+
+} // namespace
+
+void fill(QMenu &menu, const Hub &hub, const Actions &actions)
+{
+    menu.clear();
+    addItem(menu, L("Camera and microphone not in use"), QStringLiteral("checkmark.shield"), {}, {});
+    menu.addSeparator();
+
+    const bool allOff = hub.cameraOff() && hub.micOff();
+    QAction *toggle =
+        allOff ? addItem(menu, L("Turn Camera & Microphone On"), QStringLiteral("video.fill"),
+                         L("Apps can ask for the camera again; the microphone hears you"), actions.toggleEverythingOff)
+               : addItem(menu, L("Turn Camera & Microphone Off"), QStringLiteral("video.slash.fill"),
+                         L("Apps lose camera access; the microphone goes silent"), actions.toggleEverythingOff);
+    toggle->setObjectName(QStringLiteral("toggleEverythingOff"));
+    menu.addSeparator();
+
+    QAction *quit = addItem(menu, L("Quit Tarnwick"), QStringLiteral("power"),
+                            hub.micOff() ? L("The microphone turns back on") : QString(), actions.quit);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setObjectName(QStringLiteral("quit"));
+}
+
+} // namespace StatusMenu

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "AppInfo.h"
+#include "Clock.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+
+class DefaultsStore;
+
+// The application's one model: every user setting as an observable property
+// backed by the settings store, and the state of the privacy switch.
+// Properties compare before they emit; settings are written on every change.
+class Hub : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool micOff READ micOff NOTIFY micOffChanged)
+    Q_PROPERTY(bool cameraOff READ cameraOff NOTIFY cameraOffChanged)
+    Q_PROPERTY(MicSound micSound READ micSound WRITE setMicSound NOTIFY micSoundChanged)
+    Q_PROPERTY(bool quietMicInstalled READ quietMicInstalled NOTIFY quietMicInstalledChanged)
+    Q_PROPERTY(QStringList allowList READ allowList NOTIFY allowListChanged)
+    Q_PROPERTY(bool autoQuitWhenOff READ autoQuitWhenOff WRITE setAutoQuitWhenOff NOTIFY autoQuitWhenOffChanged)
+    Q_PROPERTY(bool haloForCamera READ haloForCamera WRITE setHaloForCamera NOTIFY haloForCameraChanged)
+    Q_PROPERTY(bool haloForMic READ haloForMic WRITE setHaloForMic NOTIFY haloForMicChanged)
+    Q_PROPERTY(bool announce READ announce WRITE setAnnounce NOTIFY announceChanged)
+    Q_PROPERTY(bool openOnHover READ openOnHover WRITE setOpenOnHover NOTIFY openOnHoverChanged)
+    Q_PROPERTY(bool showRecommendations READ showRecommendations WRITE setShowRecommendations NOTIFY
+                   showRecommendationsChanged)
+    Q_PROPERTY(QStringList dismissedRecommendations READ dismissedRecommendations WRITE
+                   setDismissedRecommendations NOTIFY dismissedRecommendationsChanged)
+    Q_PROPERTY(bool offersWhiteNoise READ offersWhiteNoise CONSTANT)
+    Q_PROPERTY(bool simulating READ simulating WRITE setSimulating NOTIFY simulatingChanged)
+    Q_PROPERTY(bool showcase READ showcase WRITE setShowcase NOTIFY showcaseChanged)
+
+public:
+    enum class MicSound { Silence, WhiteNoise };
+    Q_ENUM(MicSound)
+
+    Hub(DefaultsStore &defaults, const AppInfo &info, QObject *parent = nullptr);
+
+    // Called once after launch: puts the switch back the way the last run left it.
+    void start();
+
+    bool micOff() const { return m_micOff; }
+    bool cameraOff() const { return m_cameraOff; }
+    void setCameraOff(bool off);
+    void setMicOff(bool off);
+    // The one switch of the menus: both halves off, unless both are off already.
+    void toggleEverythingOff();
+
+    MicSound micSound() const { return m_micSound; }
+    void setMicSound(MicSound sound);
+    static QString micSoundText(MicSound sound);
+
+    bool quietMicInstalled() const { return m_quietMicInstalled; }
+
+    QStringList allowList() const; // sorted
+    bool isAllowed(const QString &bundleID) const { return m_allowList.contains(bundleID); }
+    void setAllowed(const QString &bundleID, bool allowed);
+
+    bool autoQuitWhenOff() const { return m_autoQuitWhenOff; }
+    void setAutoQuitWhenOff(bool on);
+    bool haloForCamera() const { return m_haloForCamera; }
+    void setHaloForCamera(bool on);
+    bool haloForMic() const { return m_haloForMic; }
+    void setHaloForMic(bool on);
+    bool announce() const { return m_announce; }
+    void setAnnounce(bool on);
+    bool openOnHover() const { return m_openOnHover; }
+    void setOpenOnHover(bool on);
+    bool showRecommendations() const { return m_showRecommendations; }
+    void setShowRecommendations(bool on);
+    QStringList dismissedRecommendations() const; // sorted
+    void setDismissedRecommendations(const QStringList &ids);
+
+    bool offersWhiteNoise() const { return m_offersWhiteNoise; }
+    bool simulating() const { return m_simulating; }
+    void setSimulating(bool on);
+    bool showcase() const { return m_showcase; }
+    void setShowcase(bool on);
+
+    // The microphone guard had to silence `deviceName` again; tells the user at
+    // most once a minute per device.
+    void guardReapplied(const QString &deviceName);
+
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+
+Q_SIGNALS:
+    void micOffChanged(bool off);
+    void cameraOffChanged(bool off);
+    void micSoundChanged(Hub::MicSound sound);
+    void quietMicInstalledChanged(bool installed);
+    void allowListChanged();
+    void autoQuitWhenOffChanged(bool on);
+    void haloForCameraChanged(bool on);
+    void haloForMicChanged(bool on);
+    void announceChanged(bool on);
+    void openOnHoverChanged(bool on);
+    void showRecommendationsChanged(bool on);
+    void dismissedRecommendationsChanged();
+    void simulatingChanged(bool on);
+    void showcaseChanged(bool on);
+
+    // What the shell listens to.
+    void haloRefresh();
+    void note(const QString &text);
+
+private:
+    bool storeBool(bool &field, bool value, const char *key);
+
+    DefaultsStore &m_defaults;
+    bool m_micOff = false;
+    bool m_cameraOff = false;
+    MicSound m_micSound = MicSound::Silence;
+    bool m_quietMicInstalled = false;
+    QSet<QString> m_allowList;
+    bool m_autoQuitWhenOff = false;
+    bool m_haloForCamera = true;
+    bool m_haloForMic = true;
+    bool m_announce = true;
+    bool m_openOnHover = true;
+    bool m_showRecommendations = true;
+    QSet<QString> m_dismissedRecommendations;
+    QHash<QString, QDateTime> m_lastGuardNote;
+    bool m_simulating = false;
+    bool m_showcase = false;
+    bool m_offersWhiteNoise = false;
+    Clock m_clock = systemClock();
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "AppInfo.h"
+
+#include <QProcessEnvironment>
+#include <QString>
+
+// Where settings and files live, decided once from the environment:
+// TARNWICK_DEFAULTS picks another settings store, TARNWICK_DATA another data
+// folder; otherwise the XDG base directories with the app id.
+class Prefs {
+public:
+    Prefs(const QProcessEnvironment &env, const AppInfo &info);
+
+    QString defaultsFile() const { return m_defaultsFile; }
+    QString dataFolder() const { return m_dataFolder; }
+    QString cacheFolder() const { return m_cacheFolder; }
+    QString autostartFolder() const { return m_autostartFolder; }
+    QString runtimeFolder() const { return m_runtimeFolder; }
+
+    static constexpr const char *fallbackAppId = "dev.orvane.Tarnwick";
+
+private:
+    QString m_defaultsFile;
+    QString m_dataFolder;
+    QString m_cacheFolder;
+    QString m_autostartFolder;
+    QString m_runtimeFolder;
+};

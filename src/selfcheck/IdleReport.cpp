@@ -1,0 +1,69 @@
+#include "IdleReport.h"
+
+#include "Report.h"
+#include "Text.h"
+
+#include <QCoreApplication>
+#include <QTimerEvent>
+
+IdleReport::IdleReport(Report &report, const ProcessUsage &usage, double idleSeconds, QObject *parent)
+    : QObject(parent)
+    , m_report(report)
+    , m_usage(usage)
+    , m_idleSeconds(idleSeconds)
+{
+    m_phase.setSingleShot(true);
+    m_phase.setTimerType(Qt::PreciseTimer);
+}
+
+void IdleReport::run(double startupSeconds)
+{
+    m_report.line(QStringLiteral("start: status item shown %1 ms after the process started")
+                      .arg(startupSeconds * 1000.0, 0, 'f', 0));
+    connect(&m_phase, &QTimer::timeout, this, &IdleReport::beginWindow, Qt::SingleShotConnection);
+    m_phase.start(settleMilliseconds);
+}
+
+void IdleReport::beginWindow()
+{
+    m_before = m_usage.sample();
+    m_report.line(QStringLiteral("settled: memory ") + formatBytes(m_before.footprintBytes, QLocale::c())
+                  + QStringLiteral(" (resident ") + formatBytes(m_before.residentBytes, QLocale::c())
+                  + QLatin1Char(')'));
+    // Sampling itself woke nobody up; start counting from a fresh reading.
+    m_before = m_usage.sample();
+    m_timerEvents = 0;
+    m_counting = true;
+    QCoreApplication::instance()->installEventFilter(this);
+    connect(&m_phase, &QTimer::timeout, this, &IdleReport::endWindow, Qt::SingleShotConnection);
+    m_window.start();
+    m_phase.start(int(m_idleSeconds * 1000.0));
+}
+
+void IdleReport::endWindow()
+{
+    const ProcessUsageSample after = m_usage.sample();
+    m_counting = false;
+    QCoreApplication::instance()->removeEventFilter(this);
+    const double seconds = double(m_window.nsecsElapsed()) / 1e9;
+    const double cpu = after.cpuSeconds - m_before.cpuSeconds;
+    const double percent = seconds > 0 ? 100.0 * cpu / seconds : 0;
+    const quint64 wakeups = after.wakeups >= m_before.wakeups ? after.wakeups - m_before.wakeups : 0;
+    m_report.line(fillFormat(QStringLiteral("idle %.0f s: cpu %.4f s (%.4f%%), wakeups %llu (%.2f/s), memory %@"),
+                             {seconds, cpu, percent, wakeups, seconds > 0 ? double(wakeups) / seconds : 0.0,
+                              formatBytes(after.footprintBytes, QLocale::c())},
+                             QLocale::c()));
+    m_report.line(QStringLiteral("timers fired while idle: %1").arg(m_timerEvents));
+    m_report.check(percent < 0.05, QStringLiteral("idle CPU under 0.05 %"));
+    m_report.check(m_timerEvents == 0, QStringLiteral("no timer of its own fires while idle"));
+    Q_EMIT finished(m_report.finish());
+}
+
+bool IdleReport::eventFilter(QObject *watched, QEvent *event)
+{
+    // The window's own end timer is the one timer expected to fire.
+    if (m_counting && event->type() == QEvent::Timer
+        && static_cast<QTimerEvent *>(event)->timerId() != m_phase.timerId())
+        ++m_timerEvents;
+    return QObject::eventFilter(watched, event);
+}
