@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+// One stream that is capturing audio input right now.
+struct AudioCapture {
+    quint32 id = 0;    // the audio server's object id; the watcher orders users by it
+    qint32 pid = 0;    // the client process, as the server knows it
+    QString appId;     // sandboxed clients: the app id the portal vouched for
+    QString clientName;
+    friend bool operator==(const AudioCapture &, const AudioCapture &) = default;
+};
+
+// The machine's audio capture streams. Lives on the main thread and is
+// event-driven: capturesChanged() fires after any change the server reports.
+class AudioCaptureSource : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // Connects and subscribes; later calls do nothing.
+    virtual void start() = 0;
+    // The streams capturing now, ascending by id.
+    virtual QList<AudioCapture> captures() const = 0;
+
+Q_SIGNALS:
+    void capturesChanged();
+};
