@@ -1,0 +1,65 @@
+#include "LaunchOptions.h"
+
+#include <QDir>
+#include <QTest>
+
+using Mode = LaunchOptions::Mode;
+
+class TestLaunchOptions : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void flagRules_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<QString>("path");
+
+        QTest::newRow("nothing") << QStringList{} << Mode::Normal << QString();
+        QTest::newRow("flag with a path") << QStringList{"--check-tutorial", "/tmp/r.txt"} << Mode::CheckTutorial
+                                          << "/tmp/r.txt";
+        QTest::newRow("flag as the last argument counts as absent")
+            << QStringList{"--check-menus"} << Mode::Normal << QString();
+        QTest::newRow("last-argument flag does not hide a later-listed one")
+            << QStringList{"--idle-report", "/tmp/i", "--check-menus"} << Mode::IdleReport << "/tmp/i";
+        QTest::newRow("the fixed order wins, not the command line's")
+            << QStringList{"--idle-report", "/tmp/i", "--check-switch", "/tmp/s"} << Mode::CheckSwitch << "/tmp/s";
+        QTest::newRow("the value may look like a flag")
+            << QStringList{"--bench-shelf", "--sensor-report"} << Mode::BenchShelf
+            << QDir::current().absoluteFilePath("--sensor-report");
+        QTest::newRow("snapshot takes a folder")
+            << QStringList{"--snapshot-windows", "/tmp/shots dir"} << Mode::SnapshotWindows << "/tmp/shots dir";
+        QTest::newRow("unknown flags are ignored")
+            << QStringList{"--verbose", "--sensor-report", "/tmp/s"} << Mode::SensorReport << "/tmp/s";
+    }
+    void flagRules()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(Mode, mode);
+        QFETCH(QString, path);
+        const LaunchOptions options = LaunchOptions::fromArguments(arguments);
+        QCOMPARE(options.mode(), mode);
+        QCOMPARE(options.path(), path);
+    }
+
+    void relativePathsBecomeAbsolute()
+    {
+        const LaunchOptions options = LaunchOptions::fromArguments({"--idle-report", "out/idle.txt"});
+        QCOMPARE(options.path(), QDir::current().absoluteFilePath("out/idle.txt"));
+    }
+
+    void fiveModesEndTheLaunchBeforeTheHubStarts()
+    {
+        int before = 0;
+        for (Mode mode : LaunchOptions::modesInOrder()) {
+            const auto options = LaunchOptions::fromArguments({LaunchOptions::flag(mode), "/tmp/x"});
+            QCOMPARE(options.mode(), mode);
+            before += options.runsBeforeHubStart() ? 1 : 0;
+        }
+        QCOMPARE(before, 5);
+        QVERIFY(!LaunchOptions::fromArguments({"--sensor-report", "/r"}).runsBeforeHubStart());
+        QVERIFY(!LaunchOptions::fromArguments({}).runsBeforeHubStart());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLaunchOptions)
+#include "test_launch_options.moc"

@@ -1,0 +1,104 @@
+#include "IdleReport.h"
+#include "ModeSettings.h"
+#include "Report.h"
+#include "SimProcessUsage.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QStringList fileLines(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QString text = QString::fromUtf8(f.readAll());
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text.split(QLatin1Char('\n'));
+}
+
+} // namespace
+
+class TestReport : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void everyLineIsOnDiskAtOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("r.txt"));
+        Report report(path);
+        report.check(true, QStringLiteral("found the microphones"));
+        QCOMPARE(fileLines(path), QStringList{"ok found the microphones"});
+        report.note(QStringLiteral("started over SSH"));
+        report.check(false, QStringLiteral("every input is silent"));
+        report.line(QStringLiteral("cpu used: 0.100 s"));
+        QCOMPARE(report.failures(), QStringList{"every input is silent"});
+        QCOMPARE(report.finish(), 1);
+        QCOMPARE(fileLines(path), (QStringList{"ok found the microphones", "note: started over SSH",
+                                               "FAIL every input is silent", "cpu used: 0.100 s", "FAILED"}));
+    }
+
+    void cleanRunEndsWithOk()
+    {
+        QTemporaryDir dir;
+        Report report(dir.filePath(QStringLiteral("r.txt")));
+        report.check(true, QStringLiteral("a"));
+        QCOMPARE(report.finish(), 0);
+        QCOMPARE(fileLines(report.filePath()).constLast(), QStringLiteral("ok"));
+    }
+
+    void anUnwritableReportDoesNotStopTheRun()
+    {
+        Report report(QStringLiteral("/proc/no/such/report.txt"));
+        report.check(true, QStringLiteral("a"));
+        report.fail(QStringLiteral("b"));
+        QCOMPARE(report.finish(), 1);
+        QCOMPARE(report.lines().size(), 3);
+    }
+
+    void secondsComeFromTheEnvironment()
+    {
+        QProcessEnvironment env;
+        QCOMPARE(ModeSettings::seconds(env, "TARNWICK_IDLE_SECONDS", 300), 300.0);
+        env.insert(QStringLiteral("TARNWICK_IDLE_SECONDS"), QStringLiteral("2.5"));
+        QCOMPARE(ModeSettings::seconds(env, "TARNWICK_IDLE_SECONDS", 300), 2.5);
+        for (const char *bad : {"abc", "-3", "0", "nan", "inf", ""}) {
+            env.insert(QStringLiteral("TARNWICK_IDLE_SECONDS"), QString::fromLatin1(bad));
+            QCOMPARE(ModeSettings::seconds(env, "TARNWICK_IDLE_SECONDS", 300), 300.0);
+        }
+    }
+
+    void idleReportMeasuresTheWindowAndCountsStrayTimers()
+    {
+        QTemporaryDir dir;
+        Report report(dir.filePath(QStringLiteral("idle.txt")));
+        SimProcessUsage usage;
+        usage.current.footprintBytes = 20 * 1048576;
+        IdleReport idle(report, usage, 0.2);
+        QSignalSpy finished(&idle, &IdleReport::finished);
+        // A timer that keeps firing is exactly what the report must catch.
+        QTimer stray;
+        QObject::connect(&stray, &QTimer::timeout, [&usage] { usage.current.wakeups += 1; });
+        stray.start(20);
+        idle.run(0.123);
+        QVERIFY(finished.wait(IdleReport::settleMilliseconds + 5000));
+        QCOMPARE(finished.at(0).at(0).toInt(), 1);
+        const QStringList lines = fileLines(report.filePath());
+        QCOMPARE(lines.at(0), QStringLiteral("start: status item shown 123 ms after the process started"));
+        QVERIFY(lines.at(1).startsWith(QStringLiteral("settled: memory 20 MB")));
+        QVERIFY2(QRegularExpression(QStringLiteral(R"(^idle 0 s: cpu 0\.0000 s \(0\.0000%\), wakeups \d+ \(\d+\.\d\d/s\), memory 20 MB$)"))
+                     .match(lines.at(2)).hasMatch(),
+                 qPrintable(lines.at(2)));
+        QVERIFY(lines.contains(QStringLiteral("ok idle CPU under 0.05 %")));
+        QVERIFY(lines.contains(QStringLiteral("FAIL no timer of its own fires while idle")));
+        QCOMPARE(lines.constLast(), QStringLiteral("FAILED"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReport)
+#include "test_report.moc"
