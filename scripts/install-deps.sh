@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package needed to build, run and test Tarnwick.
+# Packages that are already installed are left alone; apt is only asked when
+# something is missing.
+set -euo pipefail
+
+PACKAGES=(
+    # build
+    build-essential
+    cmake
+    ninja-build
+    pkg-config
+    git
+    qt6-base-dev
+    qt6-base-dev-tools
+    qt6-svg-dev          # also provides libqt6svg6-dev, which is only a virtual name in Debian 12
+    libgl-dev
+    libpulse-dev         # includes libpulse-mainloop-glib
+    libglib2.0-dev
+    libx11-dev
+    libxext-dev
+    libxcb1-dev
+    # run
+    fonts-dejavu-core
+    xdg-desktop-portal   # xdg-permission-store, activated on the session bus
+    # test rig: scripts/desktop-rig.sh
+    xvfb
+    xauth
+    x11-utils            # xdpyinfo, xprop, xwininfo
+    xdotool
+    openbox
+    trayer
+    dbus
+    dbus-x11
+    libglib2.0-bin       # gdbus
+    pulseaudio
+    pulseaudio-utils     # pactl, parecord
+    pipewire-bin
+    imagemagick          # import, for screenshots
+    procps               # pgrep, ps
+    python3
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+    if [[ "$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null)" != installed ]]; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} == 0)); then
+    echo "install-deps: all ${#PACKAGES[@]} packages are installed" >&2
+    exit 0
+fi
+
+as_root=()
+if ((EUID != 0)); then
+    if ! command -v sudo >/dev/null; then
+        echo "install-deps: not root and no sudo; install these as root: ${missing[*]}" >&2
+        exit 1
+    fi
+    as_root=(sudo)
+fi
+
+echo "install-deps: installing ${missing[*]}" >&2
+"${as_root[@]}" apt-get update
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y --no-install-recommends "${missing[@]}"
