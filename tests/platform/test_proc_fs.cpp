@@ -1,0 +1,59 @@
+#include "ProcFs.h"
+#include "ProcSelfUsage.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+class TestProcFs : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void statusValuesAreReadByExactKey()
+    {
+        const QByteArray text = "Name:\tx\nVmRSSX:\t1 kB\nVmRSS:\t  2048 kB\nvoluntary_ctxt_switches:\t7\n";
+        QCOMPARE(ProcFs::statusValue(text, "VmRSS").value_or(0), 2048u);
+        QCOMPARE(ProcFs::statusValue(text, "voluntary_ctxt_switches").value_or(0), 7u);
+        QVERIFY(!ProcFs::statusValue(text, "Name").has_value()); // not a number
+        QVERIFY(!ProcFs::statusValue(text, "Missing").has_value());
+        QVERIFY(!ProcFs::statusValue(QByteArray(), "VmRSS").has_value());
+    }
+
+    void statFieldsSurviveParenthesesAndSpacesInTheName()
+    {
+        // A program named like this would confuse a parser that splits at the first ')'.
+        QTemporaryDir dir;
+        const QString odd = dir.filePath(QStringLiteral("a) (b c)"));
+        QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), odd));
+        QProcess child;
+        child.start(odd, {QStringLiteral("30")});
+        QVERIFY(child.waitForStarted());
+        const QList<QByteArray> fields = ProcFs::statFields(pid_t(child.processId()));
+        QVERIFY(fields.size() > 20);
+        QVERIFY(QByteArrayLiteral("RSD").contains(fields.at(0)));   // state
+        QCOMPARE(fields.at(1).toInt(), int(getpid()));               // parent
+        child.kill();
+        child.waitForFinished();
+        QVERIFY(ProcFs::statFields(pid_t(child.processId())).isEmpty()); // gone: nothing, no crash
+    }
+
+    void ownUsageIsPlausible()
+    {
+        ProcSelfUsage usage;
+        const ProcessUsageSample s = usage.sample();
+        QVERIFY(s.cpuSeconds > 0);
+        QVERIFY(s.residentBytes > s.footprintBytes / 2);
+        QVERIFY(s.footprintBytes > 0);
+        QVERIFY(usage.secondsSinceStart() >= 0 && usage.secondsSinceStart() < 600);
+        // A thread that sleeps and wakes adds to the wake-ups.
+        const quint64 before = usage.sample().wakeups;
+        for (int i = 0; i < 5; ++i)
+            usleep(2000);
+        QVERIFY(usage.sample().wakeups >= before + 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcFs)
+#include "test_proc_fs.moc"
