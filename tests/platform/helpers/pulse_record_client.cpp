@@ -1,0 +1,108 @@
+// A minimal audio recording client for tests: opens record streams the way
+// real applications do, including ones that start corked, which parecord
+// cannot do. Prints "ready <CLOCK_MONOTONIC ns>" once every stream is
+// recording (or corked, as asked) and runs until its standard input closes.
+//
+//   pulse_record_client [--streams N] [--corked] [--device SOURCE]
+
+#include <pulse/pulseaudio.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+struct Client {
+    int streams = 1;
+    bool corked = false;
+    std::string device;
+    int readyStreams = 0;
+    pa_mainloop *loop = nullptr;
+};
+
+void fail(Client &c, const char *what)
+{
+    std::fprintf(stderr, "pulse_record_client: %s\n", what);
+    pa_mainloop_quit(c.loop, 1);
+}
+
+void onStreamState(pa_stream *stream, void *data)
+{
+    auto &c = *static_cast<Client *>(data);
+    switch (pa_stream_get_state(stream)) {
+    case PA_STREAM_READY:
+        if (++c.readyStreams == c.streams) {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::printf("ready %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+            std::fflush(stdout);
+        }
+        break;
+    case PA_STREAM_FAILED:
+    case PA_STREAM_TERMINATED: fail(c, "stream failed"); break;
+    default: break;
+    }
+}
+
+void onRead(pa_stream *stream, size_t, void *)
+{
+    const void *bytes = nullptr;
+    size_t size = 0;
+    while (pa_stream_readable_size(stream) > 0 && pa_stream_peek(stream, &bytes, &size) == 0 && size > 0)
+        pa_stream_drop(stream);
+}
+
+void onContextState(pa_context *context, void *data)
+{
+    auto &c = *static_cast<Client *>(data);
+    const pa_context_state_t state = pa_context_get_state(context);
+    if (state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED)
+        return fail(c, "connection failed");
+    if (state != PA_CONTEXT_READY)
+        return;
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+    for (int i = 0; i < c.streams; ++i) {
+        pa_stream *stream = pa_stream_new(context, "test capture", &spec, nullptr);
+        pa_stream_set_state_callback(stream, onStreamState, &c);
+        pa_stream_set_read_callback(stream, onRead, nullptr);
+        const auto flags = c.corked ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS;
+        if (pa_stream_connect_record(stream, c.device.empty() ? nullptr : c.device.c_str(), nullptr, flags) < 0)
+            return fail(c, "cannot record");
+    }
+}
+
+void onStdin(pa_mainloop_api *api, pa_io_event *, int fd, pa_io_event_flags_t, void *)
+{
+    char buffer[64];
+    if (read(fd, buffer, sizeof buffer) <= 0)
+        api->quit(api, 0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Client c;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--streams") && i + 1 < argc)
+            c.streams = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--corked"))
+            c.corked = true;
+        else if (!std::strcmp(argv[i], "--device") && i + 1 < argc)
+            c.device = argv[++i];
+    }
+    c.loop = pa_mainloop_new();
+    pa_mainloop_api *api = pa_mainloop_get_api(c.loop);
+    api->io_new(api, STDIN_FILENO, PA_IO_EVENT_INPUT, onStdin, nullptr);
+    pa_context *context = pa_context_new(api, "pulse_record_client");
+    pa_context_set_state_callback(context, onContextState, &c);
+    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        return 1;
+    int result = 0;
+    pa_mainloop_run(c.loop, &result);
+    return result;
+}

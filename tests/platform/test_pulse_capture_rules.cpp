@@ -1,0 +1,87 @@
+// Which of the server's record streams count as microphone use, and who they
+// belong to, for streams a test daemon cannot easily produce.
+
+#include "PulseAudioCaptureSource.h"
+
+#include <QTest>
+
+#include <pulse/def.h>
+
+using Snapshot = PulseAudioCaptureSource::Snapshot;
+
+class TestPulseCaptureRules : public QObject {
+    Q_OBJECT
+
+    static Snapshot withMicAndMonitor()
+    {
+        Snapshot s;
+        s.sourceIsMonitor = {{1, false}, {2, true}};
+        s.clients = {{10, {QStringLiteral("Firefox"), {{"application.process.id", "4000"}}}}};
+        return s;
+    }
+
+    static Snapshot::Stream stream(quint32 index, quint32 client = 10, quint32 source = 1)
+    {
+        Snapshot::Stream st;
+        st.index = index;
+        st.client = client;
+        st.source = source;
+        return st;
+    }
+
+private Q_SLOTS:
+    void streamsThatDoNotListenAreLeftOut()
+    {
+        Snapshot s = withMicAndMonitor();
+        s.streams.append(stream(30));                        // counts
+        s.streams.append(stream(31, PA_INVALID_INDEX));      // a module's loopback
+        s.streams.append(stream(32, 10, PA_INVALID_INDEX));  // not linked yet
+        s.streams.append(stream(33, 10, 2));                 // records a sink's monitor
+        s.streams.append(stream(34, 10, 7));                 // a source the read did not see
+        s.streams.append(stream(35, 11));                    // a client the read did not see
+        Snapshot::Stream corked = stream(36);
+        corked.corked = true;
+        Snapshot::Stream meter = stream(37);
+        meter.props.insert("stream.monitor", "true");
+        Snapshot::Stream peaks = stream(38);
+        peaks.resampleMethod = "peaks";
+        s.streams << corked << meter << peaks;
+
+        const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(s);
+        QCOMPARE(captures.size(), 1);
+        QCOMPARE(captures.constFirst().id, 30u);
+        QCOMPARE(captures.constFirst().pid, 4000);
+        QCOMPARE(captures.constFirst().clientName, QStringLiteral("Firefox"));
+    }
+
+    void thePidTheServerVouchesForWins()
+    {
+        Snapshot s = withMicAndMonitor();
+        // A sandboxed client: it calls itself pid 2; the server saw pid 5123
+        // on the socket and the portal named the app.
+        s.clients.insert(12, {QStringLiteral("Chat"),
+                              {{"application.process.id", "2"},
+                               {"pipewire.sec.pid", "5123"},
+                               {"pipewire.access.portal.app_id", "org.example.Chat"}}});
+        s.streams.append(stream(41, 12));
+        // The stream's own properties come before its client's.
+        Snapshot::Stream own = stream(40);
+        own.props.insert("application.process.id", "4100");
+        s.streams.append(own);
+        // Nonsense pids give no pid rather than a wrong one.
+        s.clients.insert(13, {QString(), {{"application.process.id", "-5"}, {"application.name", "tool"}}});
+        s.streams.append(stream(39, 13));
+
+        const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(s);
+        QCOMPARE(captures.size(), 3);
+        QCOMPARE(captures.at(0).id, 39u); // ascending by id
+        QCOMPARE(captures.at(0).pid, 0);
+        QCOMPARE(captures.at(0).clientName, QStringLiteral("tool"));
+        QCOMPARE(captures.at(1).pid, 4100);
+        QCOMPARE(captures.at(2).pid, 5123);
+        QCOMPARE(captures.at(2).appId, QStringLiteral("org.example.Chat"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPulseCaptureRules)
+#include "test_pulse_capture_rules.moc"
