@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Sensor.h"
+#include "SensorSession.h"
+#include "SensorUser.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QUuid>
+
+#include <memory>
+
+class BackgroundFileWriter;
+
+// Who used the camera or a microphone, and when: one session per application
+// and sensor, newest first, at most `cap` of them, rewritten to one JSON file
+// after every change.
+//
+// A file that cannot be read or decoded is never overwritten: it is kept
+// aside as "<file>.damaged" (or a free variant of that name) and the history
+// starts empty. If even that fails, this run keeps its history in memory.
+class SensorHistory : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int cap = 2000;
+
+    // An empty path keeps the history in memory only.
+    explicit SensorHistory(QString filePath, QObject *parent = nullptr);
+    ~SensorHistory() override;
+
+    const QList<SensorSession> &sessions() const { return m_sessions; }
+    QString filePath() const { return m_path; }
+    // Where a damaged file was kept, if one was found at load.
+    QString keptAsidePath() const { return m_keptAside; }
+
+    // Records that exactly `users` use `sensor` at `now`: closes the sessions
+    // of users no longer listed, opens one for each newly listed user.
+    void update(Sensor sensor, const QList<SensorUser> &users, const QDateTime &now);
+    void clear();
+
+    // Blocks until the file holds the latest sessions (or its write failed).
+    void flush();
+
+Q_SIGNALS:
+    void sessionsChanged();
+
+private:
+    void load();
+    void keepAside(const QString &reason);
+    void save();
+    static QString openKey(Sensor sensor, qint32 pid);
+
+    QString m_path;
+    QString m_keptAside;
+    QList<SensorSession> m_sessions;
+    // Sessions open in this run, by "<sensor>:<pid>"; empty at every launch,
+    // so sessions read from the file are never touched.
+    QHash<QString, QUuid> m_open;
+    std::unique_ptr<BackgroundFileWriter> m_writer; // none: memory only
+};
