@@ -1,6 +1,7 @@
 // The capture source against a real PulseAudio daemon of the test's own and
 // real recording clients.
 
+#include "ChildProcess.h"
 #include "PrivatePulseServer.h"
 #include "PulseAudioCaptureSource.h"
 #include "PulseConnection.h"
@@ -13,40 +14,18 @@
 
 namespace {
 
-// A recording client, stopped when it goes out of scope.
-class Recorder {
-public:
-    Recorder(const PrivatePulseServer &server, const QString &program, const QStringList &arguments)
-    {
-        m_process.setProcessEnvironment(server.clientEnvironment());
-        m_process.start(program, arguments);
-    }
-    ~Recorder() { stop(); }
-    void stop()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    qint32 pid() const { return qint32(m_process.processId()); }
-    QProcess &process() { return m_process; }
-
-private:
-    QProcess m_process;
-};
-
-std::unique_ptr<Recorder> parecord(const PrivatePulseServer &server, const QString &device)
+std::unique_ptr<ChildProcess> parecord(const PrivatePulseServer &server, const QString &device)
 {
-    auto r = std::make_unique<Recorder>(server, QStringLiteral("parecord"),
-                                        QStringList{QStringLiteral("--raw"), QStringLiteral("-d"), device});
-    r->process().setStandardOutputFile(QProcess::nullDevice());
-    return r;
+    return std::make_unique<ChildProcess>(
+        QStringLiteral("parecord"), QStringList{QStringLiteral("--raw"), QStringLiteral("-d"), device,
+                                                QStringLiteral("/dev/null")},
+        server.clientEnvironment());
 }
 
-std::unique_ptr<Recorder> testClient(const PrivatePulseServer &server, const QStringList &arguments)
+std::unique_ptr<ChildProcess> testClient(const PrivatePulseServer &server, const QStringList &arguments)
 {
-    return std::make_unique<Recorder>(server, QStringLiteral(PULSE_RECORD_CLIENT), arguments);
+    return std::make_unique<ChildProcess>(QStringLiteral(PULSE_RECORD_CLIENT), arguments,
+                                          server.clientEnvironment());
 }
 
 QList<AudioCapture> capturesOf(const AudioCaptureSource &source, qint32 pid)
@@ -92,7 +71,7 @@ private Q_SLOTS:
         QVERIFY(capture.appId.isEmpty());
 
         QSignalSpy changed(&source, &AudioCaptureSource::capturesChanged);
-        recorder->stop();
+        recorder->kill();
         QTRY_VERIFY(source.captures().isEmpty());
         QCOMPARE(changed.size(), 1); // one publication for one change
     }
@@ -108,7 +87,7 @@ private Q_SLOTS:
         // the speakers play: neither listens to a microphone.
         auto corked = testClient(*m_server, {QStringLiteral("--corked"), QStringLiteral("--device"),
                                              QStringLiteral("rig_source")});
-        QTRY_VERIFY(corked->process().canReadLine());
+        QVERIFY(corked->nextLine().startsWith("ready"));
         auto monitor = parecord(*m_server, QStringLiteral("rig_sink.monitor"));
         // Both exist on the server before the marker recording starts, so the
         // read that shows the marker has seen them too.
@@ -168,7 +147,7 @@ private Q_SLOTS:
         m_server->stop();
         QTRY_COMPARE(lost.size(), 1);
         QVERIFY(source.captures().isEmpty());
-        first->stop();
+        first->kill();
 
         QCOMPARE(m_server->start(), QString());
         auto second = parecord(*m_server, QStringLiteral("rig_source"));

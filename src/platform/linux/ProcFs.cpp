@@ -3,6 +3,8 @@
 #include <QFile>
 
 #include <cstdlib>
+#include <dirent.h>
+#include <limits>
 
 namespace ProcFs {
 
@@ -24,13 +26,53 @@ QByteArray readFile(const QString &path)
     return file.readAll();
 }
 
-QList<QByteArray> statFields(pid_t pid)
+QList<QByteArray> statFields(pid_t pid, const QString &procRoot)
 {
-    const QByteArray text = readFile(QStringLiteral("%1/%2/stat").arg(root()).arg(pid));
+    const QByteArray text = readFile(QStringLiteral("%1/%2/stat").arg(procRoot).arg(pid));
     const qsizetype close = text.lastIndexOf(')');
     if (close < 0)
         return {};
     return text.mid(close + 1).simplified().split(' ');
+}
+
+std::optional<pid_t> parent(pid_t pid, const QString &procRoot)
+{
+    const QList<QByteArray> fields = statFields(pid, procRoot);
+    bool ok = false;
+    const int value = fields.size() > 1 ? fields.at(1).toInt(&ok) : 0;
+    return ok && value >= 0 ? std::optional<pid_t>(value) : std::nullopt;
+}
+
+std::optional<quint64> startTime(pid_t pid, const QString &procRoot)
+{
+    const QList<QByteArray> fields = statFields(pid, procRoot);
+    bool ok = false;
+    const quint64 value = fields.size() > 19 ? fields.at(19).toULongLong(&ok) : 0;
+    return ok ? std::optional<quint64>(value) : std::nullopt;
+}
+
+QString command(pid_t pid, const QString &procRoot)
+{
+    QByteArray text = readFile(QStringLiteral("%1/%2/comm").arg(procRoot).arg(pid));
+    if (text.endsWith('\n'))
+        text.chop(1);
+    return QString::fromUtf8(text);
+}
+
+QList<pid_t> pids(const QString &procRoot)
+{
+    QList<pid_t> found;
+    DIR *dir = opendir(QFile::encodeName(procRoot).constData());
+    if (!dir)
+        return found;
+    while (const dirent *entry = readdir(dir)) {
+        char *end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (*end == '\0' && pid > 0 && pid <= std::numeric_limits<pid_t>::max())
+            found.append(pid_t(pid));
+    }
+    closedir(dir);
+    return found;
 }
 
 std::optional<quint64> statusValue(const QByteArray &text, const char *key)
@@ -46,9 +88,9 @@ std::optional<quint64> statusValue(const QByteArray &text, const char *key)
     return std::nullopt;
 }
 
-std::optional<quint64> footprintBytes(pid_t pid)
+std::optional<quint64> footprintBytes(pid_t pid, const QString &procRoot)
 {
-    const QString base = QStringLiteral("%1/%2/").arg(root()).arg(pid);
+    const QString base = QStringLiteral("%1/%2/").arg(procRoot).arg(pid);
     const QByteArray rollup = readFile(base + QStringLiteral("smaps_rollup"));
     if (const auto anon = statusValue(rollup, "Pss_Anon")) {
         const quint64 kb = *anon + statusValue(rollup, "Pss_Shmem").value_or(0)

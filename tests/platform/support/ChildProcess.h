@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QProcess>
+#include <QStringList>
+
+// A helper program run by a test, killed when it goes out of scope. Reading
+// its output keeps the event loop running, so the code under test goes on
+// hearing about what the child does.
+class ChildProcess {
+public:
+    ChildProcess(const QString &program, const QStringList &arguments,
+                 const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+    ~ChildProcess();
+
+    // The next line the child prints, without its line end; empty when none
+    // came within the time or the child ended.
+    QByteArray nextLine(int timeoutMs = 10000);
+    void writeLine(const QByteArray &line);
+    // Closes its standard input and waits for it to exit.
+    void finish();
+    void kill();
+    qint32 pid() const { return qint32(m_process.processId()); }
+    QProcess &process() { return m_process; }
+
+private:
+    QProcess m_process;
+};
