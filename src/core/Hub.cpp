@@ -2,6 +2,8 @@
 
 #include "DefaultsKeys.h"
 #include "DefaultsStore.h"
+#include "SensorHistory.h"
+#include "SensorWatcher.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -28,8 +30,15 @@ Hub::MicSound micSoundFromText(const QString &text)
 } // namespace
 
 Hub::Hub(DefaultsStore &defaults, const AppInfo &info, QObject *parent)
+    : Hub(defaults, info, HubServices{}, parent)
+{
+}
+
+Hub::Hub(DefaultsStore &defaults, const AppInfo &info, HubServices services, QObject *parent)
     : QObject(parent)
     , m_defaults(defaults)
+    , m_sensors(std::move(services.sensors))
+    , m_dataFolder(std::move(services.dataFolder))
 {
     namespace K = DefaultsKeys;
     m_micSound = micSoundFromText(defaults.stringValue(QLatin1String(K::micSound)));
@@ -47,10 +56,19 @@ Hub::Hub(DefaultsStore &defaults, const AppInfo &info, QObject *parent)
     m_cameraOff = defaults.boolValue(QLatin1String(K::cameraOff), false);
     if (!m_offersWhiteNoise && m_micSound == MicSound::WhiteNoise)
         setMicSound(MicSound::Silence);
+
+    if (m_sensors) {
+        m_sensorState = m_sensors->state();
+        connect(m_sensors.get(), &SensorWatcher::changed, this, &Hub::sensorsChanged);
+    }
 }
+
+Hub::~Hub() = default;
 
 void Hub::start()
 {
+    if (m_sensors)
+        m_sensors->start();
     if (m_defaults.boolValue(QLatin1String(DefaultsKeys::micOff), false))
         setMicOff(true);
 }
@@ -199,4 +217,31 @@ void Hub::guardReapplied(const QString &deviceName)
         return;
     m_lastGuardNote.insert(deviceName, now);
     Q_EMIT note(L("%@ was turned up — Tarnwick silenced it again.", deviceName));
+}
+
+SensorHistory &Hub::history()
+{
+    if (!m_history) {
+        const QString file =
+            m_dataFolder.isEmpty() ? QString() : m_dataFolder + QStringLiteral("/history.json");
+        m_history = std::make_unique<SensorHistory>(file);
+    }
+    return *m_history;
+}
+
+void Hub::sensorsChanged(const SensorState &before, const SensorState &after)
+{
+    if (m_sensorState != after) {
+        m_sensorState = after;
+        Q_EMIT sensorStateChanged(after);
+    }
+    // Made-up uses (demonstrations, the tutorial) are shown but never recorded.
+    if (!m_simulating) {
+        const QDateTime now = m_clock();
+        history().update(Sensor::Camera, after.cameraUsers, now);
+        history().update(Sensor::Microphone, after.micUsers, now);
+        // Asking newly arrived camera users to quit while the camera is
+        // switched off belongs here, after recording and before the shell hears.
+    }
+    Q_EMIT sensorChange(before, after);
 }

@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "Clock.h"
+#include "SensorState.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -9,13 +10,28 @@
 #include <QSet>
 #include <QStringList>
 
+#include <memory>
+
 class DefaultsStore;
+class SensorHistory;
+class SensorWatcher;
+
+// What the hub is given besides its settings.
+struct HubServices {
+    // The one sensor watcher of the process; the hub owns it and forwards its
+    // changes. Without one the hub watches nothing.
+    std::unique_ptr<SensorWatcher> sensors;
+    // Where "history.json" lives; empty keeps the history in memory only.
+    QString dataFolder;
+};
 
 // The application's one model: every user setting as an observable property
-// backed by the settings store, and the state of the privacy switch.
-// Properties compare before they emit; settings are written on every change.
+// backed by the settings store, the state of the privacy switch, and what the
+// sensors report. Properties compare before they emit; settings are written on
+// every change.
 class Hub : public QObject {
     Q_OBJECT
+    Q_PROPERTY(SensorState sensorState READ sensorState NOTIFY sensorStateChanged)
     Q_PROPERTY(bool micOff READ micOff NOTIFY micOffChanged)
     Q_PROPERTY(bool cameraOff READ cameraOff NOTIFY cameraOffChanged)
     Q_PROPERTY(MicSound micSound READ micSound WRITE setMicSound NOTIFY micSoundChanged)
@@ -39,9 +55,18 @@ public:
     Q_ENUM(MicSound)
 
     Hub(DefaultsStore &defaults, const AppInfo &info, QObject *parent = nullptr);
+    Hub(DefaultsStore &defaults, const AppInfo &info, HubServices services, QObject *parent = nullptr);
+    ~Hub() override;
 
-    // Called once after launch: puts the switch back the way the last run left it.
+    // Called once after launch: starts the sensor watcher and puts the switch
+    // back the way the last run left it.
     void start();
+
+    SensorWatcher *sensors() const { return m_sensors.get(); }
+    // The last state the watcher published.
+    const SensorState &sensorState() const { return m_sensorState; }
+    // Created from the data folder on first use.
+    SensorHistory &history();
 
     bool micOff() const { return m_micOff; }
     bool cameraOff() const { return m_cameraOff; }
@@ -88,6 +113,7 @@ public:
     void setClock(Clock clock) { m_clock = std::move(clock); }
 
 Q_SIGNALS:
+    void sensorStateChanged(const SensorState &state);
     void micOffChanged(bool off);
     void cameraOffChanged(bool off);
     void micSoundChanged(Hub::MicSound sound);
@@ -104,13 +130,18 @@ Q_SIGNALS:
     void showcaseChanged(bool on);
 
     // What the shell listens to.
+    // Every state the watcher publishes, after the hub has stored and recorded it.
+    void sensorChange(const SensorState &before, const SensorState &after);
     void haloRefresh();
     void note(const QString &text);
 
 private:
     bool storeBool(bool &field, bool value, const char *key);
+    void sensorsChanged(const SensorState &before, const SensorState &after);
 
     DefaultsStore &m_defaults;
+    std::unique_ptr<SensorWatcher> m_sensors;
+    SensorState m_sensorState;
     bool m_micOff = false;
     bool m_cameraOff = false;
     MicSound m_micSound = MicSound::Silence;
@@ -127,5 +158,7 @@ private:
     bool m_simulating = false;
     bool m_showcase = false;
     bool m_offersWhiteNoise = false;
+    QString m_dataFolder;
+    std::unique_ptr<SensorHistory> m_history;
     Clock m_clock = systemClock();
 };
