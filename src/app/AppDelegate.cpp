@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "ModeSettings.h"
 #include "Report.h"
+#include "Snapshots.h"
 #include "StatusItem.h"
 #include "StatusMenu.h"
 #include "UnbuiltModeReport.h"
@@ -37,6 +38,10 @@ void AppDelegate::applicationDidFinishLaunching()
 
     connect(m_hub.get(), &Hub::note, this, [this](const QString &text) { note(text); });
 
+    if (m_options.mode() == LaunchOptions::Mode::SnapshotWindows) {
+        runSnapshots();
+        return;
+    }
     if (m_options.runsBeforeHubStart()) {
         runUnbuiltMode();
         return;
@@ -118,4 +123,11 @@ void AppDelegate::runIdleReport()
     m_idleReport = std::make_unique<IdleReport>(*m_report, *m_backends.processUsage, seconds);
     connect(m_idleReport.get(), &IdleReport::finished, this, &AppDelegate::selfCheckFinished);
     m_idleReport->run(m_statusShownSeconds);
+}
+
+void AppDelegate::runSnapshots()
+{
+    m_report = std::make_unique<Report>(QDir(m_options.path()).filePath(QStringLiteral("report.txt")));
+    const int exitCode = Snapshots::run(*m_report, m_options.path(), m_env);
+    QTimer::singleShot(0, this, [this, exitCode] { Q_EMIT selfCheckFinished(exitCode); });
 }

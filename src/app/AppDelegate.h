@@ -49,6 +49,7 @@ Q_SIGNALS:
 private:
     void setUpStatusItem();
     void runUnbuiltMode();
+    void runSnapshots();
     void runIdleReport();
 
     AppInfo m_info;

@@ -3,6 +3,8 @@
 #include "Log.h"
 
 #include <QHash>
+#include <QPainter>
+#include <QPixmap>
 
 namespace Symbols {
 
@@ -12,6 +14,7 @@ const QHash<QString, QString> &table()
 {
     static const QHash<QString, QString> files{
         {QStringLiteral("capsule.tophalf.filled"), QStringLiteral(":/icons/capsule.tophalf.filled.svg")},
+        {QStringLiteral("checkmark.circle.fill"), QStringLiteral(":/icons/checkmark.circle.fill.svg")},
         {QStringLiteral("checkmark.shield"), QStringLiteral(":/icons/checkmark.shield.svg")},
         {QStringLiteral("mic.fill"), QStringLiteral(":/icons/mic.fill.svg")},
         {QStringLiteral("power"), QStringLiteral(":/icons/power.svg")},
@@ -36,6 +39,18 @@ QIcon icon(const QString &name)
         return {};
     }
     return QIcon(*file);
+}
+
+QImage tinted(const QString &name, const QColor &color, QSize size, qreal devicePixelRatio)
+{
+    QImage image = icon(name).pixmap(size, devicePixelRatio).toImage();
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), color);
+    return image;
 }
 
 } // namespace Symbols

@@ -5,43 +5,36 @@
 #include <algorithm>
 #include <cmath>
 
-void OutlinePath::moveTo(QPointF to)
-{
+void OutlinePath::moveTo(QPointF to) {
     m_elements.append({Step::MoveTo, to, {}, {}, 0});
 }
 
-void OutlinePath::lineTo(QPointF to)
-{
+void OutlinePath::lineTo(QPointF to) {
     m_elements.append({Step::LineTo, to, {}, {}, 0});
 }
 
-void OutlinePath::arcTo(QPointF corner, QPointF to, double radius)
-{
+void OutlinePath::arcTo(QPointF corner, QPointF to, double radius) {
     m_elements.append({Step::ArcTo, to, corner, {}, radius});
 }
 
-void OutlinePath::close()
-{
+void OutlinePath::close() {
     m_elements.append({Step::Close, {}, {}, {}, 0});
 }
 
 namespace {
 
-QPointF unit(QPointF vector)
-{
+QPointF unit(QPointF vector) {
     const double length = std::hypot(vector.x(), vector.y());
     return length > 0 ? vector / length : QPointF();
 }
 
-double dot(QPointF a, QPointF b)
-{
+double dot(QPointF a, QPointF b) {
     return a.x() * b.x() + a.y() * b.y();
 }
 
 } // namespace
 
-OutlinePath OutlinePath::withCubicCorners() const
-{
+OutlinePath OutlinePath::withCubicCorners() const {
     OutlinePath result;
     QPointF current;
     for (const Element &element : m_elements) {
@@ -56,7 +49,8 @@ OutlinePath OutlinePath::withCubicCorners() const
         const double cosine = std::clamp(dot(back, ahead), -1.0, 1.0);
         const double between = std::acos(cosine); // angle at the corner
         // No radius, or the three points on one line: the corner stays sharp.
-        if (element.radius <= 0 || back.isNull() || ahead.isNull() || between < 1e-9 || M_PI - between < 1e-9) {
+        if (element.radius <= 0 || back.isNull() || ahead.isNull() || between < 1e-9 ||
+            M_PI - between < 1e-9) {
             result.lineTo(element.corner);
             current = element.corner;
             continue;

@@ -13,9 +13,9 @@ public:
     enum class Step { MoveTo, LineTo, ArcTo, CubicTo, Close };
     struct Element {
         Step step = Step::MoveTo;
-        QPointF to;       // end point of every step but Close
-        QPointF corner;   // ArcTo: the corner the arc rounds; CubicTo: first control point
-        QPointF control;  // CubicTo: second control point
+        QPointF to;        // end point of every step but Close
+        QPointF corner;    // ArcTo: the corner the arc rounds; CubicTo: first control point
+        QPointF control;   // CubicTo: second control point
         double radius = 0; // ArcTo
         bool operator==(const Element &) const = default;
     };
