@@ -10,6 +10,7 @@ Halo::Halo(QProcessEnvironment env, QObject *parent)
     : QObject(parent)
     , m_env(std::move(env)) {
     m_bannerTimer.setSingleShot(true);
+    m_bannerTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_bannerTimer, &QTimer::timeout, this, &Halo::endBanner);
 }
 

@@ -1,0 +1,201 @@
+#include "Halo.h"
+#include "HaloView.h"
+#include "RequiredService.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace {
+
+// A plain window under the halo that counts the presses it receives.
+class Behind : public QWidget {
+public:
+    Behind()
+        : QWidget(nullptr, Qt::FramelessWindowHint) {
+        setAutoFillBackground(true);
+        setPalette(QPalette(QColor(0xe8, 0xea, 0xee)));
+    }
+    QList<QPoint> presses;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override { presses.append(event->globalPosition().toPoint()); }
+};
+
+bool click(QPoint global) {
+    return QProcess::execute(QStringLiteral("xdotool"),
+                             {QStringLiteral("mousemove"), QString::number(global.x()),
+                              QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")}) ==
+           0;
+}
+
+QString windowProperty(WId window, const char *property) {
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), QString::number(window), QString::fromLatin1(property)});
+    xprop.waitForFinished();
+    return QString::fromUtf8(xprop.readAllStandardOutput());
+}
+
+Banner micBanner(QList<Banner::Action> actions = {}) {
+    Banner banner;
+    banner.symbol = QStringLiteral("mic.fill");
+    banner.color = HaloColor::mic;
+    banner.title = QStringLiteral("Voice Memos is using the microphone");
+    banner.subtitle = QStringLiteral("It hears silence — the microphone is off");
+    banner.actions = std::move(actions);
+    banner.seconds = 60;
+    return banner;
+}
+
+} // namespace
+
+class TestHalo : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() {
+        REQUIRE_SERVICE(QGuiApplication::platformName() == QLatin1String("xcb"), "an X display");
+        for (const char *tool : {"xdotool", "xprop", "import"})
+            REQUIRE_SERVICE(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(), tool);
+        m_screen = QGuiApplication::primaryScreen()->geometry();
+    }
+
+    void bannerLetsClicksBesideItThrough() {
+        Behind behind;
+        behind.setGeometry(m_screen.x(), m_screen.y(), m_screen.width(), 300);
+        behind.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&behind));
+
+        Halo halo{QProcessEnvironment()};
+        QSignalSpy clicked(&halo, &Halo::clicked);
+        int allowed = 0;
+        halo.setMic(true);
+        halo.announce(micBanner({{QStringLiteral("Allow"), [&allowed] { ++allowed; }}}));
+        const QPointer<HaloView> watched = halo.view();
+        HaloView *view = watched;
+        QVERIFY(view);
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+        QTRY_VERIFY(!view->isAnimating());
+
+        // A virtual housing 190 wide in the middle of the top edge; the window
+        // is 460 wider and hangs from the top; the card is 490 × 78.
+        const int middle = m_screen.center().x() + 1;
+        const QRect frame(middle - 325, m_screen.top(), 650, 120);
+        QCOMPARE(view->geometry(), frame);
+        QTRY_COMPARE(view->frameGeometry(), frame); // the window manager left it where it asked
+        QCOMPARE(view->shapeRect(), QRectF(80, 0, 490, 78));
+        QCOMPARE(view->ringColor(), QColor::fromRgbF(0.27f, 0.56f, 1.0f));
+        QTRY_VERIFY(windowProperty(view->winId(), "_NET_WM_STATE").contains("_NET_WM_STATE_SKIP_TASKBAR"));
+        QVERIFY(windowProperty(view->winId(), "_NET_WM_STATE").contains("_NET_WM_STATE_SKIP_PAGER"));
+
+        const QString shot = QDir::current().absoluteFilePath(QStringLiteral("halo-rig.png"));
+        QCOMPARE(QProcess::execute(QStringLiteral("import"),
+                                   {QStringLiteral("-window"), QStringLiteral("root"), shot}),
+                 0);
+
+        // Inside the window but beside the card: the window behind gets it.
+        const QPoint beside = frame.topLeft() + QPoint(20, 100);
+        QVERIFY(click(beside));
+        QTRY_COMPARE(behind.presses, QList<QPoint>{beside});
+
+        // On the card (above its content) the halo takes it.
+        QVERIFY(click(frame.topLeft() + QPoint(300, 12)));
+        QTRY_COMPARE(clicked.count(), 1);
+
+        // A button runs its action.
+        const auto buttons = view->findChildren<QPushButton *>();
+        QCOMPARE(buttons.size(), 1);
+        QVERIFY(click(buttons.first()->mapToGlobal(buttons.first()->rect().center())));
+        QTRY_COMPARE(allowed, 1);
+        QCOMPARE(behind.presses.size(), 1);
+
+        // Without a banner even the shape lets clicks through.
+        halo.endBanner();
+        QTRY_VERIFY(!view->isAnimating());
+        QCOMPARE(view->shapeRect(), QRectF(325 - 129, 0, 190 + 68, 24));
+        const QPoint onShape = frame.topLeft() + QPoint(325, 12);
+        QVERIFY(click(onShape));
+        QTRY_COMPARE(behind.presses.size(), 2);
+        QCOMPARE(behind.presses.last(), onShape);
+        QCOMPARE(clicked.count(), 1);
+
+        // Nothing lit: the window fades and is gone.
+        halo.setMic(false);
+        halo.render(true);
+        QVERIFY(watched);
+        QTRY_VERIFY(watched.isNull());
+        QVERIFY(!halo.view());
+        QVERIFY(!halo.isVisible());
+    }
+
+    void aChangeDuringTheFadeKeepsTheWindow() {
+        Halo halo{QProcessEnvironment()};
+        halo.setCamera(true);
+        halo.render(true);
+        HaloView *view = halo.view();
+        QVERIFY(view);
+        QTRY_VERIFY(!view->isAnimating());
+        QCOMPARE(view->ringColor(), QColor::fromRgbF(0.2f, 0.84f, 0.4f));
+
+        halo.setCamera(false);
+        halo.render(true);
+        QVERIFY(view->isAnimating());
+        halo.announce(micBanner());
+        QTRY_VERIFY(!view->isAnimating());
+        QCOMPARE(halo.view(), view);
+        QVERIFY(halo.isVisible());
+        QCOMPARE(view->ringColor(), QColor::fromRgbF(0.27f, 0.56f, 1.0f));
+    }
+
+    void suppressionHidesAndKeepsTheBanner() {
+        Halo halo{QProcessEnvironment()};
+        halo.announce(micBanner());
+        QVERIFY(halo.isVisible());
+        halo.setSuppressed(true);
+        halo.render(false);
+        QVERIFY(!halo.view());
+        halo.setSuppressed(false);
+        halo.render(false);
+        QVERIFY(halo.isVisible());
+        QVERIFY(halo.banner().has_value());
+        QCOMPARE(halo.view()->accessibleName(), micBanner().title);
+    }
+
+    void bannersStayTheirTimeAndLongerWithButtons() {
+        Halo halo{QProcessEnvironment()};
+        Banner quick = micBanner();
+        quick.seconds = 0.2;
+        QElapsedTimer shown;
+        shown.start();
+        halo.announce(quick);
+        QTRY_VERIFY(!halo.banner());
+        QVERIFY(shown.elapsed() >= 200);
+        QVERIFY(shown.elapsed() < 3000);
+        QTRY_VERIFY(!halo.view()); // nothing lit: the window goes with the banner
+
+        quick.actions = {{QStringLiteral("Allow"), {}}};
+        shown.restart();
+        halo.announce(quick);
+        // A replaced banner keeps the running timer.
+        Banner replaced = micBanner();
+        replaced.title = QStringLiteral("Zoom is using the microphone");
+        halo.replaceBanner(replaced);
+        halo.render(false);
+        QCOMPARE(halo.view()->accessibleName(), replaced.title);
+        QTRY_VERIFY_WITH_TIMEOUT(!halo.banner(), 6000);
+        QVERIFY(shown.elapsed() >= 3200);
+    }
+
+private:
+    QRect m_screen;
+};
+
+QTEST_MAIN(TestHalo)
+#include "test_halo.moc"
