@@ -5,6 +5,8 @@
 #include "Log.h"
 #include "ModeSettings.h"
 #include "Report.h"
+#include "SensorReport.h"
+#include "SensorWatcher.h"
 #include "Snapshots.h"
 #include "StatusItem.h"
 #include "StatusMenu.h"
@@ -33,7 +35,11 @@ AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching()
 {
-    m_hub = std::make_unique<Hub>(m_defaults, m_info);
+    const SensorWatcher::Sources sensorSources{*m_backends.audioCaptures, *m_backends.cameras,
+                                               *m_backends.cameraClients, *m_backends.processes};
+    const auto me = qint32(QCoreApplication::applicationPid());
+    HubServices services{std::make_unique<SensorWatcher>(sensorSources, me), m_prefs.dataFolder()};
+    m_hub = std::make_unique<Hub>(m_defaults, m_info, std::move(services));
     setUpStatusItem();
 
     connect(m_hub.get(), &Hub::note, this, [this](const QString &text) { note(text); });
@@ -57,7 +63,7 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     if (m_options.mode() == LaunchOptions::Mode::SensorReport) {
-        runUnbuiltMode();
+        runSensorReport();
         return;
     }
     m_loginItem.turnOnOnce();
@@ -130,4 +136,13 @@ void AppDelegate::runSnapshots()
     m_report = std::make_unique<Report>(QDir(m_options.path()).filePath(QStringLiteral("report.txt")));
     const int exitCode = Snapshots::run(*m_report, m_options.path(), m_env);
     QTimer::singleShot(0, this, [this, exitCode] { Q_EMIT selfCheckFinished(exitCode); });
+}
+
+void AppDelegate::runSensorReport()
+{
+    m_report = std::make_unique<Report>(m_options.path());
+    const double seconds = ModeSettings::seconds(m_env, "TARNWICK_REPORT_SECONDS", 30);
+    m_sensorReport = std::make_unique<SensorReport>(*m_report, *m_hub, *m_backends.processUsage, seconds);
+    connect(m_sensorReport.get(), &SensorReport::finished, this, &AppDelegate::selfCheckFinished);
+    m_sensorReport->run();
 }

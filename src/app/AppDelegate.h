@@ -17,6 +17,7 @@
 class Hub;
 class IdleReport;
 class Report;
+class SensorReport;
 class StatusItem;
 
 // Owns every long-lived object of the shell, wires them together at launch,
@@ -51,6 +52,7 @@ private:
     void runUnbuiltMode();
     void runSnapshots();
     void runIdleReport();
+    void runSensorReport();
 
     AppInfo m_info;
     Prefs m_prefs;
@@ -63,5 +65,6 @@ private:
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<Report> m_report;
     std::unique_ptr<IdleReport> m_idleReport;
+    std::unique_ptr<SensorReport> m_sensorReport;
     double m_statusShownSeconds = 0;
 };

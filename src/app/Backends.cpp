@@ -3,7 +3,11 @@
 #include "AppInfo.h"
 #include "Prefs.h"
 #include "ProcSelfUsage.h"
+#include "SimAudioCaptureSource.h"
+#include "SimCameraClientFinder.h"
+#include "SimCameraDeviceSource.h"
 #include "SimLoginItemService.h"
+#include "SimProcessDirectory.h"
 #include "SimProcessUsage.h"
 #include "XdgAutostartEntry.h"
 
@@ -12,6 +16,11 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
     Backends b;
     b.loginItem = std::make_unique<XdgAutostartEntry>(prefs.autostartFolder(), info.appId, executable);
     b.processUsage = std::make_unique<ProcSelfUsage>();
+    // Stand-ins until the PulseAudio, V4L2 and /proc backends are wired here.
+    b.audioCaptures = std::make_unique<SimAudioCaptureSource>();
+    b.cameras = std::make_unique<SimCameraDeviceSource>();
+    b.cameraClients = std::make_unique<SimCameraClientFinder>();
+    b.processes = std::make_unique<SimProcessDirectory>();
     return b;
 }
 
@@ -20,5 +29,9 @@ Backends Backends::simulated()
     Backends b;
     b.loginItem = std::make_unique<SimLoginItemService>();
     b.processUsage = std::make_unique<SimProcessUsage>();
+    b.audioCaptures = std::make_unique<SimAudioCaptureSource>();
+    b.cameras = std::make_unique<SimCameraDeviceSource>();
+    b.cameraClients = std::make_unique<SimCameraClientFinder>();
+    b.processes = std::make_unique<SimProcessDirectory>();
     return b;
 }

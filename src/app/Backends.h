@@ -1,6 +1,10 @@
 #pragma once
 
+#include "AudioCaptureSource.h"
+#include "CameraClientFinder.h"
+#include "CameraDeviceSource.h"
 #include "LoginItemService.h"
+#include "ProcessDirectory.h"
 #include "ProcessUsage.h"
 
 #include <memory>
@@ -13,6 +17,10 @@ class Prefs;
 struct Backends {
     std::unique_ptr<LoginItemService> loginItem;
     std::unique_ptr<ProcessUsage> processUsage;
+    std::unique_ptr<AudioCaptureSource> audioCaptures;
+    std::unique_ptr<CameraDeviceSource> cameras;
+    std::unique_ptr<CameraClientFinder> cameraClients;
+    std::unique_ptr<ProcessDirectory> processes;
 
     static Backends forLinux(const Prefs &prefs, const AppInfo &info, const QString &executable);
     static Backends simulated();

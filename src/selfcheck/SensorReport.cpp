@@ -1,0 +1,88 @@
+#include "SensorReport.h"
+
+#include "Hub.h"
+#include "Report.h"
+#include "Text.h"
+
+#include <QStringList>
+
+namespace {
+
+QString names(const QList<SensorUser> &users)
+{
+    QStringList out;
+    out.reserve(users.size());
+    for (const SensorUser &user : users)
+        out.append(user.name);
+    return out.join(QLatin1Char(','));
+}
+
+QString onOff(bool on)
+{
+    return on ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+QString secondsText(double seconds)
+{
+    return QString::number(seconds, 'f', 2) + QLatin1Char('s');
+}
+
+} // namespace
+
+SensorReport::SensorReport(Report &report, Hub &hub, const ProcessUsage &usage, double seconds,
+                           QObject *parent)
+    : QObject(parent)
+    , m_report(report)
+    , m_hub(hub)
+    , m_usage(usage)
+    , m_seconds(seconds)
+{
+    m_end.setSingleShot(true);
+    m_end.setTimerType(Qt::PreciseTimer);
+    connect(&m_end, &QTimer::timeout, this, &SensorReport::end);
+}
+
+void SensorReport::run()
+{
+    m_before = m_usage.sample();
+    m_clock.start();
+    // Uses already in progress were published before the report began.
+    record(m_hub.sensorState());
+    connect(&m_hub, &Hub::sensorChange, this,
+            [this](const SensorState &, const SensorState &after) { record(after); });
+    m_end.start(int(m_seconds * 1000.0));
+}
+
+QString SensorReport::stateLine(double seconds, const SensorState &state)
+{
+    return secondsText(seconds) + QStringLiteral(" camera=") + onOff(state.cameraOn) + QStringLiteral(" [")
+           + names(state.cameraUsers) + QStringLiteral("] mic=") + onOff(state.micOn) + QStringLiteral(" [")
+           + names(state.micUsers) + QLatin1Char(']');
+}
+
+void SensorReport::record(const SensorState &state)
+{
+    const double seconds = double(m_clock.nsecsElapsed()) / 1e9;
+    m_report.line(stateLine(seconds, state));
+    // Until the halo window exists this says whether it would be lit; the
+    // halo reports its own visibility (and its banners) once it is built.
+    m_report.line(secondsText(seconds) + QStringLiteral(" halo: ")
+                  + (haloLit(state) ? QStringLiteral("visible") : QStringLiteral("hidden")));
+}
+
+bool SensorReport::haloLit(const SensorState &state) const
+{
+    return (state.cameraOn && m_hub.haloForCamera()) || (state.micOn && m_hub.haloForMic());
+}
+
+void SensorReport::end()
+{
+    disconnect(&m_hub, &Hub::sensorChange, this, nullptr);
+    const ProcessUsageSample after = m_usage.sample();
+    const double seconds = double(m_clock.nsecsElapsed()) / 1e9;
+    m_report.line(fillFormat(QStringLiteral("cpu used: %.3f s over %.0f s · memory %@"),
+                             {after.cpuSeconds - m_before.cpuSeconds, seconds,
+                              formatBytes(after.footprintBytes, QLocale::c())},
+                             QLocale::c()));
+    Q_EMIT finished(m_report.finish());
+}

@@ -1,0 +1,74 @@
+#include "DefaultsStore.h"
+#include "Hub.h"
+#include "Report.h"
+#include "SensorReport.h"
+#include "SensorWatcher.h"
+#include "SimAudioCaptureSource.h"
+#include "SimCameraClientFinder.h"
+#include "SimCameraDeviceSource.h"
+#include "SimProcessDirectory.h"
+#include "SimProcessUsage.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestSensorReport : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void stateLinesNameTheUsers()
+    {
+        const SensorUser zoom{1, QStringLiteral("Zoom"), {}};
+        const SensorUser chat{2, QStringLiteral("Chat"), {}};
+        QCOMPARE(SensorReport::stateLine(1.254, SensorState{true, false, {zoom, chat}, {}}),
+                 QStringLiteral("1.25s camera=on [Zoom,Chat] mic=off []"));
+        QCOMPARE(SensorReport::stateLine(0, SensorState{}), QStringLiteral("0.00s camera=off [] mic=off []"));
+    }
+
+    void followsTheHubThenReportsTheCost()
+    {
+        QTemporaryDir dir;
+        DefaultsStore defaults;
+        SimAudioCaptureSource audio;
+        SimCameraDeviceSource cameras;
+        SimCameraClientFinder finder;
+        SimProcessDirectory processes;
+        processes.addApp(RunningApp{100, QStringLiteral("Recorder"), {}, false});
+        SensorWatcher::Sources sources{audio, cameras, finder, processes};
+        const AppInfo info{QStringLiteral("dev.orvane.Tarnwick"), QStringLiteral("1.0"), {}, false, false};
+        Hub hub(defaults, info, HubServices{std::make_unique<SensorWatcher>(sources, 1), QString()});
+        hub.sensors()->setAttributionRetryDelay(std::chrono::milliseconds(0));
+        hub.setHaloForCamera(false);
+        hub.start();
+        SimProcessUsage usage;
+        usage.current.cpuSeconds = 2.0;
+        usage.current.footprintBytes = 50 * 1024 * 1024;
+
+        Report report(dir.filePath(QStringLiteral("sensors.txt")));
+        SensorReport sensors(report, hub, usage, 0.2);
+        QSignalSpy finished(&sensors, &SensorReport::finished);
+        sensors.run();
+        usage.current.cpuSeconds = 2.125;
+        cameras.open(); // no halo for the camera
+        audio.setCaptures({{1, 100, {}, {}}});
+        QVERIFY(finished.wait());
+        QCOMPARE(finished.first().first().toInt(), 0);
+
+        const QStringList lines = report.lines();
+        const QStringList expected{
+            R"(0\.\d\ds camera=off \[\] mic=off \[\])", R"(0\.\d\ds halo: hidden)",
+            R"(0\.\d\ds camera=on \[\] mic=off \[\])",  R"(0\.\d\ds halo: hidden)",
+            R"(0\.\d\ds camera=on \[\] mic=on \[Recorder\])", R"(0\.\d\ds halo: visible)",
+            R"(cpu used: 0\.125 s over 0 s · memory 50(\.0)? MB)", R"(ok)",
+        };
+        QCOMPARE(lines.size(), expected.size());
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QRegularExpression pattern(QLatin1Char('^') + expected.at(i) + QLatin1Char('$'));
+            QVERIFY2(pattern.match(lines.at(i)).hasMatch(), qPrintable(lines.at(i)));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSensorReport)
+#include "test_sensor_report.moc"
