@@ -38,6 +38,7 @@ public:
                             QString procRoot = QStringLiteral("/proc"));
 
     const QString &deviceRoot() const { return m_deviceRoot; }
+    const QString &procRoot() const { return m_procRoot; }
     // Whether a name in the device folder could be a camera node.
     static bool isCandidateName(const QString &name) { return name.startsWith(QLatin1String("video")); }
 

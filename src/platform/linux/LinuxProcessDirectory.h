@@ -1,0 +1,49 @@
+#pragma once
+
+#include "DesktopEntryIndex.h"
+#include "ProcessDirectory.h"
+
+// Processes from /proc, and the applications they belong to from the desktop
+// entries. A process is an application's when its systemd app unit, its
+// Flatpak id, its program or its name (as a window class) matches a desktop
+// entry. Windows are not consulted.
+//
+// The responsible process of a helper is, inside a Flatpak sandbox, the
+// sandbox's first process; otherwise the first process of its app unit
+// (systemd scope or service); otherwise the topmost of the nearest ancestors that belong to one
+// desktop entry. Thread-safe.
+class LinuxProcessDirectory : public ProcessDirectory {
+public:
+    explicit LinuxProcessDirectory(QString procRoot = QStringLiteral("/proc"),
+                                   QStringList applicationFolders = DesktopEntryIndex::defaultFolders(),
+                                   QString cgroupRoot = QStringLiteral("/sys/fs/cgroup"));
+
+    // An app is background-only when it has no desktop entry, or when it is
+    // a helper of one (another process is responsible for it).
+    std::optional<RunningApp> runningApp(qint32 pid) const override;
+    std::optional<RunningApp> runningAppById(const QString &appId) const override;
+    qint32 responsible(qint32 pid) const override;
+    std::optional<qint32> parent(qint32 pid) const override;
+    QList<qint32> allPIDs() const override;
+    QString processName(qint32 pid) const override;
+    bool isRunning(qint32 pid) const override;
+
+    // The app ids a systemd unit name may carry, most likely first:
+    // "app[-<launcher>]-<id>-<random>.scope", "app[-<launcher>]-<id>[@<random>].service".
+    // Empty for units that are not applications'.
+    static QStringList appIdsOfUnit(const QString &unit);
+
+private:
+    QString cgroupOf(qint32 pid) const;
+    QString flatpakIdOf(qint32 pid) const;
+    std::optional<DesktopEntry> entryOf(qint32 pid) const;
+    qint32 oldestIn(const QList<qint32> &pids) const;
+    qint32 firstOfUnit(qint32 pid, const QString &cgroup) const;
+    std::optional<qint32> firstInSandbox(qint32 pid) const;
+    qint32 sandboxPid(qint32 pid) const; // the pid inside its innermost namespace; 0 when unknown
+    qint32 topOfEntryChain(qint32 pid) const;
+
+    const QString m_procRoot;
+    const QString m_cgroupRoot;
+    const DesktopEntryIndex m_entries;
+};
