@@ -1,10 +1,10 @@
 #include "DefaultsStore.h"
 
+#include "DamagedFile.h"
+#include "JsonFile.h"
 #include "Log.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -22,32 +22,20 @@ DefaultsStore::DefaultsStore(QString filePath)
 void DefaultsStore::load()
 {
     m_persistent = true;
-    QFile file(m_path);
-    if (!file.exists())
+    const JsonFile file = JsonFile::read(m_path);
+    if (!file.exists)
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        keepAside(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
-        return;
-    }
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        keepAside(QStringLiteral("is damaged (%1 at byte %2)").arg(error.errorString()).arg(error.offset));
+    if (!file.problem.isEmpty() || !file.document.isObject()) {
+        keepAside(file.problem.isEmpty() ? QStringLiteral("does not hold a settings object") : file.problem);
         return;
     }
-    if (!doc.isObject()) {
-        keepAside(QStringLiteral("does not hold a settings object"));
-        return;
-    }
-    m_values = doc.object();
+    m_values = file.document.object();
 }
 
 bool DefaultsStore::keepAside(const QString &reason)
 {
-    QString aside = m_path + QStringLiteral(".damaged");
-    if (QFileInfo::exists(aside))
-        aside += QLatin1Char('-') + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-    if (QFile::rename(m_path, aside)) {
+    const QString aside = DamagedFile::keepAside(m_path);
+    if (!aside.isEmpty()) {
         m_keptAside = aside;
         TW_WARN << "settings file " << m_path << ' ' << reason << "; kept it as " << aside
                 << " and started from the defaults";

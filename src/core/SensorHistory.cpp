@@ -2,9 +2,9 @@
 
 #include "BackgroundFileWriter.h"
 #include "DamagedFile.h"
+#include "JsonFile.h"
 #include "Log.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
@@ -25,24 +25,14 @@ SensorHistory::~SensorHistory() = default;
 
 void SensorHistory::load()
 {
-    QFile file(m_path);
-    if (!file.exists())
+    const JsonFile file = JsonFile::read(m_path);
+    if (!file.exists)
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        keepAside(QStringLiteral("cannot be read (%1)").arg(file.errorString()));
-        return;
-    }
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
-    if (error.error != QJsonParseError::NoError) {
-        keepAside(QStringLiteral("is damaged (%1 at byte %2)").arg(error.errorString()).arg(error.offset));
+    if (!file.problem.isEmpty() || !file.document.isArray()) {
+        keepAside(file.problem.isEmpty() ? QStringLiteral("does not hold a list of sessions") : file.problem);
         return;
     }
-    if (!doc.isArray()) {
-        keepAside(QStringLiteral("does not hold a list of sessions"));
-        return;
-    }
-    const QJsonArray array = doc.array();
+    const QJsonArray array = file.document.array();
     QList<SensorSession> sessions;
     sessions.reserve(array.size());
     for (qsizetype i = 0; i < array.size(); ++i) {
@@ -81,6 +71,7 @@ void SensorHistory::update(Sensor sensor, const QList<SensorUser> &users, const 
     for (const SensorUser &user : users)
         live.insert(openKey(sensor, user.pid));
 
+    bool changed = false;
     const QString prefix = sensorText(sensor) + QLatin1Char(':');
     const QHash<QString, QUuid> open = m_open;
     for (auto it = open.cbegin(); it != open.cend(); ++it) {
@@ -89,8 +80,10 @@ void SensorHistory::update(Sensor sensor, const QList<SensorUser> &users, const 
         // Open sessions sit near the front.
         const auto session = std::find_if(m_sessions.begin(), m_sessions.end(),
                                           [&](const SensorSession &s) { return s.id == it.value(); });
-        if (session != m_sessions.end())
+        if (session != m_sessions.end()) {
             session->end = now;
+            changed = true;
+        }
         m_open.remove(it.key());
     }
 
@@ -101,11 +94,14 @@ void SensorHistory::update(Sensor sensor, const QList<SensorUser> &users, const 
         const SensorSession session{QUuid::createUuid(), sensor, user.name, user.bundleID, now, std::nullopt};
         m_sessions.prepend(session);
         m_open.insert(key, session.id);
+        changed = true;
     }
 
     if (m_sessions.size() > cap)
         m_sessions.resize(cap);
-    save();
+    // Most updates (the other sensor's, repeated states) change nothing worth a rewrite.
+    if (changed)
+        save();
 }
 
 void SensorHistory::clear()

@@ -35,7 +35,8 @@ public:
     QString keptAsidePath() const { return m_keptAside; }
 
     // Records that exactly `users` use `sensor` at `now`: closes the sessions
-    // of users no longer listed, opens one for each newly listed user.
+    // of users no longer listed, opens one for each newly listed user, and
+    // saves when that changed anything.
     void update(Sensor sensor, const QList<SensorUser> &users, const QDateTime &now);
     void clear();
 

@@ -21,9 +21,11 @@ bool readOptionalString(const QJsonObject &object, const char *key, QString &out
     return true;
 }
 
+// Dates beyond some thousands of years are damage, and would overflow the
+// millisecond arithmetic.
 bool isDate(const QJsonValue &v)
 {
-    return v.isDouble() && std::isfinite(v.toDouble());
+    return v.isDouble() && std::abs(v.toDouble()) < 1e11;
 }
 
 } // namespace

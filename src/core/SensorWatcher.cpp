@@ -56,7 +56,9 @@ void SensorWatcher::publish(const SensorState &state)
 {
     const SensorState before = m_state;
     m_state = state;
-    Q_EMIT changed(before, m_state);
+    // Copies, so a receiver that publishes again cannot change what later receivers see.
+    const SensorState after = m_state;
+    Q_EMIT changed(before, after);
 }
 
 void SensorWatcher::simulate(const SensorState &state)

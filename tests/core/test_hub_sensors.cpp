@@ -1,11 +1,7 @@
 #include "DefaultsStore.h"
 #include "Hub.h"
 #include "SensorHistory.h"
-#include "SensorWatcher.h"
-#include "SimAudioCaptureSource.h"
-#include "SimCameraClientFinder.h"
-#include "SimCameraDeviceSource.h"
-#include "SimProcessDirectory.h"
+#include "SimSensorSources.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -18,16 +14,11 @@ const SensorUser zoom{100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")
 const SensorUser chat{200, QStringLiteral("Chat"), QStringLiteral("org.chat.Chat")};
 
 // A hub on simulated sensor sources, with a clock that moves one second per reading.
-struct Rig {
+struct Rig : SimSensorSources {
     QTemporaryDir dir;
     DefaultsStore defaults;
-    SimAudioCaptureSource audio;
-    SimCameraDeviceSource cameras;
-    SimCameraClientFinder finder;
-    SimProcessDirectory processes;
-    SensorWatcher::Sources sources{audio, cameras, finder, processes};
     Hub hub{defaults, AppInfo{QStringLiteral("dev.orvane.Tarnwick"), QStringLiteral("1.0"), {}, false, false},
-            HubServices{std::make_unique<SensorWatcher>(sources, 1), dir.path()}};
+            HubServices{std::make_unique<SensorWatcher>(sources(), 1), dir.path()}};
     QSignalSpy changes{&hub, &Hub::sensorChange};
     QSignalSpy stateChanges{&hub, &Hub::sensorStateChanged};
     QDateTime clock = QDateTime(QDate(2026, 3, 4), QTime(10, 0), Qt::UTC);

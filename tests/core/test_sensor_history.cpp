@@ -102,7 +102,8 @@ private Q_SLOTS:
         history.update(Sensor::Camera, {zoom}, at(0));
         history.update(Sensor::Camera, {zoom}, at(2));
         history.update(Sensor::Camera, {}, at(5));
-        QCOMPARE(changed.size(), 3);
+        // The repeated state changed nothing and was not saved.
+        QCOMPARE(changed.size(), 2);
         QCOMPARE(history.sessions().size(), 1);
         const SensorSession &s = history.sessions().first();
         QCOMPARE(s.sensor, Sensor::Camera);
@@ -233,6 +234,7 @@ private Q_SLOTS:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("start is text") << QByteArray("[" + good + R"(,"start":"yesterday"}])");
         QTest::newRow("end is text") << QByteArray("[" + good + R"(,"end":"later"}])");
+        QTest::newRow("end out of range") << QByteArray("[" + good + R"(,"end":1e300}])");
         QTest::newRow("bundle id is a number") << QByteArray("[" + good + R"(,"bundleID":5}])");
         QTest::newRow("app is a number")
             << QByteArray("[" + id + R"(,"sensor":"camera","app":1,"start":0}])");

@@ -2,12 +2,8 @@
 #include "Hub.h"
 #include "Report.h"
 #include "SensorReport.h"
-#include "SensorWatcher.h"
-#include "SimAudioCaptureSource.h"
-#include "SimCameraClientFinder.h"
-#include "SimCameraDeviceSource.h"
-#include "SimProcessDirectory.h"
 #include "SimProcessUsage.h"
+#include "SimSensorSources.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -30,14 +26,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         DefaultsStore defaults;
-        SimAudioCaptureSource audio;
-        SimCameraDeviceSource cameras;
-        SimCameraClientFinder finder;
-        SimProcessDirectory processes;
-        processes.addApp(RunningApp{100, QStringLiteral("Recorder"), {}, false});
-        SensorWatcher::Sources sources{audio, cameras, finder, processes};
+        SimSensorSources sim;
+        sim.processes.addApp(RunningApp{100, QStringLiteral("Recorder"), {}, false});
         const AppInfo info{QStringLiteral("dev.orvane.Tarnwick"), QStringLiteral("1.0"), {}, false, false};
-        Hub hub(defaults, info, HubServices{std::make_unique<SensorWatcher>(sources, 1), QString()});
+        Hub hub(defaults, info, HubServices{std::make_unique<SensorWatcher>(sim.sources(), 1), QString()});
         hub.sensors()->setAttributionRetryDelay(std::chrono::milliseconds(0));
         hub.setHaloForCamera(false);
         hub.start();
@@ -50,8 +42,8 @@ private Q_SLOTS:
         QSignalSpy finished(&sensors, &SensorReport::finished);
         sensors.run();
         usage.current.cpuSeconds = 2.125;
-        cameras.open(); // no halo for the camera
-        audio.setCaptures({{1, 100, {}, {}}});
+        sim.cameras.open(); // no halo for the camera
+        sim.audio.setCaptures({{1, 100, {}, {}}});
         QVERIFY(finished.wait());
         QCOMPARE(finished.first().first().toInt(), 0);
 

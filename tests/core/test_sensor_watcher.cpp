@@ -1,8 +1,5 @@
 #include "SensorWatcher.h"
-#include "SimAudioCaptureSource.h"
-#include "SimCameraClientFinder.h"
-#include "SimCameraDeviceSource.h"
-#include "SimProcessDirectory.h"
+#include "SimSensorSources.h"
 
 #include <QCoreApplication>
 #include <QSignalSpy>
@@ -16,12 +13,8 @@ const SensorUser chat{200, QStringLiteral("Chat"), QStringLiteral("org.chat.Chat
 const SensorUser browser{300, QStringLiteral("Browser"), QStringLiteral("org.browser.Browser")};
 
 // The watcher on simulated sources, with a spy on what it publishes.
-struct Rig {
-    SimAudioCaptureSource audio;
-    SimCameraDeviceSource cameras;
-    SimCameraClientFinder finder;
-    SimProcessDirectory processes;
-    SensorWatcher watcher{{audio, cameras, finder, processes}, me};
+struct Rig : SimSensorSources {
+    SensorWatcher watcher{sources(), me};
     QSignalSpy published{&watcher, &SensorWatcher::changed};
 
     Rig()
@@ -35,11 +28,8 @@ struct Rig {
         processes.addProcess(302, QStringLiteral("browser-video"), 300, 300);
         processes.addProcess(400, QStringLiteral("arecord"));
     }
-    ~Rig()
-    {
-        // A run left at the gate would keep the watcher from being destroyed.
-        finder.releaseAll();
-    }
+    // A query left at the gate would keep the watcher from being destroyed.
+    ~Rig() { finder.releaseAll(); }
 
     SensorState before(int i) const { return published.at(i).at(0).value<SensorState>(); }
     SensorState after(int i) const { return published.at(i).at(1).value<SensorState>(); }
