@@ -200,12 +200,16 @@ void DesktopEntryIndex::load(const QString &folder, const QString &prefix) const
 void DesktopEntryIndex::refreshIfChanged() const
 {
     if (!m_stamps.isEmpty()) {
+        // File times move in coarse steps: a folder changed in the same step
+        // as the last read may have changed after it, unseen.
+        const QDateTime uncertain = m_loadedAt.addSecs(-2);
         bool changed = false;
         for (auto it = m_stamps.cbegin(); it != m_stamps.cend() && !changed; ++it)
-            changed = QFileInfo(it.key()).lastModified() != it.value();
+            changed = QFileInfo(it.key()).lastModified() != it.value() || it.value() >= uncertain;
         if (!changed)
             return;
     }
+    m_loadedAt = QDateTime::currentDateTime();
     m_stamps.clear();
     m_byId.clear();
     m_idByProgram.clear();

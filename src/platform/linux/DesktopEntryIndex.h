@@ -49,6 +49,7 @@ private:
     const QLocale m_locale;
     mutable QMutex m_mutex;
     mutable QHash<QString, QDateTime> m_stamps; // every folder read, with its modification time
+    mutable QDateTime m_loadedAt;
     mutable QHash<QString, DesktopEntry> m_byId;
     mutable QHash<QString, QString> m_idByProgram;
     mutable QHash<QString, QString> m_idByWindowClass; // lower case

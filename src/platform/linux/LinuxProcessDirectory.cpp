@@ -105,7 +105,7 @@ std::optional<DesktopEntry> LinuxProcessDirectory::entryOf(qint32 pid) const
     }
     const QString base = QStringLiteral("%1/%2/").arg(m_procRoot).arg(pid);
     const QString comm = processName(pid);
-    QStringList programs{fileName(QFileInfo(base + QStringLiteral("exe")).symLinkTarget())};
+    QStringList programs{fileName(ProcFs::linkTarget(base + QStringLiteral("exe")))};
     programs.append(fileName(QString::fromUtf8(ProcFs::readFile(base + QStringLiteral("cmdline")).split('\0').constFirst())));
     programs.append(comm);
     programs.removeAll(QString());
@@ -214,7 +214,7 @@ std::optional<qint32> LinuxProcessDirectory::firstInSandbox(qint32 pid) const
     // The sandbox's init (pid 1 inside it) is the sandboxing tool; the first
     // process below it is the application.
     const auto namespaceOf = [this](qint32 p) {
-        return QFileInfo(QStringLiteral("%1/%2/ns/pid").arg(m_procRoot).arg(p)).symLinkTarget();
+        return ProcFs::linkTarget(QStringLiteral("%1/%2/ns/pid").arg(m_procRoot).arg(p));
     };
     const QString sandbox = namespaceOf(pid);
     qint32 top = pid;

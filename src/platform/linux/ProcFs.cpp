@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <limits>
+#include <unistd.h>
 
 namespace ProcFs {
 
@@ -24,6 +25,13 @@ QByteArray readFile(const QString &path)
         return {};
     // /proc files report size 0: read until the end.
     return file.readAll();
+}
+
+QString linkTarget(const QString &path)
+{
+    char target[4096];
+    const ssize_t length = readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    return length > 0 && length < ssize_t(sizeof target) ? QFile::decodeName(QByteArray(target, length)) : QString();
 }
 
 QList<QByteArray> statFields(pid_t pid, const QString &procRoot)

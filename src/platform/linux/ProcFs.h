@@ -12,6 +12,8 @@ namespace ProcFs {
 
 QString root(); // "/proc" unless TARNWICK_PROC_ROOT says otherwise
 QByteArray readFile(const QString &path);
+// What a symbolic link says, as written (/proc's links are not always paths).
+QString linkTarget(const QString &path);
 
 // Fields of /proc/PID/stat after the command name; field 3 ("state") is [0].
 // Parsed after the last ')' because the name may hold spaces and parentheses.
