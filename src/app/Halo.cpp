@@ -8,29 +8,34 @@
 
 Halo::Halo(QProcessEnvironment env, QObject *parent)
     : QObject(parent)
-    , m_env(std::move(env)) {
+    , m_env(std::move(env))
+{
     m_bannerTimer.setSingleShot(true);
     m_bannerTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_bannerTimer, &QTimer::timeout, this, &Halo::endBanner);
 }
 
-Halo::~Halo() {
+Halo::~Halo()
+{
     delete m_view.data();
 }
 
-void Halo::announce(Banner banner) {
+void Halo::announce(Banner banner)
+{
     m_bannerTimer.start(int(banner.staySeconds() * 1000));
     m_banner = std::move(banner);
     render(true);
 }
 
-void Halo::replaceBanner(Banner banner) {
+void Halo::replaceBanner(Banner banner)
+{
     if (!m_banner)
         return;
     m_banner = std::move(banner);
 }
 
-void Halo::endBanner() {
+void Halo::endBanner()
+{
     m_bannerTimer.stop();
     if (!m_banner)
         return;
@@ -38,16 +43,19 @@ void Halo::endBanner() {
     render(true);
 }
 
-bool Halo::needed() const {
+bool Halo::needed() const
+{
     return !m_suppressed && (m_camera || m_mic || m_banner);
 }
 
-bool Halo::isVisible() const {
+bool Halo::isVisible() const
+{
     const HaloView *view = m_view;
     return view && view->isVisible();
 }
 
-void Halo::render(bool animated) {
+void Halo::render(bool animated)
+{
     if (needed()) {
         const std::optional<Notch> notch = Notch::current(m_env);
         if (!notch)
@@ -82,21 +90,24 @@ void Halo::render(bool animated) {
     });
 }
 
-void Halo::screensChanged() {
+void Halo::screensChanged()
+{
     drop();
     render(false);
 }
 
-void Halo::make(const Notch &notch) {
+void Halo::make(const Notch &notch)
+{
     m_view = new HaloView(m_glyphs);
     m_view->setGeometry(HaloView::frameFor(notch));
     m_view->winId();
     X11Overlay::setInputRegion(*m_view->windowHandle(), {});
-    m_view->setShapeMasked(!X11Overlay::compositing());
+    m_view->setShapeMasked(X11Overlay::lacksCompositor());
     connect(m_view, &HaloView::clicked, this, &Halo::clicked);
 }
 
-void Halo::drop() {
+void Halo::drop()
+{
     if (!m_view)
         return;
     m_view->hide();

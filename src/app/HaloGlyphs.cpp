@@ -2,7 +2,8 @@
 
 #include "Symbols.h"
 
-QImage HaloGlyphs::glyph(const QString &symbol, const QColor &color, QSize size) {
+QImage HaloGlyphs::glyph(const QString &symbol, const QColor &color, QSize size)
+{
     // Drawn at twice the size, which stays sharp on the usual displays.
     const QString key = symbol + QLatin1Char(' ') + color.name(QColor::HexArgb) + QLatin1Char(' ') +
                         QString::number(size.width()) + QLatin1Char('x') + QString::number(size.height());

@@ -26,18 +26,21 @@ constexpr double glowRadius = 7;
 constexpr int iconSize = 26;
 constexpr int contentHeight = 38;
 
-QColor qColor(const SrgbColor &color) {
+QColor qColor(const SrgbColor &color)
+{
     return QColor::fromRgbF(float(color.red), float(color.green), float(color.blue));
 }
 
 // Core Animation's ease-out: quick start, gentle landing.
-QEasingCurve easeOut() {
+QEasingCurve easeOut()
+{
     QEasingCurve curve(QEasingCurve::BezierSpline);
     curve.addCubicBezierSegment(QPointF(0, 0), QPointF(0.58, 1), QPointF(1, 1));
     return curve;
 }
 
-QFont pixelFont(int pixelSize, QFont::Weight weight) {
+QFont pixelFont(int pixelSize, QFont::Weight weight)
+{
     QFont result;
     result.setPixelSize(pixelSize);
     result.setWeight(weight);
@@ -58,7 +61,8 @@ HaloView::HaloView(HaloGlyphs &glyphs, QWidget *parent)
     , m_buttons(new QHBoxLayout)
     , m_pathAnimation(new QVariantAnimation(this))
     , m_fade(new QVariantAnimation(this))
-    , m_contentFade(new QPropertyAnimation(m_contentOpacity, "opacity", this)) {
+    , m_contentFade(new QPropertyAnimation(m_contentOpacity, "opacity", this))
+{
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
@@ -121,14 +125,16 @@ HaloView::HaloView(HaloGlyphs &glyphs, QWidget *parent)
 
 HaloView::~HaloView() = default;
 
-QRect HaloView::frameFor(const Notch &notch) {
+QRect HaloView::frameFor(const Notch &notch)
+{
     const QRectF cutout = notch.cutout.rect();
     const double width = cutout.width() + 460;
     const double height = notch.gap() + cutout.height() + 96;
     return QRectF(cutout.center().x() - width / 2, notch.screenTop(), width, height).toRect();
 }
 
-void HaloView::apply(const Notch &notch, bool camera, bool mic, const Banner *banner, bool animated) {
+void HaloView::apply(const Notch &notch, bool camera, bool mic, const Banner *banner, bool animated)
+{
     m_cutout = notch.cutout;
     m_gap = notch.gap();
     const double w = m_cutout.rect().width();
@@ -193,7 +199,8 @@ void HaloView::apply(const Notch &notch, bool camera, bool mic, const Banner *ba
     update();
 }
 
-void HaloView::showBanner(const Banner &banner, double width, bool animated) {
+void HaloView::showBanner(const Banner &banner, double width, bool animated)
+{
     m_icon->setPixmap(bannerIcon(banner));
     while (QLayoutItem *item = m_buttons->takeAt(0)) {
         delete item->widget();
@@ -240,7 +247,8 @@ void HaloView::showBanner(const Banner &banner, double width, bool animated) {
     }
 }
 
-QPixmap HaloView::bannerIcon(const Banner &banner) {
+QPixmap HaloView::bannerIcon(const Banner &banner)
+{
     const QSize size(iconSize, iconSize);
     const qreal scale = 2;
     if (banner.swatch) {
@@ -263,7 +271,8 @@ QPixmap HaloView::bannerIcon(const Banner &banner) {
     return QPixmap::fromImage(m_glyphs.glyph(banner.symbol, qColor(banner.color), QSize(22, 22)));
 }
 
-void HaloView::fadeOut(std::function<void()> completion) {
+void HaloView::fadeOut(std::function<void()> completion)
+{
     m_pathAnimation->stop();
     setShape(m_to);
     m_fadeCompletion = std::move(completion);
@@ -274,20 +283,23 @@ void HaloView::fadeOut(std::function<void()> completion) {
     fadeTo(0);
 }
 
-void HaloView::fadeTo(double opacity) {
+void HaloView::fadeTo(double opacity)
+{
     m_fade->stop();
     m_fade->setStartValue(m_opacity);
     m_fade->setEndValue(opacity);
     m_fade->start();
 }
 
-bool HaloView::isAnimating() const {
+bool HaloView::isAnimating() const
+{
     return m_pathAnimation->state() == QAbstractAnimation::Running ||
            m_fade->state() == QAbstractAnimation::Running ||
            m_contentFade->state() == QAbstractAnimation::Running;
 }
 
-void HaloView::setShapeMasked(bool masked) {
+void HaloView::setShapeMasked(bool masked)
+{
     m_masked = masked;
     if (masked)
         updateMask();
@@ -295,18 +307,21 @@ void HaloView::setShapeMasked(bool masked) {
         clearMask();
 }
 
-void HaloView::setShape(const Shape &shape) {
+void HaloView::setShape(const Shape &shape)
+{
     m_shape = shape;
     if (m_masked)
         updateMask();
     update();
 }
 
-QPainterPath HaloView::fillPath(const Shape &shape) const {
+QPainterPath HaloView::fillPath(const Shape &shape) const
+{
     return toPainterPath(m_cutout.outline({shape.width, shape.height}, rect(), m_gap, shape.radius, true));
 }
 
-QPainterPath HaloView::ringPath(const Shape &shape) const {
+QPainterPath HaloView::ringPath(const Shape &shape) const
+{
     // An island's ring goes all the way round; a notch's leaves the screen's edge alone.
     if (m_cutout.kind() == Cutout::Kind::Island)
         return toPainterPath(m_cutout.outline({shape.width + 2, shape.height + 2}, rect(),
@@ -315,7 +330,8 @@ QPainterPath HaloView::ringPath(const Shape &shape) const {
         m_cutout.outline({shape.width + 2, shape.height + 1}, rect(), 0, shape.radius + 1, false));
 }
 
-void HaloView::updateMask() {
+void HaloView::updateMask()
+{
     QBitmap mask(size());
     mask.fill(Qt::color0);
     QPainter painter(&mask);
@@ -327,7 +343,8 @@ void HaloView::updateMask() {
     setMask(mask);
 }
 
-void HaloView::paintEvent(QPaintEvent *) {
+void HaloView::paintEvent(QPaintEvent *)
+{
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath fill = fillPath(m_shape);
@@ -362,7 +379,8 @@ void HaloView::paintEvent(QPaintEvent *) {
     Q_EMIT framePainted();
 }
 
-void HaloView::mousePressEvent(QMouseEvent *event) {
+void HaloView::mousePressEvent(QMouseEvent *event)
+{
     if (!m_shapeRect.contains(event->position())) {
         event->ignore();
         return;
@@ -370,7 +388,8 @@ void HaloView::mousePressEvent(QMouseEvent *event) {
     Q_EMIT clicked();
 }
 
-void HaloView::runAction(int index) {
+void HaloView::runAction(int index)
+{
     if (index < 0 || index >= m_actions.size())
         return;
     // The action may end the banner and so replace m_actions.

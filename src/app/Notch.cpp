@@ -5,17 +5,20 @@
 namespace {
 
 // The height of whatever panel reserves the top of the display.
-double menuBarHeight(const QScreen &screen) {
+double menuBarHeight(const QScreen &screen)
+{
     return std::max(double(screen.availableGeometry().top() - screen.geometry().top()), 24.0);
 }
 
 } // namespace
 
-Cutout Notch::measure(const QScreen &screen) {
+Cutout Notch::measure(const QScreen &screen)
+{
     return Cutout::infer(screen.geometry(), 0, QRectF(), QRectF(), menuBarHeight(screen));
 }
 
-std::optional<Notch> Notch::current(const QProcessEnvironment &env) {
+std::optional<Notch> Notch::current(const QProcessEnvironment &env)
+{
     QScreen *primary = QGuiApplication::primaryScreen();
     const QString fake = env.value(QStringLiteral("TARNWICK_FAKE_CUTOUT"));
     if (primary && env.contains(QStringLiteral("TARNWICK_FAKE_CUTOUT"))) {

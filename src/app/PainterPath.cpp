@@ -1,6 +1,7 @@
 #include "PainterPath.h"
 
-QPainterPath toPainterPath(const OutlinePath &outline) {
+QPainterPath toPainterPath(const OutlinePath &outline)
+{
     QPainterPath path;
     const OutlinePath cubic = outline.withCubicCorners();
     for (const OutlinePath::Element &element : cubic.elements()) {

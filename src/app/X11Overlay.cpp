@@ -12,13 +12,15 @@ namespace X11Overlay {
 
 namespace {
 
-Display *display() {
+Display *display()
+{
     const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->display() : nullptr;
 }
 
 // Asks the window manager to add two _NET_WM_STATE flags to a mapped window.
-void addStates(Display *dpy, ::Window window, const char *first, const char *second) {
+void addStates(Display *dpy, ::Window window, const char *first, const char *second)
+{
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
@@ -33,15 +35,17 @@ void addStates(Display *dpy, ::Window window, const char *first, const char *sec
 
 } // namespace
 
-bool compositing() {
+bool lacksCompositor()
+{
     Display *dpy = display();
     if (!dpy)
         return false;
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
-    return XGetSelectionOwner(dpy, XInternAtom(dpy, name.constData(), False)) != None;
+    return XGetSelectionOwner(dpy, XInternAtom(dpy, name.constData(), False)) == None;
 }
 
-bool keepOutOfTaskbar(QWindow &window) {
+bool keepOutOfTaskbar(QWindow &window)
+{
     Display *dpy = display();
     if (!dpy)
         return false;
@@ -52,7 +56,8 @@ bool keepOutOfTaskbar(QWindow &window) {
     return true;
 }
 
-bool setInputRegion(QWindow &window, const QRegion &region) {
+bool setInputRegion(QWindow &window, const QRegion &region)
+{
     Display *dpy = display();
     if (!dpy)
         return false;

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-QString Cutout::kindText(Kind kind) {
+QString Cutout::kindText(Kind kind)
+{
     switch (kind) {
     case Kind::Notch:
         return QStringLiteral("notch");
@@ -18,7 +19,8 @@ QString Cutout::kindText(Kind kind) {
     return QStringLiteral("none");
 }
 
-std::optional<Cutout::Kind> Cutout::kindFromText(const QString &text) {
+std::optional<Cutout::Kind> Cutout::kindFromText(const QString &text)
+{
     for (Kind kind : {Kind::Notch, Kind::Island, Kind::None}) {
         if (kindText(kind) == text)
             return kind;
@@ -29,10 +31,13 @@ std::optional<Cutout::Kind> Cutout::kindFromText(const QString &text) {
 Cutout::Cutout(Kind kind, const QRectF &rect, double cornerRadius)
     : m_kind(kind)
     , m_rect(rect)
-    , m_cornerRadius(cornerRadius) {}
+    , m_cornerRadius(cornerRadius)
+{
+}
 
 Cutout Cutout::infer(const QRectF &screen, double safeTop, const QRectF &left, const QRectF &right,
-                     double menuBarHeight) {
+                     double menuBarHeight)
+{
     const auto isEmpty = [](const QRectF &area) { return area.width() == 0 || area.height() == 0; };
     const double width = right.left() - left.right();
     if (safeTop <= 0 || isEmpty(left) || isEmpty(right) || width <= 20)
@@ -50,7 +55,8 @@ Cutout Cutout::infer(const QRectF &screen, double safeTop, const QRectF &left, c
     return {Kind::Notch, QRectF(left.right(), screenTop, width, safeTop), std::min(safeTop / 3, 10.0)};
 }
 
-Cutout Cutout::virtualCutout(const QRectF &screen, double menuBarHeight) {
+Cutout Cutout::virtualCutout(const QRectF &screen, double menuBarHeight)
+{
     const double bar = std::max(menuBarHeight, 24.0);
     return {Kind::None, QRectF(screen.center().x() - 95, screen.top(), 190, bar), 12};
 }
@@ -59,7 +65,8 @@ namespace {
 
 // What a display with a housing `width` by `height`, its top `below` the
 // display's top edge, would report: the inset and the strips beside it.
-Cutout inferHousing(const QRectF &screen, double width, double height, double below, double menuBarHeight) {
+Cutout inferHousing(const QRectF &screen, double width, double height, double below, double menuBarHeight)
+{
     const QRectF left(screen.left(), screen.top() + below, (screen.width() - width) / 2, height);
     const QRectF right = left.translated(left.width() + width, 0);
     return Cutout::infer(screen, height + below, left, right, menuBarHeight);
@@ -67,7 +74,8 @@ Cutout inferHousing(const QRectF &screen, double width, double height, double be
 
 } // namespace
 
-std::optional<Cutout> Cutout::fake(const QString &spec, const QRectF &screen, double menuBarHeight) {
+std::optional<Cutout> Cutout::fake(const QString &spec, const QRectF &screen, double menuBarHeight)
+{
     if (spec == QLatin1String("notch14"))
         return inferHousing(screen, 185, 32, 0, menuBarHeight);
     if (spec == QLatin1String("notch16"))
@@ -94,12 +102,13 @@ std::optional<Cutout> Cutout::fake(const QString &spec, const QRectF &screen, do
     return inferHousing(screen, numbers[0], numbers[1], numbers[2], menuBarHeight);
 }
 
-double Cutout::gap(double screenTop) const {
+double Cutout::gap(double screenTop) const
+{
     return std::max(0.0, m_rect.top() - screenTop);
 }
 
-OutlinePath Cutout::outline(QSizeF size, const QRectF &in, double topInset, double radius,
-                            bool closed) const {
+OutlinePath Cutout::outline(QSizeF size, const QRectF &in, double topInset, double radius, bool closed) const
+{
     const double left = in.center().x() - size.width() / 2;
     const double right = in.center().x() + size.width() / 2;
     const double top = in.top() + topInset;

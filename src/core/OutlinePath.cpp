@@ -5,36 +5,43 @@
 #include <algorithm>
 #include <cmath>
 
-void OutlinePath::moveTo(QPointF to) {
+void OutlinePath::moveTo(QPointF to)
+{
     m_elements.append({Step::MoveTo, to, {}, {}, 0});
 }
 
-void OutlinePath::lineTo(QPointF to) {
+void OutlinePath::lineTo(QPointF to)
+{
     m_elements.append({Step::LineTo, to, {}, {}, 0});
 }
 
-void OutlinePath::arcTo(QPointF corner, QPointF to, double radius) {
+void OutlinePath::arcTo(QPointF corner, QPointF to, double radius)
+{
     m_elements.append({Step::ArcTo, to, corner, {}, radius});
 }
 
-void OutlinePath::close() {
+void OutlinePath::close()
+{
     m_elements.append({Step::Close, {}, {}, {}, 0});
 }
 
 namespace {
 
-QPointF unit(QPointF vector) {
+QPointF unit(QPointF vector)
+{
     const double length = std::hypot(vector.x(), vector.y());
     return length > 0 ? vector / length : QPointF();
 }
 
-double dot(QPointF a, QPointF b) {
+double dot(QPointF a, QPointF b)
+{
     return a.x() * b.x() + a.y() * b.y();
 }
 
 } // namespace
 
-OutlinePath OutlinePath::withCubicCorners() const {
+OutlinePath OutlinePath::withCubicCorners() const
+{
     OutlinePath result;
     QPointF current;
     for (const Element &element : m_elements) {

@@ -19,7 +19,8 @@ namespace {
 class Behind : public QWidget {
 public:
     Behind()
-        : QWidget(nullptr, Qt::FramelessWindowHint) {
+        : QWidget(nullptr, Qt::FramelessWindowHint)
+    {
         setAutoFillBackground(true);
         setPalette(QPalette(QColor(0xe8, 0xea, 0xee)));
     }
@@ -29,14 +30,16 @@ protected:
     void mousePressEvent(QMouseEvent *event) override { presses.append(event->globalPosition().toPoint()); }
 };
 
-bool click(QPoint global) {
+bool click(QPoint global)
+{
     return QProcess::execute(QStringLiteral("xdotool"),
                              {QStringLiteral("mousemove"), QString::number(global.x()),
                               QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")}) ==
            0;
 }
 
-QString windowProperty(WId window, const char *property) {
+QString windowProperty(WId window, const char *property)
+{
     QProcess xprop;
     xprop.start(QStringLiteral("xprop"),
                 {QStringLiteral("-id"), QString::number(window), QString::fromLatin1(property)});
@@ -44,7 +47,8 @@ QString windowProperty(WId window, const char *property) {
     return QString::fromUtf8(xprop.readAllStandardOutput());
 }
 
-Banner micBanner(QList<Banner::Action> actions = {}) {
+Banner micBanner(QList<Banner::Action> actions = {})
+{
     Banner banner;
     banner.symbol = QStringLiteral("mic.fill");
     banner.color = HaloColor::mic;
@@ -60,14 +64,16 @@ Banner micBanner(QList<Banner::Action> actions = {}) {
 class TestHalo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() {
+    void initTestCase()
+    {
         REQUIRE_SERVICE(QGuiApplication::platformName() == QLatin1String("xcb"), "an X display");
         for (const char *tool : {"xdotool", "xprop", "import"})
             REQUIRE_SERVICE(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(), tool);
         m_screen = QGuiApplication::primaryScreen()->geometry();
     }
 
-    void bannerLetsClicksBesideItThrough() {
+    void bannerLetsClicksBesideItThrough()
+    {
         Behind behind;
         behind.setGeometry(m_screen.x(), m_screen.y(), m_screen.width(), 300);
         behind.show();
@@ -135,7 +141,8 @@ private Q_SLOTS:
         QVERIFY(!halo.isVisible());
     }
 
-    void aChangeDuringTheFadeKeepsTheWindow() {
+    void aChangeDuringTheFadeKeepsTheWindow()
+    {
         Halo halo{QProcessEnvironment()};
         halo.setCamera(true);
         halo.render(true);
@@ -154,7 +161,8 @@ private Q_SLOTS:
         QCOMPARE(view->ringColor(), QColor::fromRgbF(0.27f, 0.56f, 1.0f));
     }
 
-    void suppressionHidesAndKeepsTheBanner() {
+    void suppressionHidesAndKeepsTheBanner()
+    {
         Halo halo{QProcessEnvironment()};
         halo.announce(micBanner());
         QVERIFY(halo.isVisible());
@@ -168,7 +176,8 @@ private Q_SLOTS:
         QCOMPARE(halo.view()->accessibleName(), micBanner().title);
     }
 
-    void bannersStayTheirTimeAndLongerWithButtons() {
+    void bannersStayTheirTimeAndLongerWithButtons()
+    {
         Halo halo{QProcessEnvironment()};
         Banner quick = micBanner();
         quick.seconds = 0.2;

@@ -11,12 +11,14 @@ const QRectF laptop(0, 0, 1512, 982);
 
 // Strips of menu bar beside a housing `width` wide whose top is `below` the
 // display's top, `height` high.
-std::pair<QRectF, QRectF> strips(const QRectF &screen, double width, double height, double below = 0) {
+std::pair<QRectF, QRectF> strips(const QRectF &screen, double width, double height, double below = 0)
+{
     const QRectF left(screen.left(), screen.top() + below, (screen.width() - width) / 2, height);
     return {left, left.translated(left.width() + width, 0)};
 }
 
-QList<Step> steps(const OutlinePath &path) {
+QList<Step> steps(const OutlinePath &path)
+{
     QList<Step> result;
     for (const auto &element : path.elements())
         result.append(element.step);
@@ -28,7 +30,8 @@ QList<Step> steps(const OutlinePath &path) {
 class TestCutout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void kindTextConvertsBothWays() {
+    void kindTextConvertsBothWays()
+    {
         for (Kind kind : {Kind::Notch, Kind::Island, Kind::None})
             QCOMPARE(Cutout::kindFromText(Cutout::kindText(kind)), kind);
         QCOMPARE(Cutout::kindText(Kind::Island), QStringLiteral("island"));
@@ -36,7 +39,8 @@ private Q_SLOTS:
         QCOMPARE(Cutout::kindFromText(QString()), std::nullopt);
     }
 
-    void displaysWithoutHousingGetTheVirtualOne_data() {
+    void displaysWithoutHousingGetTheVirtualOne_data()
+    {
         QTest::addColumn<double>("safeTop");
         QTest::addColumn<bool>("withStrips");
         QTest::addColumn<double>("menuBar");
@@ -46,7 +50,8 @@ private Q_SLOTS:
         QTest::newRow("strips but no inset") << 0.0 << true << 30.0 << 30.0;
         QTest::newRow("inset but no strips") << 32.0 << false << 24.0 << 24.0;
     }
-    void displaysWithoutHousingGetTheVirtualOne() {
+    void displaysWithoutHousingGetTheVirtualOne()
+    {
         QFETCH(double, safeTop);
         QFETCH(bool, withStrips);
         QFETCH(double, menuBar);
@@ -57,7 +62,8 @@ private Q_SLOTS:
         QCOMPARE(cutout.gap(laptop.top()), 0.0);
     }
 
-    void aHousingMustBeWiderThanTwentyPixels() {
+    void aHousingMustBeWiderThanTwentyPixels()
+    {
         auto [left, right] = strips(laptop, 20, 32);
         QCOMPARE(Cutout::infer(laptop, 32, left, right, 24).kind(), Kind::None);
         std::tie(left, right) = strips(laptop, 20.5, 32);
@@ -66,7 +72,8 @@ private Q_SLOTS:
         QCOMPARE(narrow.rect().width(), 20.5);
     }
 
-    void notchRadiusFollowsTheInset() {
+    void notchRadiusFollowsTheInset()
+    {
         auto [left, right] = strips(laptop, 185, 32);
         QCOMPARE(Cutout::infer(laptop, 32, left, right, 24).cornerRadius(), 10.0);
         std::tie(left, right) = strips(laptop, 185, 24);
@@ -74,7 +81,8 @@ private Q_SLOTS:
         QCOMPARE(shallow, Cutout(Kind::Notch, QRectF(663.5, 0, 185, 24), 8));
     }
 
-    void stripsBelowTheTopEdgeMakeAnIsland() {
+    void stripsBelowTheTopEdgeMakeAnIsland()
+    {
         // Strips 34 high whose tops are 8 below the edge; the inset reaches 42 down.
         const auto [left, right] = strips(laptop, 196, 34, 8);
         const Cutout island = Cutout::infer(laptop, 42, left, right, 24);
@@ -85,7 +93,8 @@ private Q_SLOTS:
         QCOMPARE(Cutout::infer(laptop, 35, nearLeft, nearRight, 24).kind(), Kind::Notch);
     }
 
-    void fakeSpecifications_data() {
+    void fakeSpecifications_data()
+    {
         QTest::addColumn<QRectF>("screen");
         QTest::addColumn<QString>("spec");
         QTest::addColumn<bool>("valid");
@@ -113,7 +122,8 @@ private Q_SLOTS:
         QTest::newRow("no prefix match") << laptop << "island200x34+8" << false << Cutout();
         QTest::newRow("empty") << laptop << "" << false << Cutout();
     }
-    void fakeSpecifications() {
+    void fakeSpecifications()
+    {
         QFETCH(QRectF, screen);
         QFETCH(QString, spec);
         QFETCH(bool, valid);
@@ -124,7 +134,8 @@ private Q_SLOTS:
             QCOMPARE(*cutout, expected);
     }
 
-    void notchOutlineHangsOpenFromTheTop() {
+    void notchOutlineHangsOpenFromTheTop()
+    {
         const Cutout notch(Kind::Notch, QRectF(663.5, 0, 185, 32), 10);
         const QRectF view(0, 0, 645, 128);
         const OutlinePath open = notch.outline({253, 32}, view, 0, 10, false);
@@ -143,7 +154,8 @@ private Q_SLOTS:
         QVERIFY(closed.isClosed());
     }
 
-    void outlineRadiusIsBoundedBySize() {
+    void outlineRadiusIsBoundedBySize()
+    {
         const Cutout notch(Kind::Notch, QRectF(663.5, 0, 185, 32), 10);
         // A notch's corners are at most as big as the shape is high.
         const OutlinePath shallow = notch.outline({300, 12}, QRectF(0, 5, 400, 100), 3, 40, false);
@@ -160,7 +172,8 @@ private Q_SLOTS:
         }
     }
 
-    void cornersBecomeQuarterCircles() {
+    void cornersBecomeQuarterCircles()
+    {
         const Cutout notch(Kind::Notch, QRectF(663.5, 0, 185, 32), 10);
         const OutlinePath cubic =
             notch.outline({100, 30}, QRectF(0, 0, 100, 50), 0, 10, false).withCubicCorners();

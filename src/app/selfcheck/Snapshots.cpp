@@ -25,7 +25,8 @@ struct HaloScene {
     QString fakeCutout; // empty: the run's own cutout
 };
 
-Banner cameraBanner() {
+Banner cameraBanner()
+{
     Banner banner;
     banner.icon = QStringLiteral("us.zoom.xos");
     banner.symbol = QStringLiteral("video.fill");
@@ -35,7 +36,8 @@ Banner cameraBanner() {
     return banner;
 }
 
-Banner blockedBanner() {
+Banner blockedBanner()
+{
     Banner banner;
     banner.icon = QStringLiteral("com.google.Chrome");
     banner.symbol = QStringLiteral("video.fill");
@@ -46,7 +48,8 @@ Banner blockedBanner() {
     return banner;
 }
 
-Banner micBanner() {
+Banner micBanner()
+{
     Banner banner;
     banner.icon = QStringLiteral("com.apple.VoiceMemos");
     banner.symbol = QStringLiteral("mic.fill");
@@ -56,7 +59,8 @@ Banner micBanner() {
     return banner;
 }
 
-Banner noteBanner() {
+Banner noteBanner()
+{
     Banner banner;
     banner.symbol = QStringLiteral("checkmark.circle.fill");
     banner.color = HaloColor::note;
@@ -68,7 +72,8 @@ Banner noteBanner() {
 }
 
 // A plain desktop with a menu bar, so the glow has something to glow over.
-void paintBackdrop(QPainter &painter, const QRect &area, double menuBarHeight) {
+void paintBackdrop(QPainter &painter, const QRect &area, double menuBarHeight)
+{
     QLinearGradient desktop(area.topLeft(), area.bottomLeft());
     desktop.setColorAt(0, QColor(0x5b, 0x6e, 0x86));
     desktop.setColorAt(1, QColor(0x3a, 0x47, 0x5a));
@@ -77,7 +82,8 @@ void paintBackdrop(QPainter &painter, const QRect &area, double menuBarHeight) {
                      QColor(236, 238, 242, 220));
 }
 
-QImage capture(HaloView &view, double menuBarHeight) {
+QImage capture(HaloView &view, double menuBarHeight)
+{
     const qreal scale = 2;
     QImage image(view.size() * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
@@ -90,7 +96,8 @@ QImage capture(HaloView &view, double menuBarHeight) {
 
 } // namespace
 
-int run(Report &report, const QString &folder, QProcessEnvironment env) {
+int run(Report &report, const QString &folder, QProcessEnvironment env)
+{
     const QString fakeKey = QStringLiteral("TARNWICK_FAKE_CUTOUT");
     if (!env.contains(fakeKey))
         env.insert(fakeKey, QStringLiteral("notch14"));
