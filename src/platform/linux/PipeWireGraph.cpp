@@ -103,7 +103,8 @@ std::optional<QByteArray> PipeWireGraph::dump(const QString &program, int timeou
     // Read as it comes: a large graph would fill the pipe before the tool exits.
     while (tool.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
         output += tool.readAllStandardOutput();
-    if (!tool.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())))) {
+    if (tool.state() != QProcess::NotRunning
+        && !tool.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())))) {
         TW_WARN << program << " did not finish in time";
         tool.kill();
         tool.waitForFinished();
