@@ -265,16 +265,16 @@ QPixmap HaloView::bannerIcon(const Banner &banner)
     if (!banner.icon.isEmpty()) {
         const QIcon icon =
             QFileInfo(banner.icon).isAbsolute() ? QIcon(banner.icon) : QIcon::fromTheme(banner.icon);
-        if (!icon.isNull())
-            return icon.pixmap(size, scale);
+        // A missing file still makes an icon, one without pixels.
+        const QPixmap pixmap = icon.pixmap(size, scale);
+        if (!pixmap.isNull())
+            return pixmap;
     }
     return QPixmap::fromImage(m_glyphs.glyph(banner.symbol, qColor(banner.color), QSize(22, 22)));
 }
 
 void HaloView::fadeOut(std::function<void()> completion)
 {
-    m_pathAnimation->stop();
-    setShape(m_to);
     m_fadeCompletion = std::move(completion);
     m_glyphsShown = false;
     m_contentFade->stop();

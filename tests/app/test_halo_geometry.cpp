@@ -1,0 +1,116 @@
+#include "HaloGlyphs.h"
+#include "HaloView.h"
+#include "Notch.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+QProcessEnvironment withCutout(const QString &spec)
+{
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("TARNWICK_FAKE_CUTOUT"), spec);
+    return env;
+}
+
+Banner cameraBanner()
+{
+    Banner banner;
+    banner.symbol = QStringLiteral("video.fill");
+    banner.color = HaloColor::blocked;
+    banner.title = QStringLiteral("Zoom is using the camera");
+    return banner;
+}
+
+} // namespace
+
+// The display, its housing and where the halo's window and shape go, on the
+// offscreen platform's one 800 × 600 display.
+class TestHaloGeometry : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void theFakeCutoutWinsWhenValid_data()
+    {
+        QTest::addColumn<QProcessEnvironment>("env");
+        QTest::addColumn<Cutout>("expected");
+        const Cutout virtualOne(Cutout::Kind::None, QRectF(305, 0, 190, 24), 12);
+        QTest::newRow("notch14") << withCutout("notch14")
+                                 << Cutout(Cutout::Kind::Notch, QRectF(307.5, 0, 185, 32), 10);
+        QTest::newRow("island") << withCutout("island")
+                                << Cutout(Cutout::Kind::Island, QRectF(302, 8, 196, 34), 17);
+        QTest::newRow("wrong case is ignored") << withCutout("NOTCH14") << virtualOne;
+        QTest::newRow("malformed is ignored") << withCutout("island:200x34") << virtualOne;
+        QTest::newRow("absent") << QProcessEnvironment() << virtualOne;
+    }
+    void theFakeCutoutWinsWhenValid()
+    {
+        QFETCH(QProcessEnvironment, env);
+        QFETCH(Cutout, expected);
+        const std::optional<Notch> notch = Notch::current(env);
+        QVERIFY(notch);
+        QCOMPARE(notch->screen.data(), QGuiApplication::primaryScreen());
+        QCOMPARE(notch->cutout, expected);
+    }
+
+    void theWindowHangsFromTheTopAroundTheHousing()
+    {
+        const auto notch = Notch::current(withCutout("notch14"));
+        QCOMPARE(HaloView::frameFor(*notch), QRect(78, 0, 645, 128));
+        const auto island = Notch::current(withCutout("island"));
+        QCOMPARE(island->gap(), 8.0);
+        QCOMPARE(HaloView::frameFor(*island), QRect(72, 0, 656, 138));
+    }
+
+    void shapesForLitSensorsAndBanners()
+    {
+        HaloGlyphs glyphs;
+        const auto notch = Notch::current(withCutout("notch14"));
+        HaloView view(glyphs);
+        view.setGeometry(HaloView::frameFor(*notch));
+
+        view.apply(*notch, true, true, nullptr, false);
+        QCOMPARE(view.shapeRect(), QRectF(322.5 - 126.5, 0, 253, 32));
+        QCOMPARE(view.ringColor(), QColor::fromRgbF(0.2f, 0.84f, 0.4f)); // the camera's colour wins
+        QCOMPARE(view.accessibleName(), QStringLiteral("Camera in use, Microphone in use"));
+
+        const Banner banner = cameraBanner();
+        view.apply(*notch, true, false, &banner, false);
+        QCOMPARE(view.shapeRect(), QRectF(322.5 - 242.5, 0, 485, 86));
+        QCOMPARE(view.ringColor(), QColor::fromRgbF(1.0f, 0.27f, 0.33f)); // the banner's colour
+        QCOMPARE(view.accessibleName(), banner.title);
+    }
+
+    void theCardIsAtLeast420Wide_data()
+    {
+        QTest::addColumn<QString>("cutout");
+        QTest::addColumn<double>("width");
+        QTest::newRow("100 wide") << "island:100x30+0" << 420.0;
+        QTest::newRow("200 wide") << "island:200x30+0" << 500.0;
+        QTest::newRow("island") << "island" << 496.0;
+    }
+    void theCardIsAtLeast420Wide()
+    {
+        QFETCH(QString, cutout);
+        QFETCH(double, width);
+        HaloGlyphs glyphs;
+        const auto notch = Notch::current(withCutout(cutout));
+        HaloView view(glyphs);
+        view.setGeometry(HaloView::frameFor(*notch));
+        const Banner banner = cameraBanner();
+        view.apply(*notch, false, false, &banner, false);
+        QCOMPARE(view.shapeRect().width(), width);
+        QCOMPARE(view.shapeRect().top(), notch->gap()); // the card's top follows the housing's
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // The same display everywhere, whatever the desktop.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TestHaloGeometry test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_halo_geometry.moc"
