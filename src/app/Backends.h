@@ -11,12 +11,15 @@
 
 struct AppInfo;
 class Prefs;
+class PulseConnection;
 
 // The platform services the shell runs on: the real Linux ones, or simulated
 // ones for demonstrations (TARNWICK_SIMULATED=1) and tests.
 struct Backends {
     std::unique_ptr<LoginItemService> loginItem;
     std::unique_ptr<ProcessUsage> processUsage;
+    // The one audio server connection every audio service shares (Linux only).
+    std::shared_ptr<PulseConnection> audioServer;
     std::unique_ptr<AudioCaptureSource> audioCaptures;
     std::unique_ptr<CameraDeviceSource> cameras;
     std::unique_ptr<CameraClientFinder> cameraClients;
