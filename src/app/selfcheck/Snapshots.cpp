@@ -25,48 +25,48 @@ struct HaloScene {
     QString fakeCutout; // empty: the run's own cutout
 };
 
-Banner cameraBanner()
+// The sample apps' banners, worded as the shell words them.
+Banner sampleBanner(const QString &appId, const QString &symbol, const SrgbColor &color, const QString &title,
+                    const QString &subtitle, QList<Banner::Action> actions = {})
 {
     Banner banner;
-    banner.icon = QStringLiteral("us.zoom.xos");
-    banner.symbol = QStringLiteral("video.fill");
-    banner.color = HaloColor::camera;
-    banner.title = L("%@ is using the camera", QStringLiteral("Zoom"));
-    banner.subtitle = L("Click to see or turn it off");
+    banner.icon = appId;
+    banner.symbol = symbol;
+    banner.color = color;
+    banner.title = title;
+    banner.subtitle = subtitle;
+    banner.actions = std::move(actions);
     return banner;
+}
+
+Banner cameraBanner()
+{
+    return sampleBanner(QStringLiteral("us.zoom.xos"), QStringLiteral("video.fill"), HaloColor::camera,
+                        L("%@ is using the camera", QStringLiteral("Zoom")),
+                        L("Click to see or turn it off"));
 }
 
 Banner blockedBanner()
 {
-    Banner banner;
-    banner.icon = QStringLiteral("com.google.Chrome");
-    banner.symbol = QStringLiteral("video.fill");
-    banner.color = HaloColor::blocked;
-    banner.title = L("%@ is using the camera", QStringLiteral("Google Chrome"));
-    banner.subtitle = L("Even though you switched it off — quit it to stop it");
-    banner.actions = {{L("Quit %@", QStringLiteral("Google Chrome")), {}}, {L("Allow"), {}}};
-    return banner;
+    return sampleBanner(QStringLiteral("com.google.Chrome"), QStringLiteral("video.fill"), HaloColor::blocked,
+                        L("%@ is using the camera", QStringLiteral("Google Chrome")),
+                        L("Even though you switched it off — quit it to stop it"),
+                        {{L("Quit %@", QStringLiteral("Google Chrome")), {}}, {L("Allow"), {}}});
 }
 
 Banner micBanner()
 {
-    Banner banner;
-    banner.icon = QStringLiteral("com.apple.VoiceMemos");
-    banner.symbol = QStringLiteral("mic.fill");
-    banner.color = HaloColor::mic;
-    banner.title = L("%@ is using the microphone", QStringLiteral("Voice Memos"));
-    banner.subtitle = L("It hears silence — the microphone is off");
-    return banner;
+    return sampleBanner(QStringLiteral("com.apple.VoiceMemos"), QStringLiteral("mic.fill"), HaloColor::mic,
+                        L("%@ is using the microphone", QStringLiteral("Voice Memos")),
+                        L("It hears silence — the microphone is off"));
 }
 
+// A picked colour's note.
 Banner noteBanner()
 {
-    Banner banner;
-    banner.symbol = QStringLiteral("checkmark.circle.fill");
-    banner.color = HaloColor::note;
+    Banner banner = sampleBanner(QString(), QStringLiteral("checkmark.circle.fill"), HaloColor::note,
+                                 L("Copied #F58C29"), L("Paste it anywhere"));
     banner.swatch = SrgbColor{0.96, 0.55, 0.16};
-    banner.title = L("Copied #F58C29");
-    banner.subtitle = L("Paste it anywhere");
     banner.seconds = 2.5;
     return banner;
 }
