@@ -16,6 +16,7 @@ JsonFile JsonFile::read(const QString &path)
     QJsonParseError error{};
     result.document = QJsonDocument::fromJson(file.readAll(), &error);
     if (error.error != QJsonParseError::NoError)
-        result.problem = QStringLiteral("is damaged (%1 at byte %2)").arg(error.errorString()).arg(error.offset);
+        result.problem =
+            QStringLiteral("is damaged (%1 at byte %2)").arg(error.errorString()).arg(error.offset);
     return result;
 }
