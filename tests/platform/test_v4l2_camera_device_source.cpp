@@ -64,7 +64,7 @@ private Q_SLOTS:
         QSignalSpy changed(source.get(), &CameraDeviceSource::runningChanged);
 
         auto app = holder({node(QStringLiteral("video0"))});
-        QCOMPARE(app->nextLine(), QByteArray("open"));
+        QVERIFY(app->nextLine().startsWith("open"));
         QElapsedTimer sinceOpen;
         sinceOpen.start();
         QVERIFY(changed.wait());
@@ -91,13 +91,13 @@ private Q_SLOTS:
         // Others holding the same device numbers elsewhere, and this process
         // itself, are not camera users.
         auto stranger = holder({QStringLiteral("/dev/full"), node(QStringLiteral("other0"))});
-        QCOMPARE(stranger->nextLine(), QByteArray("open"));
+        QVERIFY(stranger->nextLine().startsWith("open"));
         const int own = open(QFile::encodeName(node(QStringLiteral("video0"))).constData(), O_RDONLY);
         QVERIFY(own >= 0);
         // Enumerating programs open the node for a moment, again and again.
         for (int i = 0; i < 5; ++i) {
             auto probe = holder({QStringLiteral("--probe"), QStringLiteral("50"), node(QStringLiteral("video0"))});
-            QCOMPARE(probe->nextLine(), QByteArray("open"));
+            QVERIFY(probe->nextLine().startsWith("open"));
             probe->finish();
         }
         QVERIFY(!changed.wait(int(confirmDelay.count()) * 3));
@@ -110,12 +110,12 @@ private Q_SLOTS:
         auto source = startedSource();
         QSignalSpy changed(source.get(), &CameraDeviceSource::runningChanged);
         auto first = holder({node(QStringLiteral("video0"))});
-        QCOMPARE(first->nextLine(), QByteArray("open"));
+        QVERIFY(first->nextLine().startsWith("open"));
         QVERIFY(changed.wait());
         QVERIFY(source->isAnyCameraRunning());
 
         auto second = holder({node(QStringLiteral("video0"))});
-        QCOMPARE(second->nextLine(), QByteArray("open"));
+        QVERIFY(second->nextLine().startsWith("open"));
         QVERIFY(!changed.wait(int(confirmDelay.count()) * 2));
         // The first leaves while the second has held the node long enough.
         first->writeLine({});

@@ -2,7 +2,7 @@
 //
 //   device_holder [--probe MS] PATH...
 //
-// Opens every PATH and prints "open". With --probe it closes them again after
+// Opens every PATH and prints "open <CLOCK_MONOTONIC ns after the opens>". With --probe it closes them again after
 // MS milliseconds and exits, like a program that only looks at a device.
 // Otherwise it waits: a line on standard input closes them ("closed" is
 // printed), the end of standard input ends the program.
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -33,7 +34,9 @@ int main(int argc, char **argv)
         }
         fds.push_back(fd);
     }
-    std::puts("open");
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    std::printf("open %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
     std::fflush(stdout);
     if (probeMs >= 0) {
         usleep(useconds_t(probeMs) * 1000);
