@@ -33,7 +33,8 @@ SingleInstance::SingleInstance(QString socketPath, QObject *parent)
 
 bool SingleInstance::claim()
 {
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
+    // No socket options: with them Qt binds elsewhere and renames over an
+    // existing socket, so a second instance would silently take the name.
     if (m_server.listen(m_path))
         return true;
     if (askRunningInstance())

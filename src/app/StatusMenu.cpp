@@ -12,7 +12,8 @@ namespace {
 QAction *addItem(QMenu &menu, const QString &title, const QString &symbol, const QString &subtitle,
                  const std::function<void()> &action)
 {
-    QAction *item = menu.addAction(title);
+    // A lone '&' would mark a keyboard accelerator ("Camera & Microphone").
+    QAction *item = menu.addAction(QString(title).replace(QLatin1Char('&'), QStringLiteral("&&")));
     if (!symbol.isEmpty())
         item->setIcon(Symbols::icon(symbol));
     item->setToolTip(subtitle.isEmpty() ? title : subtitle);

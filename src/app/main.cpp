@@ -24,7 +24,7 @@ int main(int argc, char **argv)
     const Prefs prefs(env, info);
 
     // Self-checks run beside a running Tarnwick; only a normal run is unique.
-    SingleInstance instance(prefs.runtimeFolder() + QLatin1Char('/') + info.appId + QStringLiteral(".instance"));
+    SingleInstance instance(prefs.instanceSocket());
     if (options.mode() == LaunchOptions::Mode::Normal && !instance.claim()) {
         TW_LOG << "already running; asked it to open the hub";
         return 0;

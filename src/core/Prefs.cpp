@@ -59,5 +59,9 @@ Prefs::Prefs(const QProcessEnvironment &env, const AppInfo &info)
     }
     m_autostartFolder = configHome + QStringLiteral("/autostart");
     const QString runtime = env.value(QStringLiteral("XDG_RUNTIME_DIR"));
-    m_runtimeFolder = QDir::isAbsolutePath(runtime) ? runtime : QDir::tempPath();
+    // Without a private runtime folder, a per-user name in /tmp keeps users apart.
+    m_instanceSocket = QDir::isAbsolutePath(runtime)
+                           ? runtime + QLatin1Char('/') + appId + QStringLiteral(".instance")
+                           : QDir::tempPath() + QLatin1Char('/') + appId + QLatin1Char('-')
+                                 + env.value(QStringLiteral("USER")) + QStringLiteral(".instance");
 }

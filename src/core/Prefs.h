@@ -16,7 +16,8 @@ public:
     QString dataFolder() const { return m_dataFolder; }
     QString cacheFolder() const { return m_cacheFolder; }
     QString autostartFolder() const { return m_autostartFolder; }
-    QString runtimeFolder() const { return m_runtimeFolder; }
+    // Where the running instance listens for a second launch.
+    QString instanceSocket() const { return m_instanceSocket; }
 
     static constexpr const char *fallbackAppId = "dev.orvane.Tarnwick";
 
@@ -25,5 +26,5 @@ private:
     QString m_dataFolder;
     QString m_cacheFolder;
     QString m_autostartFolder;
-    QString m_runtimeFolder;
+    QString m_instanceSocket;
 };

@@ -1,3 +1,0 @@
-#include "Log.h"
-
-Q_LOGGING_CATEGORY(lcTarnwick, "tarnwick", QtInfoMsg)
