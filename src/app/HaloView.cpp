@@ -53,7 +53,8 @@ HaloView::HaloView(HaloGlyphs &glyphs, QWidget *parent)
     : QWidget(parent,
               Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
     , m_glyphs(glyphs)
-    , m_content(new QWidget(this))
+    , m_contentClip(new QWidget(this))
+    , m_content(new QWidget(m_contentClip))
     , m_contentOpacity(new QGraphicsOpacityEffect(m_content))
     , m_icon(new QLabel(m_content))
     , m_title(new QLabel(m_content))
@@ -95,7 +96,7 @@ HaloView::HaloView(HaloGlyphs &glyphs, QWidget *parent)
     row->addLayout(m_buttons);
     m_content->setGraphicsEffect(m_contentOpacity);
     m_contentOpacity->setOpacity(0);
-    m_content->hide();
+    m_contentClip->hide();
 
     m_pathAnimation->setDuration(pathMilliseconds);
     m_pathAnimation->setEasingCurve(easeOut());
@@ -188,7 +189,7 @@ void HaloView::apply(const Notch &notch, bool camera, bool mic, const Banner *ba
     } else {
         m_contentFade->stop();
         m_contentOpacity->setOpacity(0);
-        m_content->hide();
+        m_contentClip->hide();
         QStringList lit;
         if (camera)
             lit.append(L("Camera in use"));
@@ -224,7 +225,8 @@ void HaloView::showBanner(const Banner &banner, double width, bool animated)
 
     const QRectF frame(m_shapeRect.left() + 16, m_shapeRect.bottom() - 8 - contentHeight, width - 32,
                        contentHeight);
-    m_content->setGeometry(frame.toRect());
+    m_contentFrame = frame.toRect();
+    m_content->resize(m_contentFrame.size());
     // The text gives way to the icon and the buttons, ending in an ellipsis.
     const int textWidth =
         std::max(0, m_content->width() - iconSize - 10 - (buttonsWidth ? buttonsWidth + 10 : 0));
@@ -233,7 +235,8 @@ void HaloView::showBanner(const Banner &banner, double width, bool animated)
         m_subtitle->fontMetrics().elidedText(banner.subtitle.value_or(QString()), Qt::ElideRight, textWidth));
     m_subtitle->setVisible(banner.subtitle.has_value());
     m_content->layout()->activate();
-    m_content->show();
+    m_contentClip->show();
+    clipContent();
 
     m_contentFade->stop();
     if (animated) {
@@ -279,7 +282,7 @@ void HaloView::fadeOut(std::function<void()> completion)
     m_glyphsShown = false;
     m_contentFade->stop();
     m_contentOpacity->setOpacity(0);
-    m_content->hide();
+    m_contentClip->hide();
     fadeTo(0);
 }
 
@@ -312,7 +315,21 @@ void HaloView::setShape(const Shape &shape)
     m_shape = shape;
     if (m_masked)
         updateMask();
+    clipContent();
     update();
+}
+
+void HaloView::clipContent()
+{
+    // While the card grows its content shows only where the card already is:
+    // the content stays put inside a frame that follows the card.
+    if (m_contentClip->isHidden())
+        return;
+    const QRectF card(QRectF(rect()).center().x() - m_shape.width / 2, m_gap, m_shape.width, m_shape.height);
+    // Inside the ring, not over it.
+    const QRect visible = card.adjusted(4, 0, -4, -4).toRect().intersected(m_contentFrame);
+    m_contentClip->setGeometry(visible);
+    m_content->move(m_contentFrame.topLeft() - visible.topLeft());
 }
 
 QPainterPath HaloView::fillPath(const Shape &shape) const

@@ -74,6 +74,7 @@ private:
     void setShape(const Shape &shape);
     void fadeTo(double opacity);
     void updateMask();
+    void clipContent();
     void runAction(int index);
 
     HaloGlyphs &m_glyphs;
@@ -91,7 +92,9 @@ private:
     QImage m_rightGlyph;
     bool m_masked = false;
 
+    QWidget *m_contentClip;
     QWidget *m_content;
+    QRect m_contentFrame;
     QGraphicsOpacityEffect *m_contentOpacity;
     QLabel *m_icon;
     QLabel *m_title;
