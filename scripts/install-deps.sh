@@ -36,6 +36,8 @@ PACKAGES=(
     pulseaudio
     pulseaudio-utils     # pactl, parecord
     pipewire-bin
+    pipewire-pulse       # PipeWire's pulse server: the capture tests run against it too
+    wireplumber          # PipeWire's session manager, which links streams to devices
     imagemagick          # import, for screenshots
     procps               # pgrep, ps
     python3

@@ -54,32 +54,37 @@ private Q_SLOTS:
         QCOMPARE(captures.constFirst().clientName, QStringLiteral("Firefox"));
     }
 
-    void thePidTheServerVouchesForWins()
+    void thePidIsTheOneTheClientGives()
     {
         Snapshot s = withMicAndMonitor();
-        // A sandboxed client: it calls itself pid 2; the server saw pid 5123
-        // on the socket and the portal named the app.
+        // Through PipeWire's pulse server: the peer the server saw is the
+        // pulse server itself (900); a sandboxed client says pid 2 and
+        // carries the app id the portal vouched for.
         s.clients.insert(12, {QStringLiteral("Chat"),
                               {{"application.process.id", "2"},
-                               {"pipewire.sec.pid", "5123"},
+                               {"pipewire.sec.pid", "900"},
                                {"pipewire.access.portal.app_id", "org.example.Chat"}}});
         s.streams.append(stream(41, 12));
         // The stream's own properties come before its client's.
         Snapshot::Stream own = stream(40);
         own.props.insert("application.process.id", "4100");
         s.streams.append(own);
-        // Nonsense pids give no pid rather than a wrong one.
+        // Nonsense pids give no pid rather than a wrong one; the server's
+        // record of the peer is the last resort.
         s.clients.insert(13, {QString(), {{"application.process.id", "-5"}, {"application.name", "tool"}}});
         s.streams.append(stream(39, 13));
+        s.clients.insert(14, {QStringLiteral("native"), {{"pipewire.sec.pid", "5123"}}});
+        s.streams.append(stream(42, 14));
 
         const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(s);
-        QCOMPARE(captures.size(), 3);
+        QCOMPARE(captures.size(), 4);
         QCOMPARE(captures.at(0).id, 39u); // ascending by id
         QCOMPARE(captures.at(0).pid, 0);
         QCOMPARE(captures.at(0).clientName, QStringLiteral("tool"));
         QCOMPARE(captures.at(1).pid, 4100);
-        QCOMPARE(captures.at(2).pid, 5123);
+        QCOMPARE(captures.at(2).pid, 2);
         QCOMPARE(captures.at(2).appId, QStringLiteral("org.example.Chat"));
+        QCOMPARE(captures.at(3).pid, 5123);
     }
 };
 

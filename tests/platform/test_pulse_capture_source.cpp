@@ -1,5 +1,5 @@
-// The capture source against a real PulseAudio daemon of the test's own and
-// real recording clients.
+// The capture source against real audio servers of the test's own (PulseAudio,
+// and PipeWire's pulse server) and real recording clients.
 
 #include "ChildProcess.h"
 #include "PrivatePulseServer.h"
@@ -45,14 +45,27 @@ class TestPulseCaptureSource : public QObject {
 
     std::unique_ptr<PrivatePulseServer> m_server;
 
+    void makeServer()
+    {
+        QFETCH_GLOBAL(PrivatePulseServer::Kind, kind);
+        m_server = std::make_unique<PrivatePulseServer>(kind);
+    }
+
     void startServer()
     {
-        m_server = std::make_unique<PrivatePulseServer>();
+        if (!m_server)
+            makeServer();
         const QString error = m_server->start();
-        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("a PulseAudio daemon (%1)").arg(error));
+        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
     }
 
 private Q_SLOTS:
+    void initTestCase_data()
+    {
+        QTest::addColumn<PrivatePulseServer::Kind>("kind");
+        QTest::newRow("PulseAudio") << PrivatePulseServer::Kind::PulseAudio;
+        QTest::newRow("PipeWire") << PrivatePulseServer::Kind::PipeWire;
+    }
     void cleanup() { m_server.reset(); }
 
     void aRecordingAppearsWithItsPidAndClientName()
@@ -119,14 +132,13 @@ private Q_SLOTS:
 
     void waitsForAServerThatIsNotThereYet()
     {
-        m_server = std::make_unique<PrivatePulseServer>();
+        makeServer();
         PulseConnection connection(m_server->address());
         PulseAudioCaptureSource source(connection);
         source.start();
         QVERIFY(!connection.isReady());
 
-        const QString error = m_server->start();
-        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("a PulseAudio daemon (%1)").arg(error));
+        startServer();
         auto recorder = parecord(*m_server, QStringLiteral("rig_source"));
         QTRY_COMPARE_WITH_TIMEOUT(capturesOf(source, recorder->pid()).size(), 1, 15000);
     }
@@ -149,7 +161,7 @@ private Q_SLOTS:
         QVERIFY(source.captures().isEmpty());
         first->kill();
 
-        QCOMPARE(m_server->start(), QString());
+        startServer();
         auto second = parecord(*m_server, QStringLiteral("rig_source"));
         QTRY_COMPARE_WITH_TIMEOUT(capturesOf(source, second->pid()).size(), 1, 15000);
         QCOMPARE(ready.size(), 2);

@@ -200,11 +200,12 @@ QList<AudioCapture> PulseAudioCaptureSource::capturesIn(const Snapshot &snapshot
             continue;
         AudioCapture capture;
         capture.id = stream.index;
-        // The server's own record of the peer is trusted over what the client
-        // says about itself; a sandboxed client reports its in-sandbox pid.
-        capture.pid = pidValue(firstOf("pipewire.sec.pid", stream.props, client->props));
+        // PipeWire's pulse server records itself as every pulse client's peer
+        // (pipewire.sec.pid), so the pid the client gives is the better one.
+        // A sandboxed client gives its in-sandbox pid, but carries the app id.
+        capture.pid = pidValue(firstOf("application.process.id", stream.props, client->props));
         if (capture.pid == 0)
-            capture.pid = pidValue(firstOf("application.process.id", stream.props, client->props));
+            capture.pid = pidValue(firstOf("pipewire.sec.pid", stream.props, client->props));
         capture.appId = QString::fromUtf8(firstOf("pipewire.access.portal.app_id", stream.props, client->props));
         capture.clientName = client->name;
         if (capture.clientName.isEmpty())

@@ -5,12 +5,12 @@
 #include <QStandardPaths>
 #include <QThread>
 
-PrivatePulseServer::PrivatePulseServer()
+PrivatePulseServer::PrivatePulseServer(Kind kind)
+    : m_kind(kind)
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("run"));
     QDir(m_dir.path()).mkpath(QStringLiteral("home"));
     QFile::setPermissions(runtimePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
 
 PrivatePulseServer::~PrivatePulseServer()
@@ -18,57 +18,114 @@ PrivatePulseServer::~PrivatePulseServer()
     stop();
 }
 
+QString PrivatePulseServer::socketPath() const
+{
+    return runtimePath() + (m_kind == Kind::PulseAudio ? QStringLiteral("/native") : QStringLiteral("/pulse/native"));
+}
+
 QProcessEnvironment PrivatePulseServer::clientEnvironment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("PULSE_SERVER"), address());
-    env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), runtimePath());
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
     return env;
 }
 
-QString PrivatePulseServer::start()
+QProcessEnvironment PrivatePulseServer::daemonEnvironment() const
 {
-    const QString program = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
-    if (program.isEmpty())
-        return QStringLiteral("pulseaudio is not installed");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), runtimePath());
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimePath());
     env.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
-    // Not on the caller's session bus, where another daemon may own the names.
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    env.remove(QStringLiteral("PULSE_SERVER"));
+    // Not on the caller's session bus, where another server may own the names.
     env.remove(QStringLiteral("DISPLAY"));
-    env.insert(m_extraEnv);
-    m_daemon.setProcessEnvironment(env);
-    m_daemon.start(program, {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                             QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-target=stderr"),
-                             QStringLiteral("--log-level=error"), QStringLiteral("-n"),
-                             QStringLiteral("--load=module-native-protocol-unix"),
-                             QStringLiteral("--load=module-null-sink sink_name=rig_sink"),
-                             QStringLiteral("--load=module-null-source source_name=rig_source")});
-    if (!m_daemon.waitForStarted())
-        return QStringLiteral("pulseaudio did not start: ") + m_daemon.errorString();
-    // The daemon has no readiness signal of its own: ask until it answers.
+    if (m_kind == Kind::PulseAudio) {
+        env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), runtimePath());
+        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    } else {
+        // The session manager will not run without a bus: a private one.
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + busPath());
+    }
+    return env;
+}
+
+QString PrivatePulseServer::launch(const QString &program, const QStringList &arguments)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return program + QStringLiteral(" is not installed");
+    auto daemon = std::make_unique<QProcess>();
+    daemon->setProcessEnvironment(daemonEnvironment());
+    daemon->setStandardOutputFile(QProcess::nullDevice());
+    daemon->setStandardErrorFile(QProcess::nullDevice());
+    daemon->start(path, arguments);
+    if (!daemon->waitForStarted())
+        return program + QStringLiteral(" did not start: ") + daemon->errorString();
+    m_daemons.push_back(std::move(daemon));
+    return {};
+}
+
+QString PrivatePulseServer::start()
+{
+    QString error;
+    if (m_kind == Kind::PulseAudio) {
+        error = launch(QStringLiteral("pulseaudio"),
+                       {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                        QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-target=stderr"), QStringLiteral("-n"),
+                        QStringLiteral("--load=module-native-protocol-unix"),
+                        QStringLiteral("--load=module-null-sink sink_name=rig_sink"),
+                        QStringLiteral("--load=module-null-source source_name=rig_source")});
+        return error.isEmpty() ? waitUntilAnswering() : error;
+    }
+    error = launch(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                   QStringLiteral("--address=unix:path=") + busPath()});
+    const QDeadlineTimer busDeadline(5000);
+    while (error.isEmpty() && !QFile::exists(busPath()) && !busDeadline.hasExpired())
+        QThread::msleep(10);
+    if (!error.isEmpty() || !QFile::exists(busPath()))
+        return error.isEmpty() ? QStringLiteral("the private session bus did not start") : error;
+    for (const QString &program : {QStringLiteral("pipewire"), QStringLiteral("wireplumber"),
+                                   QStringLiteral("pipewire-pulse")}) {
+        error = launch(program, {});
+        if (!error.isEmpty())
+            return error;
+    }
+    error = waitUntilAnswering();
+    if (!error.isEmpty())
+        return error;
+    if (!pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=rig_sink")})
+        || !pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                   QStringLiteral("media.class=Audio/Source/Virtual"), QStringLiteral("sink_name=rig_source")}))
+        return QStringLiteral("the null devices could not be made");
+    return {};
+}
+
+QString PrivatePulseServer::waitUntilAnswering()
+{
+    // The servers have no readiness signal of their own: ask until one answers.
     const QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired()) {
-        if (m_daemon.state() != QProcess::Running)
-            return QStringLiteral("pulseaudio exited at start");
+        for (const auto &daemon : m_daemons) {
+            if (daemon->state() != QProcess::Running)
+                return daemon->program() + QStringLiteral(" exited at start");
+        }
         if (pactl({QStringLiteral("info")}))
             return {};
         QThread::msleep(50);
     }
-    return QStringLiteral("pulseaudio did not answer within 10 s");
+    return QStringLiteral("the audio server did not answer within 10 s");
 }
 
 void PrivatePulseServer::stop()
 {
-    if (m_daemon.state() == QProcess::NotRunning)
-        return;
-    m_daemon.terminate();
-    if (!m_daemon.waitForFinished(5000)) {
-        m_daemon.kill();
-        m_daemon.waitForFinished();
+    while (!m_daemons.empty()) {
+        const std::unique_ptr<QProcess> daemon = std::move(m_daemons.back());
+        m_daemons.pop_back();
+        daemon->terminate();
+        if (!daemon->waitForFinished(5000)) {
+            daemon->kill();
+            daemon->waitForFinished();
+        }
     }
 }
 

@@ -5,32 +5,43 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
-// A PulseAudio daemon of the test's own, in a private runtime folder, with a
-// null sink and a null source. Stopped (only this one) when destroyed.
+// An audio server of the test's own speaking the PulseAudio protocol, in a
+// private runtime folder, with a null sink "rig_sink" and a null source
+// "rig_source": PulseAudio itself, or PipeWire with its session manager and
+// pulse server. Only the processes it started are stopped, when it is
+// destroyed or asked to.
 class PrivatePulseServer {
 public:
-    PrivatePulseServer();
+    enum class Kind { PulseAudio, PipeWire };
+
+    explicit PrivatePulseServer(Kind kind = Kind::PulseAudio);
     ~PrivatePulseServer();
 
-    // Starts the daemon and waits until it answers; empty on success,
+    // Starts the server and waits until it answers; empty on success,
     // otherwise what went wrong.
     QString start();
-    // Stops the daemon and waits for it to exit.
+    // Stops the server and waits for its processes to exit.
     void stop();
 
-    QString address() const { return QStringLiteral("unix:") + m_dir.filePath(QStringLiteral("run/native")); }
-    QString runtimePath() const { return m_dir.filePath(QStringLiteral("run")); }
-    // For clients of this daemon: its address, and no session bus of the caller's.
+    QString address() const { return QStringLiteral("unix:") + socketPath(); }
+    // For clients of this server: its address, and no session bus of the caller's.
     QProcessEnvironment clientEnvironment() const;
-    // `pactl` against this daemon: its standard output, nothing on failure.
+    // `pactl` against this server: its standard output, nothing on failure.
     std::optional<QByteArray> pactl(const QStringList &arguments) const;
-    // Adds variables to the daemon's environment for its next start.
-    void setDaemonEnvironment(const QString &name, const QString &value) { m_extraEnv.insert(name, value); }
 
 private:
+    QString runtimePath() const { return m_dir.filePath(QStringLiteral("run")); }
+    QString socketPath() const;
+    QString busPath() const { return runtimePath() + QStringLiteral("/bus"); }
+    QProcessEnvironment daemonEnvironment() const;
+    QString launch(const QString &program, const QStringList &arguments);
+    QString waitUntilAnswering();
+
+    Kind m_kind;
     QTemporaryDir m_dir;
-    QProcess m_daemon;
-    QProcessEnvironment m_extraEnv;
+    std::vector<std::unique_ptr<QProcess>> m_daemons; // in start order
 };
