@@ -203,8 +203,10 @@ void HaloView::apply(const Notch &notch, bool camera, bool mic, const Banner *ba
 void HaloView::showBanner(const Banner &banner, double width, bool animated)
 {
     m_icon->setPixmap(bannerIcon(banner));
+    // An action may announce the next banner from inside its button's click.
     while (QLayoutItem *item = m_buttons->takeAt(0)) {
-        delete item->widget();
+        item->widget()->hide();
+        item->widget()->deleteLater();
         delete item;
     }
     int buttonsWidth = 0;

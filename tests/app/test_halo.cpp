@@ -83,7 +83,11 @@ private Q_SLOTS:
         QSignalSpy clicked(&halo, &Halo::clicked);
         int allowed = 0;
         halo.setMic(true);
-        halo.announce(micBanner({{QStringLiteral("Allow"), [&allowed] { ++allowed; }}}));
+        // The action announces the next banner, which replaces the button being clicked.
+        halo.announce(micBanner({{QStringLiteral("Allow"), [&allowed, &halo] {
+                                      ++allowed;
+                                      halo.announce(micBanner());
+                                  }}}));
         const QPointer<HaloView> watched = halo.view();
         HaloView *view = watched;
         QVERIFY(view);
@@ -121,6 +125,7 @@ private Q_SLOTS:
         QVERIFY(click(buttons.first()->mapToGlobal(buttons.first()->rect().center())));
         QTRY_COMPARE(allowed, 1);
         QCOMPARE(behind.presses.size(), 1);
+        QTRY_VERIFY(view->findChildren<QPushButton *>().isEmpty());
 
         // Without a banner even the shape lets clicks through.
         halo.endBanner();
