@@ -321,13 +321,18 @@ void HaloView::setShape(const Shape &shape)
     update();
 }
 
+QRectF HaloView::onScreenShapeRect() const
+{
+    return QRectF(QRectF(rect()).center().x() - m_shape.width / 2, m_gap, m_shape.width, m_shape.height);
+}
+
 void HaloView::clipContent()
 {
     // While the card grows its content shows only where the card already is:
     // the content stays put inside a frame that follows the card.
     if (m_contentClip->isHidden())
         return;
-    const QRectF card(QRectF(rect()).center().x() - m_shape.width / 2, m_gap, m_shape.width, m_shape.height);
+    const QRectF card = onScreenShapeRect();
     // Inside the ring, not over it.
     const QRect visible = card.adjusted(4, 0, -4, -4).toRect().intersected(m_contentFrame);
     m_contentClip->setGeometry(visible);

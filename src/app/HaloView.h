@@ -41,6 +41,8 @@ public:
 
     // The shape as it will be when the current animation ends; only it takes clicks.
     QRectF shapeRect() const { return m_shapeRect; }
+    // The shape as it is on screen now, in the middle of an animation too.
+    QRectF onScreenShapeRect() const;
     // Without a compositor translucent pixels show black, so the window is
     // cut to its shape and ring.
     void setShapeMasked(bool masked);

@@ -3,6 +3,7 @@
 #include "Notch.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -79,6 +80,35 @@ private Q_SLOTS:
         QCOMPARE(view.shapeRect(), QRectF(322.5 - 242.5, 0, 485, 86));
         QCOMPARE(view.ringColor(), QColor::fromRgbF(1.0f, 0.27f, 0.33f)); // the banner's colour
         QCOMPARE(view.accessibleName(), banner.title);
+    }
+
+    void anInterruptedChangeCarriesOnFromTheScreen()
+    {
+        HaloGlyphs glyphs;
+        const auto notch = Notch::current(withCutout("notch14"));
+        HaloView view(glyphs);
+        view.setGeometry(HaloView::frameFor(*notch));
+        view.apply(*notch, true, false, nullptr, false);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const QRectF lit = view.shapeRect();
+        QCOMPARE(view.onScreenShapeRect(), lit);
+
+        QSignalSpy painted(&view, &HaloView::framePainted);
+        const Banner banner = cameraBanner();
+        view.apply(*notch, true, false, &banner, true);
+        QCOMPARE(view.onScreenShapeRect(), lit); // it grows from what was there
+        while (view.onScreenShapeRect().width() <= lit.width())
+            QVERIFY(painted.wait());
+        const QRectF midway = view.onScreenShapeRect();
+        QVERIFY(midway.width() < view.shapeRect().width());
+
+        // The banner ends half-way: the card shrinks back from where it got to.
+        view.apply(*notch, true, false, nullptr, true);
+        QCOMPARE(view.onScreenShapeRect(), midway);
+        QVERIFY(view.isAnimating());
+        QTRY_VERIFY(!view.isAnimating());
+        QCOMPARE(view.onScreenShapeRect(), lit);
     }
 
     void theCardIsAtLeast420Wide_data()
