@@ -84,16 +84,19 @@ stop_processes() {
     done
 }
 
+bus_call() {
+    gdbus call --address "$bus_address" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method "org.freedesktop.DBus.$1" "${@:2}" 2>/dev/null
+}
+
 # Services the bus activated (the permission store, dconf, the accessibility
 # bus) are not our children; the bus knows their pids.
 bus_clients() {
-    local name pid
-    for name in $(gdbus call --address "$bus_address" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.ListNames 2>/dev/null | grep -o ":[0-9]*\.[0-9]*"); do
-        pid=$(gdbus call --address "$bus_address" --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-            --method org.freedesktop.DBus.GetConnectionUnixProcessID "$name" 2>/dev/null) || continue
-        pid=${pid//[!0-9]/}
-        [[ -n $pid ]] && running "$pid" && echo "$pid"
+    local name reply
+    for name in $(bus_call ListNames | grep -o ":[0-9]*\.[0-9]*"); do
+        reply=$(bus_call GetConnectionUnixProcessID "$name") || continue
+        # "(uint32 1234,)"
+        [[ $reply =~ ([0-9]+),\)$ ]] && running "${BASH_REMATCH[1]}" && echo "${BASH_REMATCH[1]}"
     done | sort -u
 }
 
@@ -165,8 +168,9 @@ export XDG_STATE_HOME=$HOME/.local/state
 mkdir -p "$logs" "$HOME" "$XDG_CONFIG_HOME/pulse" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_PID PULSE_SERVER PULSE_RUNTIME_PATH \
-    PIPEWIRE_REMOTE XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP XDG_SESSION_ID XDG_SEAT XDG_VTNR DESKTOP_SESSION
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_PID \
+    PULSE_SERVER PULSE_RUNTIME_PATH PIPEWIRE_REMOTE XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP XDG_SESSION_ID \
+    XDG_SEAT XDG_VTNR DESKTOP_SESSION
 export XDG_SESSION_TYPE=x11
 export LANG=${LANG:-C.UTF-8}
 
@@ -215,7 +219,8 @@ pactl set-default-source rig_mic
 openbox --sm-disable >"$logs/openbox.log" 2>&1 &
 openbox_pid=$!
 started "$openbox_pid" openbox
-await openbox "$logs/openbox.log" "$openbox_pid" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+await openbox "$logs/openbox.log" "$openbox_pid" wm_running
 
 # --- system tray: ready once it owns the tray selection of screen 0 --------
 tray_owned() {
@@ -229,7 +234,8 @@ x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
 x.XGetSelectionOwner.restype = ctypes.c_ulong
 x.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
 display = x.XOpenDisplay(None)
-sys.exit(0 if display and x.XGetSelectionOwner(display, x.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0", 0)) else 1)
+selection = x.XInternAtom(display, b"_NET_SYSTEM_TRAY_S0", 0) if display else 0
+sys.exit(0 if selection and x.XGetSelectionOwner(display, selection) else 1)
 EOF
 }
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true --transparent false \

@@ -23,12 +23,9 @@ namespace {
 constexpr int startTimeoutMs = 20000;
 constexpr int endTimeoutMs = 10000;
 
-template<typename Reply>
-using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
+template <typename Reply> using ReplyPtr = std::unique_ptr<Reply, decltype(&std::free)>;
 
-template<typename Reply>
-ReplyPtr<Reply> owned(Reply *reply)
-{
+template <typename Reply> ReplyPtr<Reply> owned(Reply *reply) {
     return ReplyPtr<Reply>(reply, &std::free);
 }
 
@@ -37,17 +34,14 @@ ReplyPtr<Reply> owned(Reply *reply)
 class XServer {
 public:
     XServer()
-        : m_connection(xcb_connect(nullptr, &m_screen))
-    {
-    }
+        : m_connection(xcb_connect(nullptr, &m_screen)) {}
     ~XServer() { xcb_disconnect(m_connection); }
     XServer(const XServer &) = delete;
     XServer &operator=(const XServer &) = delete;
 
     bool isOpen() const { return xcb_connection_has_error(m_connection) == 0; }
 
-    bool hasTray()
-    {
+    bool hasTray() {
         const QByteArray selection = "_NET_SYSTEM_TRAY_S" + QByteArray::number(m_screen);
         const auto reply = owned(xcb_get_selection_owner_reply(
             m_connection, xcb_get_selection_owner(m_connection, atom(selection)), nullptr));
@@ -56,31 +50,27 @@ public:
 
     // Windows of the process that sit inside the tray and show more than one
     // colour, that is, icons the tray embedded and the process painted.
-    int paintedTrayIcons(qint64 pid)
-    {
+    int paintedTrayIcons(qint64 pid) {
         int found = 0;
         countTrayIcons(root(), false, pid, found);
         return found;
     }
 
 private:
-    xcb_atom_t atom(const QByteArray &name)
-    {
+    xcb_atom_t atom(const QByteArray &name) {
         const auto reply = owned(xcb_intern_atom_reply(
             m_connection, xcb_intern_atom(m_connection, 0, quint16(name.size()), name.constData()), nullptr));
         return reply ? reply->atom : xcb_atom_t(XCB_NONE);
     }
 
-    xcb_window_t root()
-    {
+    xcb_window_t root() {
         xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));
         for (int i = 0; i < m_screen; ++i)
             xcb_screen_next(&screens);
         return screens.data->root;
     }
 
-    QByteArray property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type)
-    {
+    QByteArray property(xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
         const auto reply = owned(xcb_get_property_reply(
             m_connection, xcb_get_property(m_connection, 0, window, name, type, 0, 256), nullptr));
         if (!reply)
@@ -90,14 +80,12 @@ private:
     }
 
     // WM_CLASS holds "instance\0class\0"; trayer's windows say "trayer" or "Trayer".
-    bool belongsToTray(xcb_window_t window)
-    {
+    bool belongsToTray(xcb_window_t window) {
         const QList<QByteArray> names = property(window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING).split('\0');
         return names.size() >= 2 && names.at(1).compare("trayer", Qt::CaseInsensitive) == 0;
     }
 
-    qint64 windowPid(xcb_window_t window)
-    {
+    qint64 windowPid(xcb_window_t window) {
         const QByteArray value = property(window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL);
         quint32 pid = 0;
         if (value.size() != sizeof pid)
@@ -106,25 +94,23 @@ private:
         return pid;
     }
 
-    bool isViewable(xcb_window_t window)
-    {
+    bool isViewable(xcb_window_t window) {
         const auto reply = owned(xcb_get_window_attributes_reply(
             m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
         return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
     }
 
     // The rig's Xvfb runs at depth 24 with 32 bits a pixel.
-    bool showsSeveralColours(xcb_window_t window)
-    {
-        const auto geometry = owned(
-            xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
+    bool showsSeveralColours(xcb_window_t window) {
+        const auto geometry =
+            owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
         if (!geometry)
             return false;
-        const auto image = owned(xcb_get_image_reply(
-            m_connection,
-            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width,
-                          geometry->height, ~0u),
-            nullptr));
+        const auto image =
+            owned(xcb_get_image_reply(m_connection,
+                                      xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                                                    geometry->width, geometry->height, ~0u),
+                                      nullptr));
         if (!image || image->depth != 24)
             return false;
         const int count = xcb_get_image_data_length(image.get()) / 4;
@@ -141,12 +127,12 @@ private:
         return false;
     }
 
-    void countTrayIcons(xcb_window_t window, bool insideTray, qint64 pid, int &found)
-    {
+    void countTrayIcons(xcb_window_t window, bool insideTray, qint64 pid, int &found) {
         insideTray = insideTray || belongsToTray(window);
         if (insideTray && windowPid(window) == pid && isViewable(window) && showsSeveralColours(window))
             ++found;
-        const auto tree = owned(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+        const auto tree =
+            owned(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
         if (!tree)
             return;
         const xcb_window_t *children = xcb_query_tree_children(tree.get());
@@ -164,8 +150,8 @@ private:
 // on the way fails at once.
 #define AWAIT_TRAY_ICON(process)                                                                             \
     do {                                                                                                     \
-        QTRY_VERIFY_WITH_TIMEOUT((process).state() == QProcess::NotRunning                                   \
-                                     || m_x.paintedTrayIcons((process).processId()) > 0,                     \
+        QTRY_VERIFY_WITH_TIMEOUT((process).state() == QProcess::NotRunning ||                                \
+                                     m_x.paintedTrayIcons((process).processId()) > 0,                        \
                                  startTimeoutMs);                                                            \
         QCOMPARE((process).state(), QProcess::Running);                                                      \
         QCOMPARE(m_x.paintedTrayIcons((process).processId()), 1);                                            \
@@ -174,20 +160,20 @@ private:
 class TestTray : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
+    void initTestCase() {
         // It shows a tray icon and photographs the screen: never on the
         // desktop of whoever runs the tests.
-        REQUIRE_SERVICE(qgetenv("TARNWICK_RIG") == "1", "the desktop rig (run through scripts/desktop-rig.sh)");
+        REQUIRE_SERVICE(qgetenv("TARNWICK_RIG") == "1",
+                        "the desktop rig (run through scripts/desktop-rig.sh)");
         REQUIRE_SERVICE(m_x.isOpen(), "an X display");
         REQUIRE_SERVICE(m_x.hasTray(), "a system tray");
-        REQUIRE_SERVICE(!QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty(), "import (ImageMagick)");
+        REQUIRE_SERVICE(!QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty(),
+                        "import (ImageMagick)");
         m_binary = QFileInfo(qEnvironmentVariable("TARNWICK_BINARY")).canonicalFilePath();
         QVERIFY2(QFileInfo(m_binary).isExecutable(), "TARNWICK_BINARY names no program");
     }
 
-    void init()
-    {
+    void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         QVERIFY(QDir().mkdir(m_dir->filePath(QStringLiteral("run"))));
@@ -202,8 +188,7 @@ private Q_SLOTS:
         m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir->filePath(QStringLiteral("run")));
     }
 
-    void cleanup()
-    {
+    void cleanup() {
         for (const auto &process : m_launches) {
             if (process->state() != QProcess::NotRunning) {
                 process->kill();
@@ -214,14 +199,14 @@ private Q_SLOTS:
         m_dir.reset();
     }
 
-    void iconReachesTheTrayAndSigtermEndsCleanly()
-    {
+    void iconReachesTheTrayAndSigtermEndsCleanly() {
         QProcess &tarnwick = launch();
         AWAIT_TRAY_ICON(tarnwick);
 
         const QString shot = QCoreApplication::applicationDirPath() + QStringLiteral("/test_tray-screen.png");
         QFile::remove(shot);
-        QCOMPARE(QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), shot}),
+        QCOMPARE(QProcess::execute(QStringLiteral("import"),
+                                   {QStringLiteral("-window"), QStringLiteral("root"), shot}),
                  0);
         QVERIFY(QFileInfo(shot).size() > 0);
         qInfo("screenshot: %s", qPrintable(shot));
@@ -233,8 +218,7 @@ private Q_SLOTS:
         QCOMPARE(m_x.paintedTrayIcons(tarnwick.processId()), 0);
     }
 
-    void secondLaunchEndsAndLeavesTheFirstRunning()
-    {
+    void secondLaunchEndsAndLeavesTheFirstRunning() {
         QProcess &first = launch();
         AWAIT_TRAY_ICON(first);
 
@@ -250,8 +234,7 @@ private Q_SLOTS:
 
     // A crash leaves the socket file behind; it must not keep Tarnwick from
     // starting again.
-    void launchAfterACrashStarts()
-    {
+    void launchAfterACrashStarts() {
         QProcess &crashed = launch();
         AWAIT_TRAY_ICON(crashed);
         crashed.kill();
@@ -263,8 +246,7 @@ private Q_SLOTS:
     }
 
 private:
-    QProcess &launch()
-    {
+    QProcess &launch() {
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(m_env);
         process->setProcessChannelMode(QProcess::ForwardedChannels);
@@ -274,11 +256,13 @@ private:
     }
 
     // Processes running the binary with this test's data folder.
-    QList<qint64> runningInstances() const
-    {
-        const QByteArray marker = QStringLiteral("TARNWICK_DATA=%1").arg(m_env.value(QStringLiteral("TARNWICK_DATA"))).toLocal8Bit();
+    QList<qint64> runningInstances() const {
+        const QByteArray marker = QStringLiteral("TARNWICK_DATA=%1")
+                                      .arg(m_env.value(QStringLiteral("TARNWICK_DATA")))
+                                      .toLocal8Bit();
         QList<qint64> pids;
-        const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        const QStringList entries =
+            QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         for (const QString &entry : entries) {
             bool isPid = false;
             const qint64 pid = entry.toLongLong(&isPid);
