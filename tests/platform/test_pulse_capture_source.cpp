@@ -7,6 +7,8 @@
 #include "PulseConnection.h"
 #include "RequiredService.h"
 
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -40,6 +42,13 @@ QList<AudioCapture> capturesOf(const AudioCaptureSource &source, qint32 pid)
 
 } // namespace
 
+// In the test function itself, so that a skip or failure ends the test.
+#define START_SERVER()                                                                                       \
+    do {                                                                                                     \
+        const QString error = startServer();                                                                 \
+        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));                \
+    } while (false)
+
 class TestPulseCaptureSource : public QObject {
     Q_OBJECT
 
@@ -51,12 +60,12 @@ class TestPulseCaptureSource : public QObject {
         m_server = std::make_unique<PrivatePulseServer>(kind);
     }
 
-    void startServer()
+    // Empty when the server runs, otherwise why not.
+    QString startServer()
     {
         if (!m_server)
             makeServer();
-        const QString error = m_server->start();
-        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
+        return m_server->start();
     }
 
 private Q_SLOTS:
@@ -70,7 +79,7 @@ private Q_SLOTS:
 
     void aRecordingAppearsWithItsPidAndClientName()
     {
-        startServer();
+        START_SERVER();
         PulseConnection connection(m_server->address());
         PulseAudioCaptureSource source(connection);
         source.start();
@@ -91,7 +100,7 @@ private Q_SLOTS:
 
     void onlyMicrophoneUseCounts()
     {
-        startServer();
+        START_SERVER();
         PulseConnection connection(m_server->address());
         PulseAudioCaptureSource source(connection);
         source.start();
@@ -118,7 +127,7 @@ private Q_SLOTS:
 
     void twoStreamsOfOneProcessAreTwoCaptures()
     {
-        startServer();
+        START_SERVER();
         PulseConnection connection(m_server->address());
         PulseAudioCaptureSource source(connection);
         source.start();
@@ -138,14 +147,14 @@ private Q_SLOTS:
         source.start();
         QVERIFY(!connection.isReady());
 
-        startServer();
+        START_SERVER();
         auto recorder = parecord(*m_server, QStringLiteral("rig_source"));
         QTRY_COMPARE_WITH_TIMEOUT(capturesOf(source, recorder->pid()).size(), 1, 15000);
     }
 
     void recoversWhenTheServerRestarts()
     {
-        startServer();
+        START_SERVER();
         PulseConnection connection(m_server->address());
         PulseAudioCaptureSource source(connection);
         source.start();
@@ -161,11 +170,46 @@ private Q_SLOTS:
         QVERIFY(source.captures().isEmpty());
         first->kill();
 
-        startServer();
+        START_SERVER();
         auto second = parecord(*m_server, QStringLiteral("rig_source"));
         QTRY_COMPARE_WITH_TIMEOUT(capturesOf(source, second->pid()).size(), 1, 15000);
         QCOMPARE(ready.size(), 2);
         QCOMPARE(lost.size(), 1);
+    }
+
+    void reconnectsToTheUsersServerThroughTheSessionBus()
+    {
+        // The user's own server, found through the environment, announces
+        // itself on the session bus; libpulse waits there for its return.
+        START_SERVER();
+        const char *names[] = {"PULSE_RUNTIME_PATH", "PULSE_SERVER", "DBUS_SESSION_BUS_ADDRESS"};
+        std::vector<std::optional<QByteArray>> saved;
+        for (const char *name : names)
+            saved.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        const auto restore = qScopeGuard([&] {
+            for (size_t i = 0; i < saved.size(); ++i) {
+                if (saved[i])
+                    qputenv(names[i], *saved[i]);
+                else
+                    qunsetenv(names[i]);
+            }
+        });
+        qputenv("PULSE_RUNTIME_PATH", QFile::encodeName(QFileInfo(m_server->address().mid(5)).path()));
+        qunsetenv("PULSE_SERVER");
+        qputenv("DBUS_SESSION_BUS_ADDRESS", m_server->busAddress().toUtf8());
+
+        PulseConnection connection;
+        PulseAudioCaptureSource source(connection);
+        source.start();
+        QSignalSpy lost(&connection, &PulseConnection::lost);
+        auto first = parecord(*m_server, QStringLiteral("rig_source"));
+        QTRY_COMPARE(capturesOf(source, first->pid()).size(), 1);
+        m_server->stop();
+        QTRY_COMPARE(lost.size(), 1);
+        first->kill();
+        START_SERVER();
+        auto second = parecord(*m_server, QStringLiteral("rig_source"));
+        QTRY_COMPARE_WITH_TIMEOUT(capturesOf(source, second->pid()).size(), 1, 15000);
     }
 };
 

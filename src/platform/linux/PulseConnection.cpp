@@ -24,7 +24,7 @@ PulseConnection::PulseConnection(QString server, QObject *parent)
     , m_retryPauseMs(firstRetryMs)
 {
     m_retry.setSingleShot(true);
-    connect(&m_retry, &QTimer::timeout, this, &PulseConnection::connectToServer);
+    connect(&m_retry, &QTimer::timeout, this, &PulseConnection::retry);
 }
 
 PulseConnection::~PulseConnection()
@@ -99,6 +99,28 @@ void PulseConnection::connectToServer()
     if (pa_context_connect(m_context, server.isEmpty() ? nullptr : server.constData(), flags, nullptr) < 0
         && m_context)
         onStateChanged();
+    if (!m_ready)
+        armRetry();
+}
+
+void PulseConnection::armRetry()
+{
+    if (m_retry.isActive())
+        return;
+    m_retry.start(m_retryPauseMs);
+    m_retryPauseMs = std::min(m_retryPauseMs * 2, longestRetryMs);
+}
+
+void PulseConnection::retry()
+{
+    if (m_ready)
+        return;
+    const pa_context_state_t state = m_context ? pa_context_get_state(m_context) : PA_CONTEXT_FAILED;
+    if (state == PA_CONTEXT_AUTHORIZING || state == PA_CONTEXT_SETTING_NAME) {
+        armRetry(); // on its way: leave it be
+        return;
+    }
+    connectToServer();
 }
 
 void PulseConnection::dropContext()
@@ -117,6 +139,7 @@ void PulseConnection::onStateChanged()
     const pa_context_state_t state = pa_context_get_state(m_context);
     if (state == PA_CONTEXT_READY) {
         m_ready = true;
+        m_retry.stop();
         m_retryPauseMs = firstRetryMs;
         TW_LOG << "audio server connected: " << pa_context_get_server(m_context);
         applySubscription();
@@ -139,8 +162,7 @@ void PulseConnection::onStateChanged()
     if (m_retryPauseMs == firstRetryMs)
         TW_LOG << "audio server not reachable (" << pa_strerror(pa_context_errno(m_context)) << "), waiting for it";
     dropContext();
-    m_retry.start(m_retryPauseMs);
-    m_retryPauseMs = std::min(m_retryPauseMs * 2, longestRetryMs);
+    armRetry();
 }
 
 void PulseConnection::onEvent(pa_subscription_event_type_t type, quint32 index)

@@ -16,10 +16,11 @@ struct pa_glib_mainloop;
 //
 // It connects without spawning a server. A server that is not there yet is
 // waited for, and one that goes away is connected to again when it comes
-// back: libpulse waits on its own where it can watch for the server on the
-// session bus; where it cannot (no session bus, or an explicit server
-// address), a single-shot timer retries with a growing pause, armed only
-// while disconnected.
+// back. libpulse waits by itself where it can watch for the server on the
+// session bus, but cannot without a bus or with an explicit address, and
+// misses a server that announces itself before it accepts connections (as
+// PipeWire's does): so while disconnected, and only then, a single-shot
+// timer also tries again, with a pause growing from 250 ms to 8 s.
 class PulseConnection : public QObject {
     Q_OBJECT
 public:
@@ -51,6 +52,8 @@ Q_SIGNALS:
 
 private:
     void connectToServer();
+    void armRetry();
+    void retry();
     void dropContext();
     void onStateChanged();
     void onEvent(pa_subscription_event_type_t type, quint32 index);

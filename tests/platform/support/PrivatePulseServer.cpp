@@ -16,6 +16,10 @@ PrivatePulseServer::PrivatePulseServer(Kind kind)
 PrivatePulseServer::~PrivatePulseServer()
 {
     stop();
+    if (m_bus) {
+        m_daemons.push_back(std::move(m_bus));
+        stop();
+    }
 }
 
 QString PrivatePulseServer::socketPath() const
@@ -37,16 +41,36 @@ QProcessEnvironment PrivatePulseServer::daemonEnvironment() const
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimePath());
     env.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
     env.remove(QStringLiteral("PULSE_SERVER"));
-    // Not on the caller's session bus, where another server may own the names.
     env.remove(QStringLiteral("DISPLAY"));
-    if (m_kind == Kind::PulseAudio) {
+    if (m_kind == Kind::PulseAudio)
         env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), runtimePath());
-        env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-    } else {
-        // The session manager will not run without a bus: a private one.
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + busPath());
-    }
+    // A bus of its own: the caller's may have another server owning the
+    // names, and PipeWire's session manager will not run without one.
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress());
     return env;
+}
+
+QString PrivatePulseServer::startBus()
+{
+    if (m_bus)
+        return {};
+    // Lives as long as this object: clients stay on it while the server restarts.
+    const QString error = launch(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                                 QStringLiteral("--address=") + busAddress()});
+    if (!error.isEmpty())
+        return error;
+    m_bus = std::move(m_daemons.back());
+    m_daemons.pop_back();
+    return appeared(busPath()) ? QString() : QStringLiteral("the private session bus did not start");
+}
+
+bool PrivatePulseServer::appeared(const QString &socket)
+{
+    // A daemon says nothing when it is ready; its socket appears.
+    const QDeadlineTimer deadline(5000);
+    while (!QFile::exists(socket) && !deadline.hasExpired())
+        QThread::msleep(10);
+    return QFile::exists(socket);
 }
 
 QString PrivatePulseServer::launch(const QString &program, const QStringList &arguments)
@@ -67,7 +91,9 @@ QString PrivatePulseServer::launch(const QString &program, const QStringList &ar
 
 QString PrivatePulseServer::start()
 {
-    QString error;
+    QString error = startBus();
+    if (!error.isEmpty())
+        return error;
     if (m_kind == Kind::PulseAudio) {
         error = launch(QStringLiteral("pulseaudio"),
                        {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
@@ -77,15 +103,12 @@ QString PrivatePulseServer::start()
                         QStringLiteral("--load=module-null-source source_name=rig_source")});
         return error.isEmpty() ? waitUntilAnswering() : error;
     }
-    error = launch(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                   QStringLiteral("--address=unix:path=") + busPath()});
-    const QDeadlineTimer busDeadline(5000);
-    while (error.isEmpty() && !QFile::exists(busPath()) && !busDeadline.hasExpired())
-        QThread::msleep(10);
-    if (!error.isEmpty() || !QFile::exists(busPath()))
-        return error.isEmpty() ? QStringLiteral("the private session bus did not start") : error;
-    for (const QString &program : {QStringLiteral("pipewire"), QStringLiteral("wireplumber"),
-                                   QStringLiteral("pipewire-pulse")}) {
+    error = launch(QStringLiteral("pipewire"), {});
+    if (!error.isEmpty())
+        return error;
+    if (!appeared(runtimePath() + QStringLiteral("/pipewire-0")))
+        return QStringLiteral("pipewire did not open its socket");
+    for (const QString &program : {QStringLiteral("wireplumber"), QStringLiteral("pipewire-pulse")}) {
         error = launch(program, {});
         if (!error.isEmpty())
             return error;

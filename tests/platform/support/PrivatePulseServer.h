@@ -24,24 +24,30 @@ public:
     // Starts the server and waits until it answers; empty on success,
     // otherwise what went wrong.
     QString start();
-    // Stops the server and waits for its processes to exit.
+    // Stops the server and waits for its processes to exit (its bus stays).
     void stop();
 
     QString address() const { return QStringLiteral("unix:") + socketPath(); }
+    // The session bus the server announces itself on, and the folder in which
+    // libpulse finds it by default (PULSE_RUNTIME_PATH); PulseAudio only.
+    QString busAddress() const { return QStringLiteral("unix:path=") + busPath(); }
+    QString runtimePath() const { return m_dir.filePath(QStringLiteral("run")); }
     // For clients of this server: its address, and no session bus of the caller's.
     QProcessEnvironment clientEnvironment() const;
     // `pactl` against this server: its standard output, nothing on failure.
     std::optional<QByteArray> pactl(const QStringList &arguments) const;
 
 private:
-    QString runtimePath() const { return m_dir.filePath(QStringLiteral("run")); }
     QString socketPath() const;
     QString busPath() const { return runtimePath() + QStringLiteral("/bus"); }
     QProcessEnvironment daemonEnvironment() const;
     QString launch(const QString &program, const QStringList &arguments);
+    QString startBus();
+    static bool appeared(const QString &socket);
     QString waitUntilAnswering();
 
     Kind m_kind;
     QTemporaryDir m_dir;
     std::vector<std::unique_ptr<QProcess>> m_daemons; // in start order
+    std::unique_ptr<QProcess> m_bus;
 };
