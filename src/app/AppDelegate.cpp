@@ -1,22 +1,30 @@
 #include "AppDelegate.h"
 
+#include "Halo.h"
+#include "HaloView.h"
 #include "Hub.h"
 #include "IdleReport.h"
 #include "Log.h"
 #include "ModeSettings.h"
 #include "Report.h"
+#include "SensorAnnouncer.h"
 #include "SensorReport.h"
 #include "SensorWatcher.h"
 #include "Snapshots.h"
 #include "StatusItem.h"
 #include "StatusMenu.h"
+#include "Text.h"
 #include "UnbuiltModeReport.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
+
+#include <csignal>
 
 AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backends, const LaunchOptions &options,
                          const QProcessEnvironment &env, QObject *parent)
@@ -28,6 +36,7 @@ AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backe
     , m_options(options)
     , m_defaults(prefs.defaultsFile())
     , m_loginItem(*m_backends.loginItem, m_defaults, info)
+    , m_halo(std::make_unique<Halo>(env))
 {
 }
 
@@ -41,8 +50,7 @@ void AppDelegate::applicationDidFinishLaunching()
     HubServices services{std::make_unique<SensorWatcher>(sensorSources, me), m_prefs.dataFolder()};
     m_hub = std::make_unique<Hub>(m_defaults, m_info, std::move(services));
     setUpStatusItem();
-
-    connect(m_hub.get(), &Hub::note, this, [this](const QString &text) { note(text); });
+    wireCallbacks();
 
     if (m_options.mode() == LaunchOptions::Mode::SnapshotWindows) {
         runSnapshots();
@@ -67,6 +75,67 @@ void AppDelegate::applicationDidFinishLaunching()
         return;
     }
     m_loginItem.turnOnOnce();
+}
+
+void AppDelegate::wireCallbacks()
+{
+    SensorAnnouncer::Shell shell{
+        [] { return false; }, // the hub panel does not exist yet
+        [this] { return m_halo->banner().has_value(); },
+        [this](const SensorUser &user) { return iconFor(user); },
+    };
+    m_announcer = std::make_unique<SensorAnnouncer>(*m_hub, std::move(shell));
+    connect(m_announcer.get(), &SensorAnnouncer::announce, m_halo.get(), &Halo::announce);
+    connect(m_announcer.get(), &SensorAnnouncer::replaceBanner, m_halo.get(), [this](const Banner &banner) {
+        m_halo->replaceBanner(banner);
+        m_halo->render(false);
+    });
+    connect(m_announcer.get(), &SensorAnnouncer::endBanner, m_halo.get(), &Halo::endBanner);
+    connect(m_announcer.get(), &SensorAnnouncer::quitRequested, this, [](qint32 pid) {
+        // A polite request, as the app's own Quit would be; a process already gone is fine.
+        if (pid > 0)
+            ::kill(pid, SIGTERM);
+    });
+
+    connect(m_hub.get(), &Hub::sensorChange, this, &AppDelegate::sensorsChanged);
+    connect(m_hub.get(), &Hub::haloRefresh, this, &AppDelegate::refreshHalo);
+    connect(m_hub.get(), &Hub::note, this, [this](const QString &text) { note(text); });
+    connect(m_halo.get(), &Halo::clicked, this, &AppDelegate::openHub);
+
+    // Displays come and go: the notch may now be elsewhere.
+    const auto screensChanged = [this] { m_halo->screensChanged(); };
+    connect(qApp, &QGuiApplication::screenAdded, this, screensChanged);
+    connect(qApp, &QGuiApplication::screenRemoved, this, screensChanged);
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, screensChanged);
+    for (QScreen *screen : QGuiApplication::screens())
+        connect(screen, &QScreen::geometryChanged, this, screensChanged);
+    connect(qApp, &QGuiApplication::screenAdded, this,
+            [this, screensChanged](QScreen *screen) { connect(screen, &QScreen::geometryChanged, this, screensChanged); });
+}
+
+void AppDelegate::refreshHalo()
+{
+    const SensorState &state = m_hub->sensorState();
+    const bool camera = m_hub->haloForCamera() && state.cameraOn;
+    const bool mic = m_hub->haloForMic() && state.micOn;
+    if (camera == m_halo->camera() && mic == m_halo->mic())
+        return;
+    m_halo->setCamera(camera);
+    m_halo->setMic(mic);
+    m_halo->render(true);
+}
+
+void AppDelegate::sensorsChanged(const SensorState &before, const SensorState &after)
+{
+    refreshHalo();
+    m_announcer->sensorsChanged(before, after);
+}
+
+QString AppDelegate::iconFor(const SensorUser &user) const
+{
+    // Desktop-file ids double as icon-theme names; the halo falls back to the
+    // symbol when the theme has no such icon.
+    return user.bundleID;
 }
 
 void AppDelegate::applicationWillTerminate()
@@ -111,8 +180,17 @@ void AppDelegate::toggleEverythingOff()
 
 void AppDelegate::note(const QString &text, std::optional<QColor> swatch)
 {
-    // The halo shows notes once it exists; until then they go to the journal.
-    TW_LOG << "note: " << text << (swatch ? QStringLiteral(" (") + swatch->name() + QLatin1Char(')') : QString());
+    TW_LOG << "note: " << text;
+    Banner banner;
+    banner.symbol = QStringLiteral("checkmark.circle.fill");
+    banner.color = HaloColor::note;
+    banner.title = text;
+    banner.seconds = 2.5;
+    if (swatch) {
+        banner.swatch = SrgbColor{swatch->redF(), swatch->greenF(), swatch->blueF()};
+        banner.subtitle = L("Paste it anywhere");
+    }
+    m_halo->announce(banner);
 }
 
 void AppDelegate::runUnbuiltMode()
@@ -142,7 +220,12 @@ void AppDelegate::runSensorReport()
 {
     m_report = std::make_unique<Report>(m_options.path());
     const double seconds = ModeSettings::seconds(m_env, "TARNWICK_REPORT_SECONDS", 30);
-    m_sensorReport = std::make_unique<SensorReport>(*m_report, *m_hub, *m_backends.processUsage, seconds);
+    SensorReport::Halo halo{
+        [this] { return m_halo->isVisible(); },
+        [this] { return m_halo->banner() ? std::optional<QString>(m_halo->banner()->title) : std::nullopt; },
+    };
+    m_sensorReport =
+        std::make_unique<SensorReport>(*m_report, *m_hub, *m_backends.processUsage, std::move(halo), seconds);
     connect(m_sensorReport.get(), &SensorReport::finished, this, &AppDelegate::selfCheckFinished);
     m_sensorReport->run();
 }

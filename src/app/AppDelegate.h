@@ -14,7 +14,11 @@
 #include <memory>
 #include <optional>
 
+class Halo;
 class Hub;
+class SensorAnnouncer;
+struct SensorState;
+struct SensorUser;
 class IdleReport;
 class Report;
 class SensorReport;
@@ -49,6 +53,10 @@ Q_SIGNALS:
 
 private:
     void setUpStatusItem();
+    void wireCallbacks();
+    void refreshHalo();
+    void sensorsChanged(const SensorState &before, const SensorState &after);
+    QString iconFor(const SensorUser &user) const;
     void runUnbuiltMode();
     void runSnapshots();
     void runIdleReport();
@@ -61,7 +69,9 @@ private:
     LaunchOptions m_options;
     DefaultsStore m_defaults;
     LoginItem m_loginItem;
+    std::unique_ptr<Halo> m_halo;
     std::unique_ptr<Hub> m_hub;
+    std::unique_ptr<SensorAnnouncer> m_announcer;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<Report> m_report;
     std::unique_ptr<IdleReport> m_idleReport;

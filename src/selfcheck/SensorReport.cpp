@@ -29,12 +29,13 @@ QString secondsText(double seconds)
 
 } // namespace
 
-SensorReport::SensorReport(Report &report, Hub &hub, const ProcessUsage &usage, double seconds,
+SensorReport::SensorReport(Report &report, Hub &hub, const ProcessUsage &usage, Halo halo, double seconds,
                            QObject *parent)
     : QObject(parent)
     , m_report(report)
     , m_hub(hub)
     , m_usage(usage)
+    , m_halo(std::move(halo))
     , m_seconds(seconds)
 {
     m_end.setSingleShot(true);
@@ -46,8 +47,9 @@ void SensorReport::run()
 {
     m_before = m_usage.sample();
     m_clock.start();
-    // Uses already in progress were published before the report began.
-    record(m_hub.sensorState());
+    // Uses already in progress were published, and shown, before the report began.
+    m_report.line(stateLine(elapsed(), m_hub.sensorState()));
+    recordHalo();
     connect(&m_hub, &Hub::sensorChange, this,
             [this](const SensorState &, const SensorState &after) { record(after); });
     m_end.start(int(m_seconds * 1000.0));
@@ -60,26 +62,32 @@ QString SensorReport::stateLine(double seconds, const SensorState &state)
            + names(state.micUsers) + QLatin1Char(']');
 }
 
-void SensorReport::record(const SensorState &state)
+double SensorReport::elapsed() const
 {
-    const double seconds = double(m_clock.nsecsElapsed()) / 1e9;
-    m_report.line(stateLine(seconds, state));
-    // Until the halo window exists this says whether it would be lit; the
-    // halo reports its own visibility (and its banners) once it is built.
-    m_report.line(secondsText(seconds) + QStringLiteral(" halo: ")
-                  + (haloLit(state) ? QStringLiteral("visible") : QStringLiteral("hidden")));
+    return double(m_clock.nsecsElapsed()) / 1e9;
 }
 
-bool SensorReport::haloLit(const SensorState &state) const
+void SensorReport::record(const SensorState &state)
 {
-    return (state.cameraOn && m_hub.haloForCamera()) || (state.micOn && m_hub.haloForMic());
+    m_report.line(stateLine(elapsed(), state));
+    // The shell reacts to the same change after this receiver: read the halo
+    // once the event loop has carried that out.
+    QMetaObject::invokeMethod(this, &SensorReport::recordHalo, Qt::QueuedConnection);
+}
+
+void SensorReport::recordHalo()
+{
+    const QString at = secondsText(elapsed());
+    if (const std::optional<QString> title = m_halo.bannerTitle())
+        m_report.line(at + QStringLiteral(" banner: ") + *title);
+    m_report.line(at + QStringLiteral(" halo: ") + (m_halo.visible() ? QStringLiteral("visible") : QStringLiteral("hidden")));
 }
 
 void SensorReport::end()
 {
     disconnect(&m_hub, &Hub::sensorChange, this, nullptr);
     const ProcessUsageSample after = m_usage.sample();
-    const double seconds = double(m_clock.nsecsElapsed()) / 1e9;
+    const double seconds = elapsed();
     m_report.line(fillFormat(QStringLiteral("cpu used: %.3f s over %.0f s · memory %@"),
                              {after.cpuSeconds - m_before.cpuSeconds, seconds,
                               formatBytes(after.footprintBytes, QLocale::c())},

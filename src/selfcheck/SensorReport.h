@@ -7,6 +7,9 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+#include <optional>
+
 class Hub;
 class Report;
 
@@ -15,7 +18,14 @@ class Report;
 class SensorReport : public QObject {
     Q_OBJECT
 public:
-    SensorReport(Report &report, Hub &hub, const ProcessUsage &usage, double seconds,
+    // What the shell shows: whether the halo window is on screen, and the
+    // title of the banner it shows, if any.
+    struct Halo {
+        std::function<bool()> visible;
+        std::function<std::optional<QString>()> bannerTitle;
+    };
+
+    SensorReport(Report &report, Hub &hub, const ProcessUsage &usage, Halo halo, double seconds,
                  QObject *parent = nullptr);
 
     // Starts with the state as it stands, then follows the hub.
@@ -29,12 +39,14 @@ Q_SIGNALS:
 
 private:
     void record(const SensorState &state);
-    bool haloLit(const SensorState &state) const;
+    void recordHalo();
+    double elapsed() const;
     void end();
 
     Report &m_report;
     Hub &m_hub;
     const ProcessUsage &m_usage;
+    Halo m_halo;
     double m_seconds;
     QTimer m_end;
     QElapsedTimer m_clock;

@@ -38,11 +38,19 @@ private Q_SLOTS:
         usage.current.footprintBytes = 50 * 1024 * 1024;
 
         Report report(dir.filePath(QStringLiteral("sensors.txt")));
-        SensorReport sensors(report, hub, usage, 0.2);
+        // Stands in for the shell's halo: lit and announcing while someone listens.
+        const auto listening = [&hub] { return hub.sensorState().micOn; };
+        SensorReport::Halo halo{listening, [listening] {
+                                    return listening() ? std::optional<QString>(QStringLiteral("Recorder is listening"))
+                                                       : std::nullopt;
+                                }};
+        SensorReport sensors(report, hub, usage, halo, 0.2);
         QSignalSpy finished(&sensors, &SensorReport::finished);
         sensors.run();
         usage.current.cpuSeconds = 2.125;
         sim.cameras.open(); // no halo for the camera
+        // The halo line follows on the next turn of the event loop.
+        QTRY_COMPARE(report.lines().size(), 4);
         sim.audio.setCaptures({{1, 100, {}, {}}});
         QVERIFY(finished.wait());
         QCOMPARE(finished.first().first().toInt(), 0);
@@ -51,7 +59,8 @@ private Q_SLOTS:
         const QStringList expected{
             R"(0\.\d\ds camera=off \[\] mic=off \[\])", R"(0\.\d\ds halo: hidden)",
             R"(0\.\d\ds camera=on \[\] mic=off \[\])",  R"(0\.\d\ds halo: hidden)",
-            R"(0\.\d\ds camera=on \[\] mic=on \[Recorder\])", R"(0\.\d\ds halo: visible)",
+            R"(0\.\d\ds camera=on \[\] mic=on \[Recorder\])", R"(0\.\d\ds banner: Recorder is listening)",
+            R"(0\.\d\ds halo: visible)",
             R"(cpu used: 0\.125 s over 0 s · memory 50(\.0)? MB)", R"(ok)",
         };
         QCOMPARE(lines.size(), expected.size());
