@@ -5,14 +5,23 @@
 #include "SensorState.h"
 
 #include <QDateTime>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QObject>
+#include <QProcessEnvironment>
 #include <QSet>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
+class AppTerminator;
+class CameraPermissionStore;
 class DefaultsStore;
+class InputDeviceControl;
+class MicGuard;
+class QuietMicDriver;
 class SensorHistory;
 class SensorWatcher;
 
@@ -23,6 +32,15 @@ struct HubServices {
     std::unique_ptr<SensorWatcher> sensors;
     // Where "history.json" lives; empty keeps the history in memory only.
     QString dataFolder;
+    // The privacy switch's services, owned by the shell and outliving the hub.
+    // Without one, that part of the switch only records its state.
+    InputDeviceControl *inputDevices = nullptr;
+    QuietMicDriver *quietMic = nullptr;
+    // Shared with the permission reset, which may outlive the hub on its worker thread.
+    std::shared_ptr<CameraPermissionStore> cameraPermissions{};
+    AppTerminator *appTerminator = nullptr;
+    // The environment the app was started with (TARNWICK_REAL_RESET).
+    QProcessEnvironment environment{};
 };
 
 // The application's one model: every user setting as an observable property
@@ -68,9 +86,15 @@ public:
     // Created from the data folder on first use.
     SensorHistory &history();
 
+    // Absent without an input control.
+    MicGuard *micGuard() const { return m_micGuard.get(); }
+
     bool micOff() const { return m_micOff; }
     bool cameraOff() const { return m_cameraOff; }
+    // Off takes camera access from every app but the trusted ones, on a worker
+    // thread; on restores nothing (apps ask again).
     void setCameraOff(bool off);
+    // Off silences every input and keeps it silent; on gives every input back.
     void setMicOff(bool off);
     // The one switch of the menus: both halves off, unless both are off already.
     void toggleEverythingOff();
@@ -80,6 +104,10 @@ public:
     static QString micSoundText(MicSound sound);
 
     bool quietMicInstalled() const { return m_quietMicInstalled; }
+    // Answers nothing on success, otherwise a text for the user.
+    using QuietMicAnswer = std::function<void(const std::optional<QString> &error)>;
+    void installQuietMic(QuietMicAnswer answer);
+    std::optional<QString> removeQuietMic();
 
     QStringList allowList() const; // sorted
     bool isAllowed(const QString &bundleID) const { return m_allowList.contains(bundleID); }
@@ -136,11 +164,33 @@ Q_SIGNALS:
     void note(const QString &text);
 
 private:
+    struct CameraReset {
+        bool storeAvailable = false;
+        int asked = 0;
+        int succeeded = 0;
+    };
+
     bool storeBool(bool &field, bool value, const char *key);
     void sensorsChanged(const SensorState &before, const SensorState &after);
+    void quitNewCameraUsers(const SensorState &before, const SensorState &after);
+    void resetCameraPermissions(const QSet<QString> &keep);
+    void cameraResetFinished();
+    void applyMicSound();
+    void quietMicChanged();
+    bool updateQuietMicInstalled();
 
     DefaultsStore &m_defaults;
     std::unique_ptr<SensorWatcher> m_sensors;
+    InputDeviceControl *m_inputs = nullptr;
+    std::unique_ptr<MicGuard> m_micGuard;
+    QuietMicDriver *m_quietMic = nullptr;
+    bool m_quietMicAvailable = false;
+    std::shared_ptr<CameraPermissionStore> m_cameraPermissions;
+    QFutureWatcher<CameraReset> m_cameraReset;
+    AppTerminator *m_appTerminator = nullptr;
+    QString m_appId;
+    bool m_developmentBuild = false;
+    bool m_realReset = false;
     SensorState m_sensorState;
     bool m_micOff = false;
     bool m_cameraOff = false;
