@@ -48,6 +48,7 @@ struct PulseAudioCaptureSource::Read {
     std::array<pa_operation *, 3> operations{};
     int pending = 3;
     bool complete = false;
+    bool failed = false; // a list could not be read: the snapshot is partial
     Snapshot snapshot;
 
     ~Read()
@@ -59,6 +60,32 @@ struct PulseAudioCaptureSource::Read {
                 pa_operation_cancel(op);
             pa_operation_unref(op);
         }
+    }
+
+    // One item of a list, or its end (eol 1), or its failure (eol -1).
+    template<typename Info>
+    static void collect(pa_context *, const Info *info, int eol, void *data)
+    {
+        auto *read = static_cast<Read *>(data);
+        if (eol != 0 || !info) {
+            read->failed = read->failed || eol <= 0;
+            return read->listDone();
+        }
+        read->add(*info);
+    }
+
+    void add(const pa_source_output_info &info)
+    {
+        snapshot.streams.append({info.index, info.client, info.source, info.corked != 0,
+                                 QByteArray(info.resample_method), keptProps(info.proplist)});
+    }
+    void add(const pa_source_info &info)
+    {
+        snapshot.sourceIsMonitor.insert(info.index, info.monitor_of_sink != PA_INVALID_INDEX);
+    }
+    void add(const pa_client_info &info)
+    {
+        snapshot.clients.insert(info.index, {QString::fromUtf8(info.name), keptProps(info.proplist)});
     }
 
     void listDone()
@@ -124,34 +151,9 @@ void PulseAudioCaptureSource::read()
     m_read = std::make_unique<Read>();
     Read *r = m_read.get();
     r->owner = this;
-    r->operations[0] = pa_context_get_source_output_info_list(
-        context,
-        [](pa_context *, const pa_source_output_info *info, int eol, void *data) {
-            auto *read = static_cast<Read *>(data);
-            if (eol)
-                return read->listDone();
-            read->snapshot.streams.append({info->index, info->client, info->source, info->corked != 0,
-                                           QByteArray(info->resample_method), keptProps(info->proplist)});
-        },
-        r);
-    r->operations[1] = pa_context_get_source_info_list(
-        context,
-        [](pa_context *, const pa_source_info *info, int eol, void *data) {
-            auto *read = static_cast<Read *>(data);
-            if (eol)
-                return read->listDone();
-            read->snapshot.sourceIsMonitor.insert(info->index, info->monitor_of_sink != PA_INVALID_INDEX);
-        },
-        r);
-    r->operations[2] = pa_context_get_client_info_list(
-        context,
-        [](pa_context *, const pa_client_info *info, int eol, void *data) {
-            auto *read = static_cast<Read *>(data);
-            if (eol)
-                return read->listDone();
-            read->snapshot.clients.insert(info->index, {QString::fromUtf8(info->name), keptProps(info->proplist)});
-        },
-        r);
+    r->operations[0] = pa_context_get_source_output_info_list(context, &Read::collect<pa_source_output_info>, r);
+    r->operations[1] = pa_context_get_source_info_list(context, &Read::collect<pa_source_info>, r);
+    r->operations[2] = pa_context_get_client_info_list(context, &Read::collect<pa_client_info>, r);
 }
 
 void PulseAudioCaptureSource::finishRead()
@@ -159,7 +161,9 @@ void PulseAudioCaptureSource::finishRead()
     if (!m_read || !m_read->complete)
         return; // dropped when the server went away
     const std::unique_ptr<Read> done = std::move(m_read);
-    publish(capturesIn(done->snapshot));
+    // A partial snapshot would drop captures that still run; keep what was known.
+    if (!done->failed)
+        publish(capturesIn(done->snapshot));
     if (m_readAgain)
         requestRead();
 }
