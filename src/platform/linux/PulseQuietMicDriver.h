@@ -1,0 +1,77 @@
+#pragma once
+
+#include "PulseNoiseStream.h"
+#include "PulseOperations.h"
+#include "QuietMicDriver.h"
+#include "QuietMicPersistence.h"
+
+#include <QList>
+#include <QSet>
+
+#include <memory>
+
+class PulseConnection;
+
+// The quiet microphone made of the audio server's own modules: a silent
+// output that Tarnwick plays soft white noise into, and an input remapped
+// from what that output plays. It needs no administrator rights. Runs on the
+// shared connection; reads the server's state afresh whenever its default
+// input, its inputs or its outputs change.
+class PulseQuietMicDriver : public QuietMicDriver {
+    Q_OBJECT
+public:
+    // `configHome`: the user's configuration folder, where the quiet
+    // microphone is kept for later starts of the server.
+    PulseQuietMicDriver(PulseConnection &connection, QString configHome, QObject *parent = nullptr);
+    ~PulseQuietMicDriver() override;
+
+    void start() override;
+    bool isAvailable() const override { return m_available; }
+    bool isInstalled() const override { return hasInput(QLatin1String(uid)); }
+    void install(Finished finished) override;
+    QString remove() override;
+    bool hasInput(const QString &inputUid) const override { return m_state.inputs.contains(inputUid); }
+    QString defaultInput() const override { return m_state.defaultInput; }
+    bool setDefaultInput(const QString &inputUid) override;
+    void setNoise(bool on) override;
+
+    // The server is PipeWire's pulse server rather than PulseAudio.
+    bool isPipeWire() const;
+    bool isNoisePlaying() const { return m_noise.isPlaying(); }
+
+private:
+    struct State {
+        QString serverName;
+        QString defaultInput;
+        QSet<QString> inputs; // every source but monitors
+        bool sinkPresent = false;
+        quint32 sinkRate = 0;
+        friend bool operator==(const State &, const State &) = default;
+    };
+    struct Read;
+    struct Call;
+
+    void requestRead();
+    void read();
+    void finishRead();
+    void onLost();
+    void loadModule(const QuietMicPersistence::Module &module, std::function<void(const QString &error)> done);
+    void loadInput();
+    void finishInstall(const QString &error);
+    void unloadModules();
+    void updateNoise();
+
+    PulseConnection &m_connection;
+    QuietMicPersistence m_persistence;
+    PulseNoiseStream m_noise;
+    std::unique_ptr<Read> m_read; // the read in flight
+    PulseOperations m_operations; // after m_read: cancelled before it goes
+    State m_state;
+    bool m_started = false;
+    bool m_available = false;
+    bool m_readQueued = false;
+    bool m_readAgain = false;
+    bool m_noiseWanted = false;
+    int m_unconfirmedDefaults = 0;
+    QList<Finished> m_installing;
+};

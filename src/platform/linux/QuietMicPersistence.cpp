@@ -1,0 +1,158 @@
+#include "QuietMicPersistence.h"
+
+#include "Log.h"
+#include "Text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QByteArray blockBegin = "### Tarnwick quiet microphone (added by Tarnwick, removed with it)\n";
+const QByteArray blockEnd = "### end of Tarnwick quiet microphone\n";
+const QByteArray systemInclude = ".include /etc/pulse/default.pa\n";
+
+// SPA JSON, the PipeWire configuration syntax: a quoted string.
+QByteArray spaString(const QByteArray &text)
+{
+    QByteArray out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
+QString problem(const QString &path, const QString &why)
+{
+    TW_WARN << "quiet microphone: " << path << ": " << why;
+    return L("The quiet microphone’s setting in %@ could not be changed: %@", path, why);
+}
+
+// Nothing when the file is absent; the error when it cannot be read.
+std::optional<QString> read(const QString &path, QByteArray &contents)
+{
+    QFile file(path);
+    if (!file.exists())
+        return std::nullopt;
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    contents = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
+    return std::nullopt;
+}
+
+QString write(const QString &path, const QByteArray &contents)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return problem(path, QStringLiteral("the folder cannot be made"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
+        return problem(path, file.errorString());
+    return {};
+}
+
+} // namespace
+
+const QList<QuietMicPersistence::Module> &QuietMicPersistence::modules()
+{
+    // Values with spaces are quoted for the module's argument parser, and
+    // again inside for the property list parser.
+    static const QList<Module> list{
+        {"module-null-sink", QByteArray("sink_name=") + sinkName
+                                 + " channels=1 sink_properties=\"device.description='Quiet Microphone Feed'\""},
+        {"module-remap-source", QByteArray("master=") + sinkName + ".monitor source_name=TarnwickQuietMic_UID"
+                                    + " source_properties=\"device.description='Quiet Microphone'\""},
+    };
+    return list;
+}
+
+QuietMicPersistence::QuietMicPersistence(QString configHome)
+    : m_configHome(std::move(configHome))
+{
+}
+
+QString QuietMicPersistence::pulseAudioFile() const
+{
+    return m_configHome + QStringLiteral("/pulse/default.pa");
+}
+
+QString QuietMicPersistence::pipeWireFile() const
+{
+    return m_configHome + QStringLiteral("/pipewire/pipewire-pulse.conf.d/tarnwick-quiet-microphone.conf");
+}
+
+QString QuietMicPersistence::add(Server server) const
+{
+    return server == Server::PipeWire ? addToPipeWire() : addToPulseAudio();
+}
+
+QString QuietMicPersistence::remove() const
+{
+    const QString pulse = removeFromPulseAudio();
+    const QString pipeWire = removeFromPipeWire();
+    return pulse.isEmpty() ? pipeWire : pulse;
+}
+
+QString QuietMicPersistence::addToPulseAudio() const
+{
+    const QString path = pulseAudioFile();
+    QByteArray contents;
+    if (const std::optional<QString> error = read(path, contents))
+        return problem(path, *error);
+    if (contents.contains(blockBegin))
+        return {};
+    // A user file replaces the system's: start it from the system's.
+    if (!QFileInfo::exists(path))
+        contents = systemInclude;
+    if (!contents.isEmpty() && !contents.endsWith('\n'))
+        contents += '\n';
+    contents += blockBegin + ".nofail\n";
+    for (const Module &module : modules())
+        contents += "load-module " + module.name + ' ' + module.arguments + '\n';
+    contents += blockEnd;
+    return write(path, contents);
+}
+
+QString QuietMicPersistence::removeFromPulseAudio() const
+{
+    const QString path = pulseAudioFile();
+    QByteArray contents;
+    if (const std::optional<QString> error = read(path, contents))
+        return problem(path, *error);
+    const qsizetype begin = contents.indexOf(blockBegin);
+    if (begin < 0)
+        return {};
+    const qsizetype end = contents.indexOf(blockEnd, begin);
+    contents.remove(begin, end < 0 ? contents.size() - begin : end + blockEnd.size() - begin);
+    // Only what Tarnwick wrote is left: the file goes as it came.
+    if (contents.trimmed() == systemInclude.trimmed() || contents.trimmed().isEmpty()) {
+        if (!QFile::remove(path))
+            return problem(path, QStringLiteral("it cannot be removed"));
+        return {};
+    }
+    return write(path, contents);
+}
+
+QString QuietMicPersistence::addToPipeWire() const
+{
+    QByteArray contents = "# Tarnwick's quiet microphone: soft white noise instead of a silenced microphone.\n"
+                          "pulse.cmd = [\n";
+    for (const Module &module : modules())
+        contents += "    { cmd = \"load-module\" args = " + spaString(module.name + ' ' + module.arguments)
+                    + " flags = [ \"nofail\" ] }\n";
+    contents += "]\n";
+    return write(pipeWireFile(), contents);
+}
+
+QString QuietMicPersistence::removeFromPipeWire() const
+{
+    const QString path = pipeWireFile();
+    if (QFileInfo::exists(path) && !QFile::remove(path))
+        return problem(path, QStringLiteral("it cannot be removed"));
+    return {};
+}
