@@ -1,0 +1,100 @@
+// Keeping the quiet microphone in the audio servers' own configuration: a
+// user's file keeps everything of theirs, a file that cannot be read is left
+// alone, and removal takes out exactly what was added.
+#include "QuietMicPersistence.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &contents)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(contents);
+}
+
+} // namespace
+
+class TestQuietMicPersistence : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    // A folder name that a shell would split and a quote would end.
+    QString configHome() const { return m_dir.filePath(QStringLiteral("it's \"my\" config")); }
+
+private Q_SLOTS:
+    void cleanup() { QDir(configHome()).removeRecursively(); }
+
+    void aNewPulseAudioFileStartsFromTheSystemsAndGoesAgain()
+    {
+        const QuietMicPersistence persistence(configHome());
+        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString());
+        const QByteArray written = contentsOf(persistence.pulseAudioFile());
+        QVERIFY(written.startsWith(".include /etc/pulse/default.pa\n### Tarnwick quiet microphone"));
+        QVERIFY(written.contains("\n.nofail\nload-module module-null-sink sink_name=TarnwickQuietMicSink"));
+        QVERIFY(written.contains("load-module module-remap-source master=TarnwickQuietMicSink.monitor "
+                                 "source_name=TarnwickQuietMic_UID "
+                                 "source_properties=\"device.description='Quiet Microphone'\"\n"));
+        // Once only.
+        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString());
+        QCOMPARE(contentsOf(persistence.pulseAudioFile()), written);
+
+        QCOMPARE(persistence.remove(), QString());
+        QVERIFY(!QFile::exists(persistence.pulseAudioFile()));
+    }
+
+    void aUsersOwnFileKeepsWhatIsTheirs()
+    {
+        const QuietMicPersistence persistence(configHome());
+        const QByteArray own = ".include /etc/pulse/default.pa\nload-module module-echo-cancel\n";
+        writeFile(persistence.pulseAudioFile(), own);
+        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString());
+        const QByteArray written = contentsOf(persistence.pulseAudioFile());
+        QVERIFY(written.startsWith(own + "### Tarnwick"));
+        QCOMPARE(written.count(".include"), 1);
+        QCOMPARE(persistence.remove(), QString());
+        QCOMPARE(contentsOf(persistence.pulseAudioFile()), own);
+    }
+
+    void aFileThatCannotBeReadIsLeftAlone()
+    {
+        const QuietMicPersistence persistence(configHome());
+        // A folder where the file should be: it cannot be read as one.
+        QVERIFY(QDir().mkpath(persistence.pulseAudioFile()));
+        const QString error = persistence.add(QuietMicPersistence::Server::PulseAudio);
+        QVERIFY(error.contains(persistence.pulseAudioFile()));
+        QVERIFY(QFileInfo(persistence.pulseAudioFile()).isDir());
+        QVERIFY(!persistence.remove().isEmpty());
+        QVERIFY(QFileInfo(persistence.pulseAudioFile()).isDir());
+    }
+
+    void pipeWireGetsAFileOfItsOwn()
+    {
+        const QuietMicPersistence persistence(configHome());
+        QCOMPARE(persistence.add(QuietMicPersistence::Server::PipeWire), QString());
+        const QByteArray written = contentsOf(persistence.pipeWireFile());
+        QVERIFY(written.contains("pulse.cmd = [\n"));
+        // Quotes inside the arguments are escaped for the configuration's strings.
+        QVERIFY(written.contains("{ cmd = \"load-module\" args = \"module-remap-source "
+                                 "master=TarnwickQuietMicSink.monitor source_name=TarnwickQuietMic_UID "
+                                 "source_properties=\\\"device.description='Quiet Microphone'\\\"\" "
+                                 "flags = [ \"nofail\" ] }\n"));
+        QVERIFY(!QFile::exists(persistence.pulseAudioFile()));
+        QCOMPARE(persistence.remove(), QString());
+        QVERIFY(!QFile::exists(persistence.pipeWireFile()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuietMicPersistence)
+#include "test_quiet_mic_persistence.moc"
