@@ -1,0 +1,83 @@
+#include "PrivateSessionBus.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <csignal>
+
+PrivateSessionBus::PrivateSessionBus()
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("data"));
+}
+
+PrivateSessionBus::~PrivateSessionBus()
+{
+    stop();
+}
+
+QProcessEnvironment PrivateSessionBus::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
+    return env;
+}
+
+QString PrivateSessionBus::start()
+{
+    m_daemon.setProcessEnvironment(environment());
+    m_daemon.setStandardOutputFile(QProcess::nullDevice());
+    m_daemon.setStandardErrorFile(QProcess::nullDevice());
+    m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                   QStringLiteral("--address=") + address()});
+    if (!m_daemon.waitForStarted())
+        return QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
+    // It says nothing when ready; its socket appears.
+    const QString socket = m_dir.filePath(QStringLiteral("bus"));
+    const QDeadlineTimer deadline(5000);
+    while (!QFile::exists(socket) && !deadline.hasExpired())
+        QThread::msleep(10);
+    return QFile::exists(socket) ? QString() : QStringLiteral("the session bus did not open its socket");
+}
+
+void PrivateSessionBus::stop()
+{
+    if (m_daemon.state() == QProcess::NotRunning)
+        return;
+    {
+        const QString name = QStringLiteral("tarnwick-test-bus-stop");
+        QDBusConnection bus = QDBusConnection::connectToBus(address(), name);
+        if (bus.isConnected()) {
+            const qint64 daemon = m_daemon.processId();
+            for (const QString &service : bus.interface()->registeredServiceNames().value()) {
+                const uint pid = bus.interface()->servicePid(service).value();
+                if (pid > 0 && qint64(pid) != daemon && qint64(pid) != QCoreApplication::applicationPid())
+                    ::kill(pid_t(pid), SIGTERM);
+            }
+        }
+        QDBusConnection::disconnectFromBus(name);
+    }
+    m_daemon.terminate();
+    if (!m_daemon.waitForFinished(5000)) {
+        m_daemon.kill();
+        m_daemon.waitForFinished();
+    }
+}
+
+std::optional<QByteArray> PrivateSessionBus::gdbus(const QStringList &arguments) const
+{
+    QProcess tool;
+    tool.setProcessEnvironment(environment());
+    tool.start(QStringLiteral("gdbus"), arguments);
+    if (!tool.waitForFinished(10000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+        tool.kill();
+        tool.waitForFinished();
+        return std::nullopt;
+    }
+    return tool.readAllStandardOutput();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <optional>
+
+// A session bus of the test's own. Services it activates (the desktop
+// portal's permission store) keep their data in its private folder. Stops
+// the bus and exactly the services that were on it.
+class PrivateSessionBus {
+public:
+    PrivateSessionBus();
+    ~PrivateSessionBus();
+
+    // Empty on success, otherwise what went wrong.
+    QString start();
+    void stop();
+
+    QString address() const { return QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus")); }
+    // Where activated services keep their data ($XDG_DATA_HOME).
+    QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
+    // `gdbus` against this bus: its standard output, nothing on failure.
+    std::optional<QByteArray> gdbus(const QStringList &arguments) const;
+
+private:
+    QProcessEnvironment environment() const;
+
+    QTemporaryDir m_dir;
+    QProcess m_daemon;
+};
