@@ -4,6 +4,7 @@
 #include "AppTerminator.h"
 #include "DefaultsKeys.h"
 #include "DefaultsStore.h"
+#include "Detached.h"
 #include "InputDeviceControl.h"
 #include "Log.h"
 #include "MicGuard.h"
@@ -12,9 +13,6 @@
 #include "SensorHistory.h"
 #include "SensorWatcher.h"
 #include "Text.h"
-
-#include <QPromise>
-#include <QThreadPool>
 
 #include <algorithm>
 
@@ -134,10 +132,7 @@ void Hub::resetCameraPermissions(const QSet<QString> &keep)
     // Touches no hub state: it works on copies and the shared store, and its
     // result comes back through the watcher on the main thread.
     const std::shared_ptr<CameraPermissionStore> store = m_cameraPermissions;
-    const auto promise = std::make_shared<QPromise<CameraReset>>();
-    m_cameraReset.setFuture(promise->future());
-    QThreadPool::globalInstance()->start([promise, store, keep] {
-        promise->start();
+    m_cameraReset.setFuture(Detached::run<CameraReset>([store, keep] {
         CameraReset reset;
         reset.storeAvailable = store->isAvailable();
         if (reset.storeAvailable) {
@@ -149,9 +144,8 @@ void Hub::resetCameraPermissions(const QSet<QString> &keep)
             reset.asked = int(ids.size());
             reset.succeeded = AccessRevoker::revoke(*store, ids);
         }
-        promise->addResult(reset);
-        promise->finish();
-    });
+        return reset;
+    }));
 }
 
 void Hub::cameraResetFinished()

@@ -1,13 +1,10 @@
 #include "QuietMic.h"
 
+#include "ConditionWait.h"
 #include "DefaultsStore.h"
 #include "Text.h"
 
-#include <QObject>
 #include <QPointer>
-#include <QTimer>
-
-#include <memory>
 
 namespace QuietMic {
 
@@ -32,24 +29,17 @@ void install(QuietMicDriver &driver, QObject *context, std::function<void(const 
             return;
         }
         // The server took it; wait for it to show up among the inputs.
-        auto *waiter = new QObject(guard.data());
-        const auto done = std::make_shared<bool>(false);
-        const auto finish = [waiter, done, finished](const Result &result) {
-            if (*done)
-                return;
-            *done = true;
-            waiter->deleteLater();
-            finished(result);
-        };
-        QObject::connect(&driver, &QuietMicDriver::changed, waiter, [&driver, finish] {
-            if (driver.isInstalled())
-                finish(std::nullopt);
-        });
-        QTimer::singleShot(loadWaitMs, waiter, [finish] {
-            finish(Failure{Failure::Kind::Failed,
-                           L("The quiet microphone was copied but the system hasn’t loaded it yet. "
-                             "Restart the computer if it doesn’t appear.")});
-        });
+        ConditionWait::start(
+            guard.data(), loadWaitMs, [&driver] { return driver.isInstalled(); },
+            [finished](bool listed) {
+                if (listed)
+                    finished(std::nullopt);
+                else
+                    finished(Failure{Failure::Kind::Failed,
+                                     L("The quiet microphone was copied but the system hasn’t loaded it yet. "
+                                       "Restart the computer if it doesn’t appear.")});
+            })
+            ->recheckOn(&driver, &QuietMicDriver::changed);
     });
 }
 

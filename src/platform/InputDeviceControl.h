@@ -26,10 +26,10 @@ struct InputDevice {
 // main thread and is event-driven: devicesChanged() fires after every change
 // the server reports, whoever made it.
 //
-// Writes ask the server. devices() shows a write at once, as asked, without
-// an announcement of its own; the server's state replaces it once the server
-// has answered, and `done` says whether it took the change. `done` is not
-// called when the server goes away first.
+// Writes ask the server. devices() shows a write at once, as asked, and
+// devicesChanged() announces it; the server's state replaces it once the
+// server has answered, and `done` says whether it took the change. `done` is
+// not called when the server goes away first.
 class InputDeviceControl : public QObject {
     Q_OBJECT
 public:

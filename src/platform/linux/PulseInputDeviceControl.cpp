@@ -174,8 +174,12 @@ void PulseInputDeviceControl::write(const QString &uid, Done done, const StartWr
 void PulseInputDeviceControl::showAsAsked(const QString &uid, const std::function<void(InputDevice &)> &change)
 {
     for (InputDevice &device : m_sources) {
-        if (device.uid == uid)
-            change(device);
+        if (device.uid != uid)
+            continue;
+        const InputDevice before = device;
+        change(device);
+        if (device != before)
+            Q_EMIT devicesChanged();
     }
 }
 

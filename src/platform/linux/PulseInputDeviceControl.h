@@ -15,8 +15,8 @@ struct pa_source_info;
 // of outputs and the quiet microphone are left out.
 //
 // Every source event means "read that source again". A write shows in
-// devices() at once, as asked, so nothing judges a source by what it was
-// before; while the write is unconfirmed, what is read of the source is held
+// devices() at once, as asked (and is announced), so nothing judges a source
+// by what it was before; while the write is unconfirmed, what is read of the source is held
 // back (it may predate the write), and once the server confirms, the source
 // is read afresh: a refused write shows the real state again, and a change
 // somebody made meanwhile is never missed.
