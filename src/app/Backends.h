@@ -1,11 +1,17 @@
 #pragma once
 
+#include "AppTerminator.h"
 #include "AudioCaptureSource.h"
 #include "CameraClientFinder.h"
 #include "CameraDeviceSource.h"
+#include "CameraPermissionStore.h"
+#include "InputDeviceControl.h"
 #include "LoginItemService.h"
 #include "ProcessDirectory.h"
 #include "ProcessUsage.h"
+#include "QuietMicDriver.h"
+
+#include <QProcessEnvironment>
 
 #include <memory>
 
@@ -24,7 +30,13 @@ struct Backends {
     std::unique_ptr<CameraDeviceSource> cameras;
     std::unique_ptr<CameraClientFinder> cameraClients;
     std::unique_ptr<ProcessDirectory> processes;
+    // The privacy switch.
+    std::unique_ptr<InputDeviceControl> inputDevices;
+    std::unique_ptr<QuietMicDriver> quietMic;
+    std::shared_ptr<CameraPermissionStore> cameraPermissions; // shared with the reset on its worker thread
+    std::unique_ptr<AppTerminator> appTerminator;
 
-    static Backends forLinux(const Prefs &prefs, const AppInfo &info, const QString &executable);
+    static Backends forLinux(const Prefs &prefs, const AppInfo &info, const QString &executable,
+                             const QProcessEnvironment &env);
     static Backends simulated();
 };

@@ -32,7 +32,7 @@ int main(int argc, char **argv)
 
     const bool simulated = env.value(QStringLiteral("TARNWICK_SIMULATED")) == QLatin1String("1");
     Backends backends = simulated ? Backends::simulated()
-                                  : Backends::forLinux(prefs, info, QApplication::applicationFilePath());
+                                  : Backends::forLinux(prefs, info, QApplication::applicationFilePath(), env);
     AppDelegate delegate(info, prefs, std::move(backends), options, env);
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                      &AppDelegate::applicationShouldHandleReopen);
