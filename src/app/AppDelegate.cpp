@@ -5,7 +5,10 @@
 #include "Hub.h"
 #include "IdleReport.h"
 #include "Log.h"
+#include "MicGuard.h"
 #include "ModeSettings.h"
+#include "PulseDrain.h"
+#include "QuietMic.h"
 #include "Report.h"
 #include "SensorAnnouncer.h"
 #include "SensorReport.h"
@@ -13,6 +16,7 @@
 #include "Snapshots.h"
 #include "StatusItem.h"
 #include "StatusMenu.h"
+#include "SwitchCheck.h"
 #include "Text.h"
 #include "UnbuiltModeReport.h"
 
@@ -23,8 +27,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
-
-#include <csignal>
 
 AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backends, const LaunchOptions &options,
                          const QProcessEnvironment &env, QObject *parent)
@@ -47,13 +49,24 @@ void AppDelegate::applicationDidFinishLaunching()
     const SensorWatcher::Sources sensorSources{*m_backends.audioCaptures, *m_backends.cameras,
                                                *m_backends.cameraClients, *m_backends.processes};
     const auto me = qint32(QCoreApplication::applicationPid());
-    HubServices services{std::make_unique<SensorWatcher>(sensorSources, me), m_prefs.dataFolder()};
+    HubServices services;
+    services.sensors = std::make_unique<SensorWatcher>(sensorSources, me);
+    services.dataFolder = m_prefs.dataFolder();
+    services.inputDevices = m_backends.inputDevices.get();
+    services.quietMic = m_backends.quietMic.get();
+    services.cameraPermissions = m_backends.cameraPermissions;
+    services.appTerminator = m_backends.appTerminator.get();
+    services.environment = m_env;
     m_hub = std::make_unique<Hub>(m_defaults, m_info, std::move(services));
     setUpStatusItem();
     wireCallbacks();
 
     if (m_options.mode() == LaunchOptions::Mode::SnapshotWindows) {
         runSnapshots();
+        return;
+    }
+    if (m_options.mode() == LaunchOptions::Mode::CheckSwitch) {
+        runSwitchCheck();
         return;
     }
     if (m_options.runsBeforeHubStart()) {
@@ -91,11 +104,8 @@ void AppDelegate::wireCallbacks()
         m_halo->render(false);
     });
     connect(m_announcer.get(), &SensorAnnouncer::endBanner, m_halo.get(), &Halo::endBanner);
-    connect(m_announcer.get(), &SensorAnnouncer::quitRequested, this, [](qint32 pid) {
-        // A polite request, as the app's own Quit would be; a process already gone is fine.
-        if (pid > 0)
-            ::kill(pid, SIGTERM);
-    });
+    connect(m_announcer.get(), &SensorAnnouncer::quitRequested, this,
+            [this](qint32 pid) { m_backends.appTerminator->terminate(pid); });
 
     connect(m_hub.get(), &Hub::sensorChange, this, &AppDelegate::sensorsChanged);
     connect(m_hub.get(), &Hub::haloRefresh, this, &AppDelegate::refreshHalo);
@@ -140,8 +150,21 @@ QString AppDelegate::iconFor(const SensorUser &user) const
 
 void AppDelegate::applicationWillTerminate()
 {
-    // The microphone guard gives the inputs back here once it exists; the
-    // switch's stored state stays so the next start silences again.
+    // Every input is given back before the process ends; "MicOff" stays, so
+    // the next start silences again.
+    if (!m_hub || !m_hub->micOff())
+        return;
+    if (m_backends.quietMic)
+        QuietMic::deactivate(*m_backends.quietMic, m_defaults);
+    if (MicGuard *guard = m_hub->micGuard())
+        guard->turnOff();
+    // The audio server takes the levels asynchronously: wait (running a local
+    // event loop, at most a second) until it has answered every request, so
+    // the levels are back and their records dropped before the process goes.
+    // What it has not confirmed by then stays recorded for the next start.
+    if (m_backends.audioServer && !PulseDrain::wait(*m_backends.audioServer, 1000))
+        TW_WARN << "the audio server did not confirm every microphone level within a second; the rest are given "
+                   "back at the next start";
 }
 
 void AppDelegate::applicationShouldHandleReopen()
@@ -228,4 +251,13 @@ void AppDelegate::runSensorReport()
         std::make_unique<SensorReport>(*m_report, *m_hub, *m_backends.processUsage, std::move(halo), seconds);
     connect(m_sensorReport.get(), &SensorReport::finished, this, &AppDelegate::selfCheckFinished);
     m_sensorReport->run();
+}
+
+void AppDelegate::runSwitchCheck()
+{
+    m_report = std::make_unique<Report>(m_options.path());
+    m_switchCheck =
+        std::make_unique<SwitchCheck>(*m_report, *m_hub, *m_backends.inputDevices, m_backends.cameraPermissions);
+    connect(m_switchCheck.get(), &SwitchCheck::finished, this, &AppDelegate::selfCheckFinished);
+    m_switchCheck->run();
 }

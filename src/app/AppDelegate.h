@@ -22,6 +22,7 @@ struct SensorUser;
 class IdleReport;
 class Report;
 class SensorReport;
+class SwitchCheck;
 class StatusItem;
 
 // Owns every long-lived object of the shell, wires them together at launch,
@@ -61,6 +62,7 @@ private:
     void runSnapshots();
     void runIdleReport();
     void runSensorReport();
+    void runSwitchCheck();
 
     AppInfo m_info;
     Prefs m_prefs;
@@ -76,5 +78,6 @@ private:
     std::unique_ptr<Report> m_report;
     std::unique_ptr<IdleReport> m_idleReport;
     std::unique_ptr<SensorReport> m_sensorReport;
+    std::unique_ptr<SwitchCheck> m_switchCheck;
     double m_statusShownSeconds = 0;
 };
