@@ -74,23 +74,23 @@ Cutout inferHousing(const QRectF &screen, double width, double height, double be
 
 } // namespace
 
-std::optional<Cutout> Cutout::fake(const QString &spec, const QRectF &screen, double menuBarHeight)
+std::optional<Cutout> Cutout::fake(const QString &value, const QRectF &screen, double menuBarHeight)
 {
-    if (spec == QLatin1String("notch14"))
+    if (value == QLatin1String("notch14"))
         return inferHousing(screen, 185, 32, 0, menuBarHeight);
-    if (spec == QLatin1String("notch16"))
+    if (value == QLatin1String("notch16"))
         return inferHousing(screen, 200, 32, 0, menuBarHeight);
-    if (spec == QLatin1String("island"))
+    if (value == QLatin1String("island"))
         return inferHousing(screen, 196, 34, 8, menuBarHeight);
-    if (spec == QLatin1String("none"))
+    if (value == QLatin1String("none"))
         return virtualCutout(screen, menuBarHeight);
 
     const QLatin1String prefix("island:");
-    if (!spec.startsWith(prefix))
+    if (!value.startsWith(prefix))
         return std::nullopt;
     QList<double> numbers;
     const QStringList pieces =
-        spec.mid(prefix.size()).split(QRegularExpression(QStringLiteral("[x+]")), Qt::SkipEmptyParts);
+        value.mid(prefix.size()).split(QRegularExpression(QStringLiteral("[x+]")), Qt::SkipEmptyParts);
     for (const QString &piece : pieces) {
         bool ok = false;
         const double number = piece.toDouble(&ok);

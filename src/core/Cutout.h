@@ -37,7 +37,7 @@ public:
     static Cutout virtualCutout(const QRectF &screen, double menuBarHeight);
     // A housing described in text ("notch14", "notch16", "island", "none",
     // "island:WxH+T"); anything else gives nothing.
-    static std::optional<Cutout> fake(const QString &spec, const QRectF &screen, double menuBarHeight);
+    static std::optional<Cutout> fake(const QString &value, const QRectF &screen, double menuBarHeight);
 
     Kind kind() const { return m_kind; }
     QRectF rect() const { return m_rect; }
