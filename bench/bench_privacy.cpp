@@ -7,6 +7,7 @@
 //
 //   bench_privacy [rounds]
 
+#include "BenchTiming.h"
 #include "DefaultsStore.h"
 #include "MicGuard.h"
 #include "PrivatePulseServer.h"
@@ -23,37 +24,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 
 namespace {
 
-double nowMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-// Runs the event loop until `done` holds, checking whenever `signal` fires;
-// the time it first held, or a negative number after 10 s.
-template<typename Object, typename Signal>
-double whenTrue(Object *sender, Signal signal, const std::function<bool()> &done)
-{
-    if (done())
-        return nowMs();
-    double at = -1;
-    QEventLoop loop;
-    QObject::connect(sender, signal, &loop, [&] {
-        if (done()) {
-            at = nowMs();
-            loop.quit();
-        }
-    });
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return at;
-}
+using BenchTiming::nowMs;
+using BenchTiming::whenTrue;
 
 void runFor(int ms)
 {

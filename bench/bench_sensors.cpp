@@ -4,6 +4,7 @@
 //
 //   bench_sensors [rounds]
 
+#include "BenchTiming.h"
 #include "ChildProcess.h"
 #include "LinuxCameraClientFinder.h"
 #include "LinuxProcessDirectory.h"
@@ -28,37 +29,13 @@
 
 namespace {
 
-double nowMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
+using BenchTiming::nowMs;
+using BenchTiming::whenTrue;
 
 // "word <ns>" printed by the helpers: the moment in milliseconds.
 double stampOf(const QByteArray &line)
 {
     return line.split(' ').value(1).toDouble() / 1e6;
-}
-
-// Runs the event loop until `done` holds, checking whenever `signal` fires;
-// the time it first held, or a negative number after 10 s.
-template<typename Object, typename Signal>
-double whenTrue(Object *sender, Signal signal, const std::function<bool()> &done)
-{
-    if (done())
-        return nowMs();
-    double at = -1;
-    QEventLoop loop;
-    QObject::connect(sender, signal, &loop, [&] {
-        if (done()) {
-            at = nowMs();
-            loop.quit();
-        }
-    });
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return at;
 }
 
 void report(const char *what, QList<double> samples, const char *note = "")

@@ -44,6 +44,28 @@ struct View {
     }
 };
 
+// A guard on a connection of its own, switched on once it has seen the inputs.
+struct Guarded {
+    DefaultsStore defaults;
+    View app;
+    MicGuard guard{defaults, app.inputs};
+    QSignalSpy reapplied{&guard, &MicGuard::reapplied};
+
+    Guarded(const QString &address, const QString &settingsFile)
+        : defaults(settingsFile)
+        , app(address)
+    {
+    }
+    bool turnOn()
+    {
+        if (!QTest::qWaitFor([this] { return app.inputs.isAvailable(); }, 5000))
+            return false;
+        guard.turnOn();
+        return true;
+    }
+    QJsonObject saved() const { return defaults.value(QStringLiteral("MicGuardSaved")).toObject(); }
+};
+
 } // namespace
 
 class TestMicGuardPulse : public QObject {
@@ -93,14 +115,10 @@ private Q_SLOTS:
         QCOMPARE(watcher.device(QStringLiteral("two"))->volumes, QList<quint32>({50000, 30000}));
         QCOMPARE(watcher.device(QStringLiteral("odd"))->name, oddDescription);
 
-        DefaultsStore defaults(m_dir.filePath(QStringLiteral("settings.json")));
-        View app(m_server->address());
-        MicGuard guard(defaults, app.inputs);
-        QSignalSpy reapplied(&guard, &MicGuard::reapplied);
-        QTRY_VERIFY(app.inputs.isAvailable());
-        guard.turnOn();
+        Guarded g(m_server->address(), m_dir.filePath(QStringLiteral("settings.json")));
+        QVERIFY(g.turnOn());
         QTRY_VERIFY(watcher.allSilent());
-        const QJsonObject saved = defaults.value(QStringLiteral("MicGuardSaved")).toObject();
+        const QJsonObject saved = g.saved();
         QCOMPARE(saved.size(), 5);
         QCOMPARE(saved.value(QStringLiteral("sixty")).toObject().value(QStringLiteral("volumes")).toVariant(),
                  QVariant(QVariantList{1, 39322}));
@@ -108,8 +126,8 @@ private Q_SLOTS:
         // Another app turns one up: silenced again, and named.
         QVERIFY(pactl({QStringLiteral("set-source-mute"), QStringLiteral("odd"), QStringLiteral("0")}));
         QVERIFY(pactl({QStringLiteral("set-source-volume"), QStringLiteral("odd"), QStringLiteral("30000")}));
-        QVERIFY(reapplied.wait(5000));
-        QCOMPARE(reapplied.first().first().toString(), oddDescription);
+        QVERIFY(g.reapplied.wait(5000));
+        QCOMPARE(g.reapplied.first().first().toString(), oddDescription);
         QTRY_VERIFY(watcher.allSilent());
 
         // Unmuted with every volume at zero: still silent, left alone. The
@@ -118,32 +136,28 @@ private Q_SLOTS:
         QVERIFY(pactl({QStringLiteral("set-source-mute"), QStringLiteral("two"), QStringLiteral("0")}));
         QVERIFY(pactl({QStringLiteral("set-source-mute"), QStringLiteral("sixty"), QStringLiteral("0")}));
         QVERIFY(pactl({QStringLiteral("set-source-volume"), QStringLiteral("sixty"), QStringLiteral("100")}));
-        QTRY_COMPARE(reapplied.count(), 2);
-        QCOMPARE(reapplied.last().first().toString(), QStringLiteral("Desk"));
+        QTRY_COMPARE(g.reapplied.count(), 2);
+        QCOMPARE(g.reapplied.last().first().toString(), QStringLiteral("Desk"));
         QCOMPARE(watcher.device(QStringLiteral("two"))->mute, std::optional<bool>(false));
         QCOMPARE(watcher.device(QStringLiteral("two"))->volumes, QList<quint32>({0, 0}));
 
-        guard.turnOff();
+        g.guard.turnOff();
         QTRY_COMPARE(watcher.inputs.devices(), before);
-        QTRY_VERIFY(!defaults.contains(QStringLiteral("MicGuardSaved")));
-        QCOMPARE(reapplied.count(), 2);
+        QTRY_VERIFY(!g.defaults.contains(QStringLiteral("MicGuardSaved")));
+        QCOMPARE(g.reapplied.count(), 2);
     }
 
     void sourcesComingAndGoing()
     {
         View watcher(m_server->address());
-        DefaultsStore defaults(m_dir.filePath(QStringLiteral("coming.json")));
-        View app(m_server->address());
-        MicGuard guard(defaults, app.inputs);
-        QSignalSpy reapplied(&guard, &MicGuard::reapplied);
-        QTRY_VERIFY(app.inputs.isAvailable());
-        guard.turnOn();
+        Guarded g(m_server->address(), m_dir.filePath(QStringLiteral("coming.json")));
+        QVERIFY(g.turnOn());
         QTRY_VERIFY(watcher.allSilent());
 
         QVERIFY(loadSource(QStringLiteral("late")));
         QTRY_VERIFY(watcher.device(QStringLiteral("late")).has_value());
         QTRY_VERIFY(watcher.allSilent());
-        QVERIFY(defaults.value(QStringLiteral("MicGuardSaved")).toObject().contains(QStringLiteral("late")));
+        QVERIFY(g.saved().contains(QStringLiteral("late")));
 
         // Unplugged while on, still away when the switch goes back on: its
         // record waits, and it gets its level back the moment it returns.
@@ -157,34 +171,31 @@ private Q_SLOTS:
         }
         QVERIFY(pactl({QStringLiteral("unload-module"), sixtyModule}));
         QTRY_VERIFY(!watcher.device(QStringLiteral("sixty")));
-        guard.turnOff();
+        g.guard.turnOff();
         QTRY_VERIFY(!MicGuard::isSilent(*watcher.device(QStringLiteral("late"))));
-        QCOMPARE(defaults.value(QStringLiteral("MicGuardSaved")).toObject().keys(), QStringList({QStringLiteral("sixty")}));
+        QCOMPARE(g.saved().keys(), QStringList({QStringLiteral("sixty")}));
         QVERIFY(loadSource(QStringLiteral("sixty"), {QStringLiteral("description=Desk"), QStringLiteral("channels=1")}));
         QTRY_COMPARE(watcher.device(QStringLiteral("sixty")).value_or(InputDevice()).volumes, QList<quint32>({39322}));
-        QTRY_VERIFY(!defaults.contains(QStringLiteral("MicGuardSaved")));
-        QCOMPARE(reapplied.count(), 0);
+        QTRY_VERIFY(!g.defaults.contains(QStringLiteral("MicGuardSaved")));
+        QCOMPARE(g.reapplied.count(), 0);
     }
 
     void aRestartedServerIsSilencedAgain()
     {
-        DefaultsStore defaults(m_dir.filePath(QStringLiteral("restart.json")));
-        View app(m_server->address());
-        MicGuard guard(defaults, app.inputs);
-        QTRY_VERIFY(app.inputs.isAvailable());
-        guard.turnOn();
-        QTRY_VERIFY(app.allSilent());
+        Guarded g(m_server->address(), m_dir.filePath(QStringLiteral("restart.json")));
+        QVERIFY(g.turnOn());
+        QTRY_VERIFY(g.app.allSilent());
 
         m_server->stop();
-        QTRY_VERIFY(!app.inputs.isAvailable());
+        QTRY_VERIFY(!g.app.inputs.isAvailable());
         QCOMPARE(m_server->start(), QString());
         // Back with rig_source at full volume: silenced as soon as it is seen.
         View watcher(m_server->address());
-        QTRY_VERIFY_WITH_TIMEOUT(app.inputs.isAvailable(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(g.app.inputs.isAvailable(), 15000);
         QTRY_VERIFY(watcher.device(QStringLiteral("rig_source")).has_value());
         QTRY_VERIFY(watcher.allSilent());
         // And given back as it was before the restart, from the first record.
-        guard.turnOff();
+        g.guard.turnOff();
         QTRY_COMPARE(watcher.device(QStringLiteral("rig_source"))->volumes,
                      QList<quint32>({InputDevice::volumeNorm, InputDevice::volumeNorm}));
         QCOMPARE(watcher.device(QStringLiteral("rig_source"))->mute, std::optional<bool>(false));

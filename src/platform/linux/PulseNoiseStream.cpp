@@ -17,7 +17,7 @@ PulseNoiseStream::PulseNoiseStream(PulseConnection &connection, QObject *parent)
     , m_connection(connection)
 {
     // The stream dies with the connection.
-    connect(&m_connection, &PulseConnection::lost, this, &PulseNoiseStream::drop);
+    connect(&m_connection, &PulseConnection::lost, this, &PulseNoiseStream::stop);
 }
 
 PulseNoiseStream::~PulseNoiseStream()
@@ -74,17 +74,10 @@ void PulseNoiseStream::stop()
         return;
     pa_stream_set_write_callback(m_stream, nullptr, nullptr);
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
-    if (pa_stream_get_state(m_stream) == PA_STREAM_READY || pa_stream_get_state(m_stream) == PA_STREAM_CREATING)
+    // A stream the server or a lost connection ended needs no disconnect.
+    const pa_stream_state_t state = pa_stream_get_state(m_stream);
+    if (state == PA_STREAM_READY || state == PA_STREAM_CREATING)
         pa_stream_disconnect(m_stream);
-    drop();
-}
-
-void PulseNoiseStream::drop()
-{
-    if (!m_stream)
-        return;
-    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     pa_stream_unref(m_stream);
     m_stream = nullptr;
     m_sink.clear();
@@ -106,14 +99,12 @@ void PulseNoiseStream::stateChanged()
     if (state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED)
         return;
     // Leave libpulse's callback before the stream goes.
-    pa_stream_set_write_callback(m_stream, nullptr, nullptr);
-    pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     TW_WARN << "quiet microphone: the server ended the noise stream into " << m_sink;
     QMetaObject::invokeMethod(
         this,
         [this, generation = m_generation] {
             if (m_generation == generation)
-                drop();
+                stop();
         },
         Qt::QueuedConnection);
 }

@@ -30,7 +30,6 @@ public:
 private:
     void writeMore(size_t bytes);
     void stateChanged();
-    void drop();
 
     PulseConnection &m_connection;
     pa_stream *m_stream = nullptr;

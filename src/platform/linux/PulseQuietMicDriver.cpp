@@ -7,19 +7,6 @@
 #include <pulse/error.h>
 #include <pulse/introspect.h>
 
-// One read of the server, its sources and the quiet microphone's output.
-struct PulseQuietMicDriver::Read {
-    PulseQuietMicDriver *owner = nullptr;
-    int pending = 3;
-    State state;
-
-    void done()
-    {
-        if (--pending == 0)
-            owner->finishRead();
-    }
-};
-
 // What a module load or a default change calls back with.
 struct PulseQuietMicDriver::Call : PulseOperations::Data {
     PulseQuietMicDriver *owner = nullptr;
@@ -64,63 +51,63 @@ bool PulseQuietMicDriver::isPipeWire() const
 
 void PulseQuietMicDriver::requestRead()
 {
-    if (m_read) {
+    // One read at a time; what changes meanwhile is read once more after it.
+    if (m_reading)
         m_readAgain = true;
-        return;
-    }
-    if (m_readQueued)
-        return;
-    m_readQueued = true;
-    QMetaObject::invokeMethod(this, &PulseQuietMicDriver::read, Qt::QueuedConnection);
+    else
+        read();
 }
 
 void PulseQuietMicDriver::read()
 {
-    m_readQueued = false;
     pa_context *context = m_connection.context();
-    if (!context || m_read)
+    if (!context)
         return;
+    m_reading = true;
     m_readAgain = false;
-    m_read = std::make_unique<Read>();
-    Read *r = m_read.get();
-    r->owner = this;
+    m_unansweredLists = 3;
+    m_next = State();
     m_operations.keep(pa_context_get_server_info(
         context,
-        [](pa_context *, const pa_server_info *info, void *data) {
-            auto *read = static_cast<Read *>(data);
+        [](pa_context *, const pa_server_info *info, void *self) {
+            auto *driver = static_cast<PulseQuietMicDriver *>(self);
             if (info) {
-                read->state.serverName = QString::fromUtf8(info->server_name);
-                read->state.defaultInput = QString::fromUtf8(info->default_source_name);
+                driver->m_next.serverName = QString::fromUtf8(info->server_name);
+                driver->m_next.defaultInput = QString::fromUtf8(info->default_source_name);
             }
-            read->done();
+            driver->listAnswered();
         },
-        r));
+        this));
     m_operations.keep(pa_context_get_source_info_list(
         context,
-        [](pa_context *, const pa_source_info *info, int eol, void *data) {
-            auto *read = static_cast<Read *>(data);
+        [](pa_context *, const pa_source_info *info, int eol, void *self) {
+            auto *driver = static_cast<PulseQuietMicDriver *>(self);
             if (eol)
-                return read->done();
-            if (info->monitor_of_sink == PA_INVALID_INDEX)
-                read->state.inputs.insert(QString::fromUtf8(info->name));
+                driver->listAnswered();
+            else if (info->monitor_of_sink == PA_INVALID_INDEX)
+                driver->m_next.inputs.insert(QString::fromUtf8(info->name));
         },
-        r));
+        this));
     m_operations.keep(pa_context_get_sink_info_by_name(
         context, QuietMicPersistence::sinkName,
-        [](pa_context *, const pa_sink_info *info, int eol, void *data) {
-            auto *read = static_cast<Read *>(data);
-            if (eol)
-                return read->done(); // also when there is no such output
-            read->state.sinkPresent = true;
-            read->state.sinkRate = info->sample_spec.rate;
+        [](pa_context *, const pa_sink_info *info, int eol, void *self) {
+            auto *driver = static_cast<PulseQuietMicDriver *>(self);
+            if (eol) {
+                driver->listAnswered(); // also when there is no such output
+                return;
+            }
+            driver->m_next.sinkPresent = true;
+            driver->m_next.sinkRate = info->sample_spec.rate;
         },
-        r));
+        this));
 }
 
-void PulseQuietMicDriver::finishRead()
+void PulseQuietMicDriver::listAnswered()
 {
-    State state = m_read->state;
-    m_read.reset();
+    if (--m_unansweredLists > 0)
+        return;
+    m_reading = false;
+    State state = std::exchange(m_next, State());
     // A default asked for and not yet confirmed is newer than what was read.
     if (m_unconfirmedDefaults > 0)
         state.defaultInput = m_state.defaultInput;
@@ -131,12 +118,13 @@ void PulseQuietMicDriver::finishRead()
     if (changed)
         Q_EMIT QuietMicDriver::changed();
     if (m_readAgain)
-        requestRead();
+        read();
 }
 
 void PulseQuietMicDriver::onLost()
 {
-    m_read.reset();
+    // Its lists were cancelled with the connection.
+    m_reading = false;
     m_readAgain = false;
     m_unconfirmedDefaults = 0;
     m_state = State();

@@ -8,8 +8,6 @@
 #include <QList>
 #include <QSet>
 
-#include <memory>
-
 class PulseConnection;
 
 // The quiet microphone made of the audio server's own modules: a silent
@@ -48,12 +46,11 @@ private:
         quint32 sinkRate = 0;
         friend bool operator==(const State &, const State &) = default;
     };
-    struct Read;
     struct Call;
 
     void requestRead();
     void read();
-    void finishRead();
+    void listAnswered();
     void onLost();
     void loadModule(const QuietMicPersistence::Module &module, std::function<void(const QString &error)> done);
     void loadInput();
@@ -64,12 +61,13 @@ private:
     PulseConnection &m_connection;
     QuietMicPersistence m_persistence;
     PulseNoiseStream m_noise;
-    std::unique_ptr<Read> m_read; // the read in flight
-    PulseOperations m_operations; // after m_read: cancelled before it goes
+    PulseOperations m_operations;
     State m_state;
+    State m_next; // what the read in flight has gathered
+    int m_unansweredLists = 0;
     bool m_started = false;
     bool m_available = false;
-    bool m_readQueued = false;
+    bool m_reading = false;
     bool m_readAgain = false;
     bool m_noiseWanted = false;
     int m_unconfirmedDefaults = 0;
