@@ -200,6 +200,32 @@ private Q_SLOTS:
                      QList<quint32>({InputDevice::volumeNorm, InputDevice::volumeNorm}));
         QCOMPARE(watcher.device(QStringLiteral("rig_source"))->mute, std::optional<bool>(false));
     }
+
+    void onPipeWiresPulseServer()
+    {
+        // Its answers to writes can come after later reads: the same cycle holds.
+        PrivatePulseServer server(PrivatePulseServer::Kind::PipeWire);
+        const QString error = server.start();
+        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("PipeWire (%1)").arg(error));
+        QVERIFY(server.pactl({QStringLiteral("set-source-volume"), QStringLiteral("rig_source"), QStringLiteral("39322"),
+                              QStringLiteral("20000")}));
+        View watcher(server.address());
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.device(QStringLiteral("rig_source")).has_value(), 10000);
+        QTRY_COMPARE(watcher.device(QStringLiteral("rig_source"))->volumes, QList<quint32>({39322, 20000}));
+        const QList<InputDevice> before = watcher.inputs.devices();
+
+        Guarded g(server.address(), m_dir.filePath(QStringLiteral("pipewire.json")));
+        QVERIFY(g.turnOn());
+        QTRY_VERIFY(watcher.allSilent());
+        QVERIFY(server.pactl({QStringLiteral("set-source-mute"), QStringLiteral("rig_source"), QStringLiteral("0")}));
+        QVERIFY(server.pactl({QStringLiteral("set-source-volume"), QStringLiteral("rig_source"), QStringLiteral("50000")}));
+        QVERIFY(g.reapplied.wait(5000));
+        QTRY_VERIFY(watcher.allSilent());
+        g.guard.turnOff();
+        QTRY_COMPARE(watcher.inputs.devices(), before);
+        QTRY_VERIFY(!g.defaults.contains(QStringLiteral("MicGuardSaved")));
+        QCOMPARE(g.reapplied.count(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMicGuardPulse)
