@@ -101,8 +101,9 @@ void Hub::start()
         m_sensors->start();
     if (m_quietMic)
         m_quietMic->start();
+    // The audio server is only being connected to: its absence is no news yet.
     if (m_defaults.boolValue(QLatin1String(DefaultsKeys::micOff), false))
-        setMicOff(true);
+        switchMic(true, false);
     else if (m_micGuard)
         m_micGuard->restoreLeftovers();
 }
@@ -163,6 +164,11 @@ void Hub::cameraResetFinished()
 
 void Hub::setMicOff(bool off)
 {
+    switchMic(off, true);
+}
+
+void Hub::switchMic(bool off, bool sayWhatFailed)
+{
     m_defaults.setValue(QLatin1String(DefaultsKeys::micOff), off);
     if (m_micOff != off) {
         m_micOff = off;
@@ -171,11 +177,11 @@ void Hub::setMicOff(bool off)
     if (!m_micGuard)
         return;
     // Without a server the switch still holds: the guard acts once the server is there.
-    const bool serverThere = m_inputs->isAvailable();
+    const bool serverMissing = sayWhatFailed && !m_inputs->isAvailable();
     if (off) {
         m_micGuard->turnOn();
         applyMicSound();
-        if (!serverThere)
+        if (serverMissing)
             Q_EMIT note(L("No audio server is running, so the microphones could not be silenced. Tarnwick "
                           "silences them as soon as it starts."));
         return;
@@ -183,7 +189,7 @@ void Hub::setMicOff(bool off)
     if (m_quietMic)
         QuietMic::deactivate(*m_quietMic, m_defaults);
     m_micGuard->turnOff();
-    if (!serverThere && !MicGuardRecords::read(m_defaults).isEmpty())
+    if (serverMissing && !MicGuardRecords::read(m_defaults).isEmpty())
         Q_EMIT note(L("No audio server is running, so the microphones could not be given their levels back. "
                       "Tarnwick does it as soon as it starts."));
 }

@@ -172,6 +172,7 @@ private:
 
     bool storeBool(bool &field, bool value, const char *key);
     void sensorsChanged(const SensorState &before, const SensorState &after);
+    void switchMic(bool off, bool sayWhatFailed);
     void quitNewCameraUsers(const SensorState &before, const SensorState &after);
     void resetCameraPermissions(const QSet<QString> &keep);
     void cameraResetFinished();

@@ -112,6 +112,15 @@ private Q_SLOTS:
         QVERIFY(rig.hub->micGuard()->isOn());
         QCOMPARE(rig.quietMic.startCalls, 1);
 
+        // The audio server is still being connected to at start: no note about it.
+        rig.inputs.setAvailable(false);
+        rig.makeHub(build(QStringLiteral("dev.orvane.Tarnwick")), {});
+        rig.hub->start();
+        QVERIFY(rig.hub->micOff());
+        QCOMPARE(rig.notes->count(), 0);
+        rig.inputs.setAvailable(true);
+        QVERIFY(MicGuard::isSilent(rig.input()));
+
         // …or, switched back on in the settings, gives the levels back.
         rig.defaults.setValue(QStringLiteral("MicOff"), false);
         rig.makeHub(build(QStringLiteral("dev.orvane.Tarnwick")), {});
