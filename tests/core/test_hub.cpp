@@ -14,7 +14,8 @@ const QString devBuild = QStringLiteral("dev.orvane.Tarnwick.dev");
 const char *const switches[] = {"haloForCamera", "haloForMic",          "announce",
                                 "openOnHover",   "showRecommendations", "autoQuitWhenOff"};
 
-QList<bool> switchValues(const Hub &hub) {
+QList<bool> switchValues(const Hub &hub)
+{
     QList<bool> values;
     for (const char *name : switches)
         values.append(hub.property(name).toBool());
@@ -32,7 +33,8 @@ class TestHub : public QObject {
 private Q_SLOTS:
     void init() { QFile::remove(file()); }
 
-    void freshDefaults_data() {
+    void freshDefaults_data()
+    {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("no file") << QByteArray();
         QTest::newRow("unknown or mistyped values")
@@ -40,7 +42,8 @@ private Q_SLOTS:
                               "CameraOff": 1, "AutoQuitWhenOff": "true", "AllowList": ["org.a", 2],
                               "DismissedRecommendations": "one"})");
     }
-    void freshDefaults() {
+    void freshDefaults()
+    {
         QFETCH(QByteArray, content);
         if (!content.isEmpty())
             QVERIFY(writeFileBytes(file(), content));
@@ -58,7 +61,8 @@ private Q_SLOTS:
         QVERIFY(store.keptAsidePath().isEmpty());
     }
 
-    void everySettingIsStoredReadBackAndEmittedOnlyOnChange() {
+    void everySettingIsStoredReadBackAndEmittedOnlyOnChange()
+    {
         QList<bool> flipped;
         {
             DefaultsStore store(file());
@@ -99,7 +103,8 @@ private Q_SLOTS:
         QVERIFY(hub.cameraOff()); // restored at construction
     }
 
-    void whiteNoiseFallsBackWhereItIsNotOffered() {
+    void whiteNoiseFallsBackWhereItIsNotOffered()
+    {
         QVERIFY(writeFileBytes(file(), R"({"MicSound": "whiteNoise"})"));
         DefaultsStore store(file());
         QCOMPARE(Hub(store, build()).micSound(), Hub::MicSound::Silence);
@@ -110,7 +115,8 @@ private Q_SLOTS:
                  Hub::MicSound::WhiteNoise);
     }
 
-    void oneSwitchTurnsBothHalves() {
+    void oneSwitchTurnsBothHalves()
+    {
         DefaultsStore store(file());
         Hub hub(store, build());
         hub.setCameraOff(true); // only one half off: the switch turns both off
@@ -121,7 +127,8 @@ private Q_SLOTS:
         QCOMPARE(fileObject(file()).value(QStringLiteral("MicOff")).toBool(true), false);
     }
 
-    void guardNotesAtMostOnceAMinutePerDevice() {
+    void guardNotesAtMostOnceAMinutePerDevice()
+    {
         DefaultsStore store;
         Hub hub(store, build());
         QDateTime now = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);

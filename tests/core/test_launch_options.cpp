@@ -30,6 +30,9 @@ private Q_SLOTS:
             << QStringList{"--snapshot-windows", "/tmp/shots dir"} << Mode::SnapshotWindows << "/tmp/shots dir";
         QTest::newRow("unknown flags are ignored")
             << QStringList{"--verbose", "--sensor-report", "/tmp/s"} << Mode::SensorReport << "/tmp/s";
+        QTest::newRow("a relative path becomes absolute")
+            << QStringList{"--idle-report", "out/idle.txt"} << Mode::IdleReport
+            << QDir::current().absoluteFilePath("out/idle.txt");
     }
     void flagRules()
     {
@@ -39,12 +42,6 @@ private Q_SLOTS:
         const LaunchOptions options = LaunchOptions::fromArguments(arguments);
         QCOMPARE(options.mode(), mode);
         QCOMPARE(options.path(), path);
-    }
-
-    void relativePathsBecomeAbsolute()
-    {
-        const LaunchOptions options = LaunchOptions::fromArguments({"--idle-report", "out/idle.txt"});
-        QCOMPARE(options.path(), QDir::current().absoluteFilePath("out/idle.txt"));
     }
 
     void fiveModesEndTheLaunchBeforeTheHubStarts()

@@ -1,47 +1,58 @@
 #include "DefaultsStore.h"
 #include "LoginItem.h"
+#include "Samples.h"
 #include "SimLoginItemService.h"
 
 #include <QTest>
+
+namespace {
+
+struct Rig {
+    DefaultsStore store;
+    SimLoginItemService service;
+    LoginItem item;
+
+    explicit Rig(const QString &appId = QStringLiteral("dev.orvane.Tarnwick"))
+        : item(service, store, build(appId))
+    {
+    }
+    bool decided() const { return store.boolValue(QStringLiteral("LoginItemDecided")); }
+};
+
+} // namespace
 
 class TestLoginItem : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void turnsOnOnceAndRemembersTheDecision()
     {
-        DefaultsStore store;
-        SimLoginItemService service;
-        LoginItem item(service, store, AppInfo{QStringLiteral("dev.orvane.Tarnwick"), {}, {}, false, false});
-        item.turnOnOnce();
-        QVERIFY(item.isOn());
-        QVERIFY(store.boolValue(QStringLiteral("LoginItemDecided")));
+        Rig rig;
+        rig.item.turnOnOnce();
+        QVERIFY(rig.item.isOn());
+        QVERIFY(rig.decided());
         // The user switched it off later: it stays off.
-        item.set(false);
-        item.turnOnOnce();
-        QVERIFY(!item.isOn());
-        QCOMPARE(service.calls, 2);
+        rig.item.set(false);
+        rig.item.turnOnOnce();
+        QVERIFY(!rig.item.isOn());
+        QCOMPARE(rig.service.calls, 2);
     }
 
     void developmentBuildsNeverRegister()
     {
-        DefaultsStore store;
-        SimLoginItemService service;
-        LoginItem item(service, store, AppInfo{QStringLiteral("dev.orvane.Tarnwick.dev"), {}, {}, false, false});
-        item.turnOnOnce();
-        QCOMPARE(service.calls, 0);
-        QVERIFY(!store.contains(QStringLiteral("LoginItemDecided")));
+        Rig rig(QStringLiteral("dev.orvane.Tarnwick.dev"));
+        rig.item.turnOnOnce();
+        QCOMPARE(rig.service.calls, 0);
+        QVERIFY(!rig.store.contains(QStringLiteral("LoginItemDecided")));
     }
 
     void aFailedRegistrationIsOnlyLogged()
     {
-        DefaultsStore store;
-        SimLoginItemService service;
-        service.failWith = QStringLiteral("autostart folder is read-only");
-        LoginItem item(service, store, AppInfo{QStringLiteral("dev.orvane.Tarnwick"), {}, {}, false, false});
+        Rig rig;
+        rig.service.failWith = QStringLiteral("autostart folder is read-only");
         QTest::ignoreMessage(QtWarningMsg, "Tarnwick: login item: autostart folder is read-only");
-        item.turnOnOnce();
-        QVERIFY(!item.isOn());
-        QVERIFY(store.boolValue(QStringLiteral("LoginItemDecided")));
+        rig.item.turnOnOnce();
+        QVERIFY(!rig.item.isOn());
+        QVERIFY(rig.decided());
     }
 };
 

@@ -9,7 +9,8 @@
 
 namespace {
 
-QProcessEnvironment environment(std::initializer_list<std::pair<const char *, QString>> values) {
+QProcessEnvironment environment(std::initializer_list<std::pair<const char *, QString>> values)
+{
     QProcessEnvironment env;
     for (const auto &[key, value] : values)
         env.insert(QLatin1String(key), value);
@@ -21,7 +22,8 @@ QProcessEnvironment environment(std::initializer_list<std::pair<const char *, QS
 class TestSettings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void everyChangeIsWrittenAndReadBack() {
+    void everyChangeIsWrittenAndReadBack()
+    {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("nested/folder/settings.json"));
         QVERIFY(QDir().mkpath(QFileInfo(path).path()));
@@ -45,13 +47,15 @@ private Q_SLOTS:
         QCOMPARE(unwritable.boolValue(QStringLiteral("HaloMic"), true), false);
     }
 
-    void damagedFileIsKeptAsideNeverOverwritten_data() {
+    void damagedFileIsKeptAsideNeverOverwritten_data()
+    {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("truncated") << QByteArray(R"({"CameraOff": tr)");
         QTest::newRow("not an object") << QByteArray(R"(["CameraOff"])");
         QTest::newRow("binary") << QByteArray("\x00\xff\xfe garbage", 12);
     }
-    void damagedFileIsKeptAsideNeverOverwritten() {
+    void damagedFileIsKeptAsideNeverOverwritten()
+    {
         QFETCH(QByteArray, content);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("settings.json"));
@@ -67,7 +71,8 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path + QStringLiteral(".damaged")), QByteArray("older"));
     }
 
-    void anUnreadablePathIsKeptAside() {
+    void anUnreadablePathIsKeptAside()
+    {
         // A folder where the file should be cannot be read, even by root.
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("settings.json"));
@@ -78,7 +83,8 @@ private Q_SLOTS:
         QCOMPARE(fileObject(path).value(QStringLiteral("CameraOff")).toBool(), true);
     }
 
-    void prefsFollowXdgAndTheOverrides() {
+    void prefsFollowXdgAndTheOverrides()
+    {
         const AppInfo info = build();
         const Prefs prefs(environment({{"HOME", QStringLiteral("/home/u")},
                                        {"XDG_CONFIG_HOME", QStringLiteral("/cfg")},

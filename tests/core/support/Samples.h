@@ -12,11 +12,13 @@ inline const SensorUser zoom{100, QStringLiteral("Zoom"), QStringLiteral("us.zoo
 inline const SensorUser chat{200, QStringLiteral("Chat"), QStringLiteral("org.chat.Chat")};
 inline const SensorUser bare{400, QStringLiteral("arecord"), QString()};
 
-inline SensorState cameraState(QList<SensorUser> users) {
+inline SensorState cameraState(QList<SensorUser> users)
+{
     return SensorState{true, false, std::move(users), {}};
 }
 
-inline SensorState micState(QList<SensorUser> users) {
+inline SensorState micState(QList<SensorUser> users)
+{
     return SensorState{false, !users.isEmpty(), {}, std::move(users)};
 }
 
@@ -26,16 +28,19 @@ inline AppInfo build(const QString &appId = QStringLiteral("dev.orvane.Tarnwick"
     return AppInfo{appId, QStringLiteral("1.0"), {}, offersWhiteNoise, false};
 }
 
-inline QByteArray fileBytes(const QString &path) {
+inline QByteArray fileBytes(const QString &path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-inline bool writeFileBytes(const QString &path, const QByteArray &bytes) {
+inline bool writeFileBytes(const QString &path, const QByteArray &bytes)
+{
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-inline QJsonObject fileObject(const QString &path) {
+inline QJsonObject fileObject(const QString &path)
+{
     return QJsonDocument::fromJson(fileBytes(path)).object();
 }
