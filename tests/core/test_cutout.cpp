@@ -9,14 +9,6 @@ namespace {
 
 const QRectF laptop(0, 0, 1512, 982);
 
-// Strips of menu bar beside a housing `width` wide whose top is `below` the
-// display's top, `height` high.
-std::pair<QRectF, QRectF> strips(const QRectF &screen, double width, double height, double below = 0)
-{
-    const QRectF left(screen.left(), screen.top() + below, (screen.width() - width) / 2, height);
-    return {left, left.translated(left.width() + width, 0)};
-}
-
 QList<Step> steps(const OutlinePath &path)
 {
     QList<Step> result;
@@ -30,67 +22,47 @@ QList<Step> steps(const OutlinePath &path)
 class TestCutout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void kindTextConvertsBothWays()
+    void inferredFromWhatTheDisplayReports_data()
     {
-        for (Kind kind : {Kind::Notch, Kind::Island, Kind::None})
-            QCOMPARE(Cutout::kindFromText(Cutout::kindText(kind)), kind);
-        QCOMPARE(Cutout::kindText(Kind::Island), QStringLiteral("island"));
-        QCOMPARE(Cutout::kindFromText(QStringLiteral("Notch")), std::nullopt);
-        QCOMPARE(Cutout::kindFromText(QString()), std::nullopt);
-    }
-
-    void displaysWithoutHousingGetTheVirtualOne_data()
-    {
+        // The inset, the housing between the strips of menu bar (width 0: no strips), the strips'
+        // height and how far their tops are below the display's top, and the menu bar's height.
         QTest::addColumn<double>("safeTop");
-        QTest::addColumn<bool>("withStrips");
-        QTest::addColumn<double>("menuBar");
+        QTest::addColumn<double>("width");
         QTest::addColumn<double>("height");
-        QTest::newRow("no strips, thin menu bar") << 0.0 << false << 0.0 << 24.0;
-        QTest::newRow("no strips, tall menu bar") << 37.0 << false << 37.0 << 37.0;
-        QTest::newRow("strips but no inset") << 0.0 << true << 30.0 << 30.0;
-        QTest::newRow("inset but no strips") << 32.0 << false << 24.0 << 24.0;
+        QTest::addColumn<double>("below");
+        QTest::addColumn<double>("menuBar");
+        QTest::addColumn<Cutout>("expected");
+        const auto none = [](double height) { return Cutout(Kind::None, QRectF(661, 0, 190, height), 12); };
+        QTest::newRow("no strips, thin menu bar") << 0.0 << 0.0 << 0.0 << 0.0 << 0.0 << none(24);
+        QTest::newRow("no strips, tall menu bar") << 37.0 << 0.0 << 0.0 << 0.0 << 37.0 << none(37);
+        QTest::newRow("strips but no inset") << 0.0 << 185.0 << 32.0 << 0.0 << 30.0 << none(30);
+        QTest::newRow("inset but no strips") << 32.0 << 0.0 << 0.0 << 0.0 << 24.0 << none(24);
+        QTest::newRow("20 wide is no housing") << 32.0 << 20.0 << 32.0 << 0.0 << 24.0 << none(24);
+        QTest::newRow("20.5 wide is a notch")
+            << 32.0 << 20.5 << 32.0 << 0.0 << 24.0 << Cutout(Kind::Notch, QRectF(745.75, 0, 20.5, 32), 10);
+        QTest::newRow("a shallow notch's corners follow the inset")
+            << 24.0 << 185.0 << 24.0 << 0.0 << 24.0 << Cutout(Kind::Notch, QRectF(663.5, 0, 185, 24), 8);
+        QTest::newRow("strips below the top edge make an island")
+            << 42.0 << 196.0 << 34.0 << 8.0 << 24.0 << Cutout(Kind::Island, QRectF(658, 8, 196, 34), 17);
+        QTest::newRow("within a pixel of the edge still touches it")
+            << 35.0 << 196.0 << 34.0 << 1.0 << 24.0 << Cutout(Kind::Notch, QRectF(658, 0, 196, 35), 10);
     }
-    void displaysWithoutHousingGetTheVirtualOne()
+    void inferredFromWhatTheDisplayReports()
     {
         QFETCH(double, safeTop);
-        QFETCH(bool, withStrips);
-        QFETCH(double, menuBar);
+        QFETCH(double, width);
         QFETCH(double, height);
-        const auto [left, right] = withStrips ? strips(laptop, 185, 32) : std::pair<QRectF, QRectF>();
+        QFETCH(double, below);
+        QFETCH(double, menuBar);
+        QFETCH(Cutout, expected);
+        QRectF left, right;
+        if (width > 0) {
+            left = QRectF(0, below, (laptop.width() - width) / 2, height);
+            right = left.translated(left.width() + width, 0);
+        }
         const Cutout cutout = Cutout::infer(laptop, safeTop, left, right, menuBar);
-        QCOMPARE(cutout, Cutout(Kind::None, QRectF(661, 0, 190, height), 12));
-        QCOMPARE(cutout.gap(laptop.top()), 0.0);
-    }
-
-    void aHousingMustBeWiderThanTwentyPixels()
-    {
-        auto [left, right] = strips(laptop, 20, 32);
-        QCOMPARE(Cutout::infer(laptop, 32, left, right, 24).kind(), Kind::None);
-        std::tie(left, right) = strips(laptop, 20.5, 32);
-        const Cutout narrow = Cutout::infer(laptop, 32, left, right, 24);
-        QCOMPARE(narrow.kind(), Kind::Notch);
-        QCOMPARE(narrow.rect().width(), 20.5);
-    }
-
-    void notchRadiusFollowsTheInset()
-    {
-        auto [left, right] = strips(laptop, 185, 32);
-        QCOMPARE(Cutout::infer(laptop, 32, left, right, 24).cornerRadius(), 10.0);
-        std::tie(left, right) = strips(laptop, 185, 24);
-        const Cutout shallow = Cutout::infer(laptop, 24, left, right, 24);
-        QCOMPARE(shallow, Cutout(Kind::Notch, QRectF(663.5, 0, 185, 24), 8));
-    }
-
-    void stripsBelowTheTopEdgeMakeAnIsland()
-    {
-        // Strips 34 high whose tops are 8 below the edge; the inset reaches 42 down.
-        const auto [left, right] = strips(laptop, 196, 34, 8);
-        const Cutout island = Cutout::infer(laptop, 42, left, right, 24);
-        QCOMPARE(island, Cutout(Kind::Island, QRectF(658, 8, 196, 34), 17));
-        QCOMPARE(island.gap(laptop.top()), 8.0);
-        // Within one pixel of the edge it still counts as touching it.
-        const auto [nearLeft, nearRight] = strips(laptop, 196, 34, 1);
-        QCOMPARE(Cutout::infer(laptop, 35, nearLeft, nearRight, 24).kind(), Kind::Notch);
+        QCOMPARE(cutout, expected);
+        QCOMPARE(cutout.gap(laptop.top()), expected.rect().top());
     }
 
     void fakeSpecifications_data()
@@ -137,8 +109,7 @@ private Q_SLOTS:
     void notchOutlineHangsOpenFromTheTop()
     {
         const Cutout notch(Kind::Notch, QRectF(663.5, 0, 185, 32), 10);
-        const QRectF view(0, 0, 645, 128);
-        const OutlinePath open = notch.outline({253, 32}, view, 0, 10, false);
+        const OutlinePath open = notch.outline({253, 32}, QRectF(0, 0, 645, 128), 0, 10, false);
         QCOMPARE(steps(open), (QList<Step>{Step::MoveTo, Step::LineTo, Step::ArcTo, Step::LineTo, Step::ArcTo,
                                            Step::LineTo}));
         const auto &e = open.elements();
@@ -146,26 +117,20 @@ private Q_SLOTS:
         QCOMPARE(e[1].to, QPointF(196, 22)); // down to where the corner starts
         QCOMPARE(e[2].corner, QPointF(196, 32));
         QCOMPARE(e[2].to, QPointF(206, 32));
-        QCOMPARE(e[4].corner, QPointF(449, 32));
         QCOMPARE(e[5].to, QPointF(449, 0)); // ends at the top right: no top edge
-        QVERIFY(!open.isClosed());
+        QVERIFY(notch.outline({253, 32}, QRectF(0, 0, 645, 128), 0, 10, true).isClosed());
 
-        const OutlinePath closed = notch.outline({253, 32}, view, 0, 10, true);
-        QVERIFY(closed.isClosed());
-    }
-
-    void outlineRadiusIsBoundedBySize()
-    {
-        const Cutout notch(Kind::Notch, QRectF(663.5, 0, 185, 32), 10);
-        // A notch's corners are at most as big as the shape is high.
+        // Corners are at most as big as the shape is high; the top is inset from the view's.
         const OutlinePath shallow = notch.outline({300, 12}, QRectF(0, 5, 400, 100), 3, 40, false);
         QCOMPARE(shallow.elements()[2].radius, 12.0);
-        QCOMPARE(shallow.elements()[0].to, QPointF(50, 8)); // top inset from the view's top
+        QCOMPARE(shallow.elements()[0].to, QPointF(50, 8));
+    }
 
-        // An island with a radius beyond half its height becomes a pill.
+    void anIslandOutlineIsAClosedPill()
+    {
         const Cutout island(Kind::Island, QRectF(658, 8, 196, 34), 17);
         const OutlinePath pill = island.outline({264, 34}, QRectF(0, 0, 656, 138), 8, 40, false);
-        QVERIFY(pill.isClosed()); // closed whatever was asked
+        QVERIFY(pill.isClosed()); // whatever was asked
         for (const auto &element : pill.elements()) {
             if (element.step == Step::ArcTo)
                 QCOMPARE(element.radius, 17.0);
@@ -190,8 +155,8 @@ private Q_SLOTS:
         // Radius 0 keeps square corners.
         const OutlinePath square =
             notch.outline({100, 30}, QRectF(0, 0, 100, 50), 0, 0, false).withCubicCorners();
-        QVERIFY(!steps(square).contains(Step::CubicTo));
         QVERIFY(square.elements().contains(OutlinePath::Element{Step::LineTo, QPointF(0, 30), {}, {}, 0}));
+        QVERIFY(!steps(square).contains(Step::CubicTo));
     }
 };
 
