@@ -54,20 +54,12 @@ private Q_SLOTS:
         QCOMPARE(notch->cutout, expected);
     }
 
-    void theWindowHangsFromTheTopAroundTheHousing()
-    {
-        const auto notch = Notch::current(withCutout("notch14"));
-        QCOMPARE(HaloView::frameFor(*notch), QRect(78, 0, 645, 128));
-        const auto island = Notch::current(withCutout("island"));
-        QCOMPARE(island->gap(), 8.0);
-        QCOMPARE(HaloView::frameFor(*island), QRect(72, 0, 656, 138));
-    }
-
     void shapesForLitSensorsAndBanners()
     {
         HaloGlyphs glyphs;
         const auto notch = Notch::current(withCutout("notch14"));
         HaloView view(glyphs);
+        QCOMPARE(HaloView::frameFor(*notch), QRect(78, 0, 645, 128)); // hangs from the top around the housing
         view.setGeometry(HaloView::frameFor(*notch));
 
         view.apply(*notch, true, true, nullptr, false);
@@ -114,19 +106,22 @@ private Q_SLOTS:
     void theCardIsAtLeast420Wide_data()
     {
         QTest::addColumn<QString>("cutout");
+        QTest::addColumn<QRect>("frame");
         QTest::addColumn<double>("width");
-        QTest::newRow("100 wide") << "island:100x30+0" << 420.0;
-        QTest::newRow("200 wide") << "island:200x30+0" << 500.0;
-        QTest::newRow("island") << "island" << 496.0;
+        QTest::newRow("100 wide") << "island:100x30+0" << QRect(120, 0, 560, 126) << 420.0;
+        QTest::newRow("200 wide") << "island:200x30+0" << QRect(70, 0, 660, 126) << 500.0;
+        QTest::newRow("island, 8 below the top") << "island" << QRect(72, 0, 656, 138) << 496.0;
     }
     void theCardIsAtLeast420Wide()
     {
         QFETCH(QString, cutout);
+        QFETCH(QRect, frame);
         QFETCH(double, width);
         HaloGlyphs glyphs;
         const auto notch = Notch::current(withCutout(cutout));
+        QCOMPARE(HaloView::frameFor(*notch), frame);
         HaloView view(glyphs);
-        view.setGeometry(HaloView::frameFor(*notch));
+        view.setGeometry(frame);
         const Banner banner = cameraBanner();
         view.apply(*notch, false, false, &banner, false);
         QCOMPARE(view.shapeRect().width(), width);

@@ -47,3 +47,17 @@ void ChildProcess::kill()
     m_process.kill();
     m_process.waitForFinished();
 }
+
+std::optional<QByteArray> ChildProcess::output(const QString &program, const QStringList &arguments,
+                                               const QProcessEnvironment &environment, int timeoutMs)
+{
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(timeoutMs) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+        tool.kill();
+        tool.waitForFinished();
+        return std::nullopt;
+    }
+    return tool.readAllStandardOutput();
+}

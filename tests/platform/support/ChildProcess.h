@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStringList>
 
+#include <optional>
+
 // A helper program run by a test, killed when it goes out of scope. Reading
 // its output keeps the event loop running, so the code under test goes on
 // hearing about what the child does.
@@ -19,6 +21,10 @@ public:
     // Closes its standard input and waits for it to exit.
     void finish();
     void kill();
+    // A tool's standard output once it has exited well; nothing when it failed.
+    static std::optional<QByteArray> output(const QString &program, const QStringList &arguments,
+                                            const QProcessEnvironment &environment, int timeoutMs = 10000);
+
     qint32 pid() const { return qint32(m_process.processId()); }
     QProcess &process() { return m_process; }
 

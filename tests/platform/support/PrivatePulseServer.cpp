@@ -1,5 +1,7 @@
 #include "PrivatePulseServer.h"
 
+#include "ChildProcess.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QStandardPaths>
@@ -16,10 +18,6 @@ PrivatePulseServer::PrivatePulseServer(Kind kind)
 PrivatePulseServer::~PrivatePulseServer()
 {
     stop();
-    if (m_bus) {
-        m_daemons.push_back(std::move(m_bus));
-        stop();
-    }
 }
 
 QString PrivatePulseServer::socketPath() const
@@ -50,29 +48,6 @@ QProcessEnvironment PrivatePulseServer::daemonEnvironment() const
     return env;
 }
 
-QString PrivatePulseServer::startBus()
-{
-    if (m_bus)
-        return {};
-    // Lives as long as this object: clients stay on it while the server restarts.
-    const QString error = launch(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                                 QStringLiteral("--address=") + busAddress()});
-    if (!error.isEmpty())
-        return error;
-    m_bus = std::move(m_daemons.back());
-    m_daemons.pop_back();
-    return appeared(busPath()) ? QString() : QStringLiteral("the private session bus did not start");
-}
-
-bool PrivatePulseServer::appeared(const QString &socket)
-{
-    // A daemon says nothing when it is ready; its socket appears.
-    const QDeadlineTimer deadline(5000);
-    while (!QFile::exists(socket) && !deadline.hasExpired())
-        QThread::msleep(10);
-    return QFile::exists(socket);
-}
-
 QString PrivatePulseServer::launch(const QString &program, const QStringList &arguments)
 {
     const QString path = QStandardPaths::findExecutable(program);
@@ -91,7 +66,7 @@ QString PrivatePulseServer::launch(const QString &program, const QStringList &ar
 
 QString PrivatePulseServer::start()
 {
-    QString error = startBus();
+    QString error = m_bus.isRunning() ? QString() : m_bus.start();
     if (!error.isEmpty())
         return error;
     if (m_kind == Kind::PulseAudio) {
@@ -106,7 +81,7 @@ QString PrivatePulseServer::start()
     error = launch(QStringLiteral("pipewire"), {});
     if (!error.isEmpty())
         return error;
-    if (!appeared(runtimePath() + QStringLiteral("/pipewire-0")))
+    if (!PrivateSessionBus::appeared(runtimePath() + QStringLiteral("/pipewire-0")))
         return QStringLiteral("pipewire did not open its socket");
     for (const QString &program : {QStringLiteral("wireplumber"), QStringLiteral("pipewire-pulse")}) {
         error = launch(program, {});
@@ -154,13 +129,6 @@ void PrivatePulseServer::stop()
 
 std::optional<QByteArray> PrivatePulseServer::pactl(const QStringList &arguments) const
 {
-    QProcess tool;
-    tool.setProcessEnvironment(clientEnvironment());
-    tool.start(QStringLiteral("pactl"), QStringList{QStringLiteral("--server=") + address()} + arguments);
-    if (!tool.waitForFinished(5000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
-        tool.kill();
-        tool.waitForFinished();
-        return std::nullopt;
-    }
-    return tool.readAllStandardOutput();
+    return ChildProcess::output(QStringLiteral("pactl"), QStringList{QStringLiteral("--server=") + address()} + arguments,
+                                clientEnvironment());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PrivateSessionBus.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -24,30 +26,27 @@ public:
     // Starts the server and waits until it answers; empty on success,
     // otherwise what went wrong.
     QString start();
-    // Stops the server and waits for its processes to exit (its bus stays).
+    // Stops the server and waits for its processes to exit (its bus stays,
+    // so clients on it see the server go and come back).
     void stop();
 
     QString address() const { return QStringLiteral("unix:") + socketPath(); }
-    // The session bus the server announces itself on, and the folder in which
-    // libpulse finds it by default (PULSE_RUNTIME_PATH); PulseAudio only.
-    QString busAddress() const { return QStringLiteral("unix:path=") + busPath(); }
-    QString runtimePath() const { return m_dir.filePath(QStringLiteral("run")); }
+    // The session bus the server announces itself on.
+    QString busAddress() const { return m_bus.address(); }
     // For clients of this server: its address, and no session bus of the caller's.
     QProcessEnvironment clientEnvironment() const;
     // `pactl` against this server: its standard output, nothing on failure.
     std::optional<QByteArray> pactl(const QStringList &arguments) const;
 
 private:
+    QString runtimePath() const { return m_dir.filePath(QStringLiteral("run")); }
     QString socketPath() const;
-    QString busPath() const { return runtimePath() + QStringLiteral("/bus"); }
     QProcessEnvironment daemonEnvironment() const;
     QString launch(const QString &program, const QStringList &arguments);
-    QString startBus();
-    static bool appeared(const QString &socket);
     QString waitUntilAnswering();
 
     Kind m_kind;
     QTemporaryDir m_dir;
+    PrivateSessionBus m_bus;
     std::vector<std::unique_ptr<QProcess>> m_daemons; // in start order
-    std::unique_ptr<QProcess> m_bus;
 };

@@ -1,5 +1,7 @@
 #include "PrivateSessionBus.h"
 
+#include "ChildProcess.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -37,17 +39,20 @@ QString PrivateSessionBus::start()
                                                    QStringLiteral("--address=") + address()});
     if (!m_daemon.waitForStarted())
         return QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
-    // It says nothing when ready; its socket appears.
-    const QString socket = m_dir.filePath(QStringLiteral("bus"));
+    return appeared(m_dir.filePath(QStringLiteral("bus"))) ? QString() : QStringLiteral("the session bus did not open its socket");
+}
+
+bool PrivateSessionBus::appeared(const QString &socket)
+{
     const QDeadlineTimer deadline(5000);
     while (!QFile::exists(socket) && !deadline.hasExpired())
         QThread::msleep(10);
-    return QFile::exists(socket) ? QString() : QStringLiteral("the session bus did not open its socket");
+    return QFile::exists(socket);
 }
 
 void PrivateSessionBus::stop()
 {
-    if (m_daemon.state() == QProcess::NotRunning)
+    if (!isRunning())
         return;
     {
         const QString name = QStringLiteral("tarnwick-test-bus-stop");
@@ -71,13 +76,5 @@ void PrivateSessionBus::stop()
 
 std::optional<QByteArray> PrivateSessionBus::gdbus(const QStringList &arguments) const
 {
-    QProcess tool;
-    tool.setProcessEnvironment(environment());
-    tool.start(QStringLiteral("gdbus"), arguments);
-    if (!tool.waitForFinished(10000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
-        tool.kill();
-        tool.waitForFinished();
-        return std::nullopt;
-    }
-    return tool.readAllStandardOutput();
+    return ChildProcess::output(QStringLiteral("gdbus"), arguments, environment());
 }

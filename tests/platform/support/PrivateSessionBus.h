@@ -18,12 +18,16 @@ public:
     // Empty on success, otherwise what went wrong.
     QString start();
     void stop();
+    bool isRunning() const { return m_daemon.state() != QProcess::NotRunning; }
 
     QString address() const { return QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus")); }
     // Where activated services keep their data ($XDG_DATA_HOME).
     QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
     // `gdbus` against this bus: its standard output, nothing on failure.
     std::optional<QByteArray> gdbus(const QStringList &arguments) const;
+
+    // Daemons say nothing when they are ready; their socket appears. Waits up to 5 s.
+    static bool appeared(const QString &socket);
 
 private:
     QProcessEnvironment environment() const;

@@ -1,0 +1,75 @@
+#include "PrivateTarnwick.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+
+PrivateTarnwick::PrivateTarnwick(QProcessEnvironment env)
+    : m_env(std::move(env))
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("run"));
+    QFile::setPermissions(filePath(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_env.remove(QStringLiteral("TARNWICK_SIMULATED"));
+    m_env.insert(QStringLiteral("TARNWICK_DEFAULTS"), filePath(QStringLiteral("settings.json")));
+    m_env.insert(QStringLiteral("TARNWICK_DATA"), filePath(QStringLiteral("data")));
+    m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), filePath(QStringLiteral("config")));
+    // The single-instance socket lives here.
+    m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), filePath(QStringLiteral("run")));
+}
+
+PrivateTarnwick::~PrivateTarnwick()
+{
+    for (const auto &process : m_launches) {
+        process->kill();
+        process->waitForFinished();
+    }
+}
+
+QString PrivateTarnwick::binary()
+{
+    return QFileInfo(qEnvironmentVariable("TARNWICK_BINARY")).canonicalFilePath();
+}
+
+QProcess &PrivateTarnwick::launch(const QStringList &arguments)
+{
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(m_env);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->start(binary(), arguments);
+    m_launches.push_back(std::move(process));
+    return *m_launches.back();
+}
+
+QList<qint64> PrivateTarnwick::runningPids() const
+{
+    const QByteArray marker = "TARNWICK_DATA=" + m_env.value(QStringLiteral("TARNWICK_DATA")).toLocal8Bit();
+    QList<qint64> pids;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile environment(QStringLiteral("/proc/%1/environ").arg(entry));
+        if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == binary()
+            && environment.open(QIODevice::ReadOnly) && environment.readAll().split('\0').contains(marker))
+            pids.append(entry.toLongLong());
+    }
+    return pids;
+}
+
+QJsonObject PrivateTarnwick::settings() const
+{
+    QFile file(filePath(QStringLiteral("settings.json")));
+    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
+}
+
+void PrivateTarnwick::writeSettings(const QJsonObject &settings) const
+{
+    QFile file(filePath(QStringLiteral("settings.json")));
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(QJsonDocument(settings).toJson());
+}
+
+QStringList PrivateTarnwick::lines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
