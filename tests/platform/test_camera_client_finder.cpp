@@ -1,7 +1,6 @@
 // Naming the camera's clients: real processes holding a stand-in node, one of
 // them standing in for the PipeWire daemon, and a pw-dump stand-in that
 // prints a graph naming real processes as its consumers.
-
 #include "ChildProcess.h"
 #include "LinuxCameraClientFinder.h"
 #include "LinuxProcessDirectory.h"
@@ -16,7 +15,7 @@
 
 namespace {
 
-// Knows one sandboxed app; the finder asks it for nothing else.
+// The real processes, and one sandboxed app known by its id.
 class OneSandboxedApp : public LinuxProcessDirectory {
 public:
     OneSandboxedApp(QString appId, qint32 pid)
@@ -26,9 +25,7 @@ public:
     }
     std::optional<RunningApp> runningAppById(const QString &appId) const override
     {
-        if (appId != m_appId)
-            return std::nullopt;
-        return RunningApp{m_pid, QStringLiteral("Camera"), m_appId, false};
+        return appId == m_appId ? std::optional(RunningApp{m_pid, QStringLiteral("Camera"), m_appId, false}) : std::nullopt;
     }
 
 private:
@@ -36,15 +33,21 @@ private:
     qint32 m_pid;
 };
 
+void write(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(text);
+}
+
 } // namespace
 
 class TestCameraClientFinder : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_root;
-    QString path(const QString &name) const { return m_root->filePath(name); }
+    QTemporaryDir m_root;
+    QString path(const QString &name) const { return m_root.filePath(name); }
     QString node() const { return path(QStringLiteral("video0")); }
-    CameraNodeScan scan() const { return CameraNodeScan(m_root->path(), CameraNodeScan::NodeCheck::AnyCharacterDevice); }
 
     std::unique_ptr<ChildProcess> holder(const QString &program = QStringLiteral(DEVICE_HOLDER))
     {
@@ -53,107 +56,57 @@ class TestCameraClientFinder : public QObject {
             qWarning("the holder did not open the node");
         return child;
     }
-
     static std::unique_ptr<ChildProcess> sleeper()
     {
-        return std::make_unique<ChildProcess>(QStringLiteral("sleep"), QStringList{QStringLiteral("60")});
+        auto child = std::make_unique<ChildProcess>(QStringLiteral("sleep"), QStringList{QStringLiteral("60")});
+        QTest::qWait(20); // start times are counted in ticks of 10 ms: the next one starts later
+        return child;
     }
-
-    // A PipeWire daemon stand-in: the holder under the daemon's name.
-    std::unique_ptr<ChildProcess> daemon()
-    {
-        const QString copy = path(QStringLiteral("pipewire"));
-        QFile::copy(QStringLiteral(DEVICE_HOLDER), copy);
-        QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::ExeOwner);
-        return holder(copy);
-    }
-
-    // A pw-dump stand-in printing a fixture, with the camera at the test node
+    // A pw-dump stand-in printing a fixture with the camera at the test node
     // and the fixture's pids replaced.
     QString pwDump(const char *fixture, const QList<std::pair<QByteArray, qint32>> &pids)
     {
         QFile in(QStringLiteral(PLATFORM_FIXTURES "/") + QLatin1String(fixture));
-        if (!in.open(QIODevice::ReadOnly))
-            return {};
-        QByteArray json = in.readAll().replace("/dev/video0", QFile::encodeName(node()));
+        QByteArray json = in.open(QIODevice::ReadOnly) ? in.readAll().replace("/dev/video0", QFile::encodeName(node())) : "";
         for (const auto &[from, to] : pids)
             json.replace(from, QByteArray::number(to));
-        QFile out(path(QStringLiteral("graph.json")));
-        out.open(QIODevice::WriteOnly);
-        out.write(json);
-        out.close();
-        const QString tool = path(QStringLiteral("pw-dump"));
-        QFile script(tool);
-        script.open(QIODevice::WriteOnly);
-        script.write("#!/bin/sh\nexec cat '" + QFile::encodeName(out.fileName()) + "'\n");
-        script.close();
-        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
-        return tool;
+        write(path(QStringLiteral("graph.json")), json);
+        write(path(QStringLiteral("pw-dump")), "#!/bin/sh\nexec cat '" + QFile::encodeName(path(QStringLiteral("graph.json"))) + "'\n");
+        QFile::setPermissions(path(QStringLiteral("pw-dump")), QFile::ReadOwner | QFile::ExeOwner);
+        return path(QStringLiteral("pw-dump"));
     }
 
 private Q_SLOTS:
-    void init()
+    void theHoldersAndPipeWiresConsumersNewestFirst()
     {
-        m_root = std::make_unique<QTemporaryDir>();
         const bool made = mknod(QFile::encodeName(node()).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
         REQUIRE_SERVICE(made, QStringLiteral("mknod (needs root)"));
-    }
+        const CameraNodeScan scan(m_root.path(), CameraNodeScan::NodeCheck::AnyCharacterDevice);
+        auto app = sleeper();
+        const OneSandboxedApp processes(QStringLiteral("org.example.Camera"), app->pid());
+        QVERIFY(LinuxCameraClientFinder(scan, processes).clients().isEmpty());
 
-    void theNewestHolderComesFirst()
-    {
-        const LinuxProcessDirectory processes;
-        const LinuxCameraClientFinder finder(scan(), processes);
-        QVERIFY(finder.clients().isEmpty());
-        auto older = holder();
-        QTest::qWait(20); // start times are counted in ticks of 10 ms
-        auto newer = holder();
-        QCOMPARE(finder.clients(), (QList<qint32>{newer->pid(), older->pid()}));
-    }
-
-    void behindPipeWireTheConsumersAreTheClients()
-    {
-        const LinuxProcessDirectory processes;
         auto direct = holder();
-        auto pipewire = daemon();
+        QTest::qWait(20);
+        // The holder under the daemon's name.
+        QVERIFY(QFile::copy(QStringLiteral(DEVICE_HOLDER), path(QStringLiteral("pipewire"))));
+        auto pipewire = holder(path(QStringLiteral("pipewire")));
         QTest::qWait(20);
         auto cheese = sleeper();
-        QTest::qWait(20);
         auto obs = sleeper();
-        const LinuxCameraClientFinder finder(
-            scan(), processes, pwDump("pw-dump-camera-two-consumers.json", {{"4100", cheese->pid()}, {"4200", obs->pid()}}));
-        QCOMPARE(finder.clients(), (QList<qint32>{obs->pid(), cheese->pid(), direct->pid()}));
-    }
-
-    void aPortalClientIsFoundByItsAppId()
-    {
-        auto pipewire = daemon();
-        auto app = sleeper();
-        auto other = sleeper();
-        const OneSandboxedApp processes(QStringLiteral("org.example.Camera"), app->pid());
-        const LinuxCameraClientFinder finder(
-            scan(), processes, pwDump("pw-dump-camera-portal-client.json", {{"4400", other->pid()}}));
-        QList<qint32> clients = finder.clients();
-        std::sort(clients.begin(), clients.end());
-        QList<qint32> expected{app->pid(), other->pid()};
-        std::sort(expected.begin(), expected.end());
-        QCOMPARE(clients, expected);
-    }
-
-    void aDaemonWithoutConsumersNamesNobody()
-    {
-        const LinuxProcessDirectory processes;
-        auto pipewire = daemon();
-        const LinuxCameraClientFinder finder(scan(), processes, pwDump("pw-dump-camera-no-consumer.json", {}));
-        QVERIFY(finder.clients().isEmpty());
-    }
-
-    void withoutPwDumpTheDaemonItselfIsNamed()
-    {
-        const LinuxProcessDirectory processes;
-        auto pipewire = daemon();
-        const LinuxCameraClientFinder finder(scan(), processes, path(QStringLiteral("missing/pw-dump")));
-        QCOMPARE(finder.clients(), QList<qint32>{pipewire->pid()});
-        QCOMPARE(finder.clients(), QList<qint32>{pipewire->pid()}); // and says so once in the log
+        const auto clients = [&](const char *fixture, const QList<std::pair<QByteArray, qint32>> &pids) {
+            return LinuxCameraClientFinder(scan, processes, pwDump(fixture, pids)).clients();
+        };
+        // Behind the daemon its consumers are the clients, each once.
+        QCOMPARE(clients("pw-dump-camera-two-consumers.json", {{"4100", cheese->pid()}, {"4200", obs->pid()}}),
+                 (QList<qint32>{obs->pid(), cheese->pid(), direct->pid()}));
+        // One through the portal, found by its app id; one by its node's pid.
+        QCOMPARE(clients("pw-dump-camera-portal-client.json", {{"4400", obs->pid()}}),
+                 (QList<qint32>{obs->pid(), direct->pid(), app->pid()}));
+        QCOMPARE(clients("pw-dump-camera-no-consumer.json", {}), QList<qint32>{direct->pid()});
+        // Without pw-dump the daemon is all there is to name.
+        QCOMPARE(LinuxCameraClientFinder(scan, processes, path(QStringLiteral("missing/pw-dump"))).clients(),
+                 (QList<qint32>{pipewire->pid(), direct->pid()}));
     }
 };
 

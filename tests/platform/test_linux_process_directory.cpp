@@ -22,7 +22,11 @@ struct FakeProcess {
     quint64 start;
     QString exe = {};
     QString cgroup = QStringLiteral("/user.slice/user-1000.slice/session-2.scope");
+    QByteArray nspid = {}; // the pids in each namespace, outermost first
+    QString pidNamespace = {};
 };
+
+const QString sandbox = QStringLiteral("pid:[4026532999]");
 
 } // namespace
 
@@ -56,19 +60,13 @@ class TestLinuxProcessDirectory : public QObject {
         write(base + QStringLiteral("cmdline"), p.exe.toUtf8() + '\0' + "--flag" + '\0');
         if (!p.exe.isEmpty())
             QFile::link(p.exe, base + QStringLiteral("exe"));
-    }
-
-    void addSandboxed(const FakeProcess &p, const QByteArray &nspid, const QString &ns)
-    {
-        add(p);
-        const QString base = QStringLiteral("%1/%2/").arg(proc()).arg(p.pid);
-        write(base + QStringLiteral("status"), "Name:\t" + p.comm + "\nNSpid:\t" + nspid + "\n");
+        if (p.nspid.isEmpty())
+            return;
+        write(base + QStringLiteral("status"), "Name:\t" + p.comm + "\nNSpid:\t" + p.nspid + "\n");
         QDir().mkpath(base + QStringLiteral("ns"));
-        QFile::link(ns, base + QStringLiteral("ns/pid"));
-        if (!ns.isEmpty() && nspid.split('\t').size() > 1)
-            write(base + QStringLiteral("root/.flatpak-info"),
-                  "[Application]\nname=org.example.Chat\nruntime=runtime/org.gnome.Platform/x86_64/45\n\n"
-                  "[Instance]\ninstance-id=123\n");
+        QFile::link(p.pidNamespace, base + QStringLiteral("ns/pid"));
+        if (p.pidNamespace == sandbox)
+            write(base + QStringLiteral("root/.flatpak-info"), "[Application]\nname=org.example.Chat\n");
     }
 
     void addEntry(const QString &relativePath, const QByteArray &body)
@@ -162,11 +160,11 @@ private Q_SLOTS:
     void sandboxedAppsAreTheSandboxesFirstProcess()
     {
         const QString unit = QStringLiteral("/user.slice/app.slice/app-flatpak-org.example.Chat-777.scope");
-        const QString sandbox = QStringLiteral("pid:[4026532999]");
-        addSandboxed({398, "bwrap", 1, 9000, QStringLiteral("/usr/bin/bwrap"), unit}, "398", "pid:[4026531836]");
-        addSandboxed({399, "bwrap", 398, 9001, QStringLiteral("/usr/bin/bwrap"), unit}, "399\t1", sandbox);
-        addSandboxed({400, "chat", 399, 9002, QStringLiteral("/app/bin/chat"), unit}, "400\t2", sandbox);
-        addSandboxed({401, "chat-audio", 400, 9003, QStringLiteral("/app/bin/chat"), unit}, "401\t3", sandbox);
+        const QString host = QStringLiteral("pid:[4026531836]");
+        add({398, "bwrap", 1, 9000, QStringLiteral("/usr/bin/bwrap"), unit, "398", host});
+        add({399, "bwrap", 398, 9001, QStringLiteral("/usr/bin/bwrap"), unit, "399\t1", sandbox});
+        add({400, "chat", 399, 9002, QStringLiteral("/app/bin/chat"), unit, "400\t2", sandbox});
+        add({401, "chat-audio", 400, 9003, QStringLiteral("/app/bin/chat"), unit, "401\t3", sandbox});
         addEntry(QStringLiteral("org.example.Chat.desktop"), "Name=Chat\nExec=/usr/bin/flatpak run org.example.Chat\n");
 
         const LinuxProcessDirectory processes = directory();

@@ -1,6 +1,5 @@
-// The capture source against real audio servers of the test's own (PulseAudio,
-// and PipeWire's pulse server) and real recording clients.
-
+// The capture source against real audio servers of the test's own and real
+// recording clients.
 #include "ChildProcess.h"
 #include "PrivatePulseServer.h"
 #include "PulseAudioCaptureSource.h"
@@ -14,38 +13,12 @@
 
 #include <memory>
 
-namespace {
-
-std::unique_ptr<ChildProcess> parecord(const PrivatePulseServer &server, const QString &device)
-{
-    return std::make_unique<ChildProcess>(
-        QStringLiteral("parecord"), QStringList{QStringLiteral("--raw"), QStringLiteral("-d"), device,
-                                                QStringLiteral("/dev/null")},
-        server.clientEnvironment());
-}
-
-std::unique_ptr<ChildProcess> testClient(const PrivatePulseServer &server, const QStringList &arguments)
-{
-    return std::make_unique<ChildProcess>(QStringLiteral(PULSE_RECORD_CLIENT), arguments,
-                                          server.clientEnvironment());
-}
-
-QList<AudioCapture> capturesOf(const AudioCaptureSource &source, qint32 pid)
-{
-    QList<AudioCapture> found;
-    for (const AudioCapture &c : source.captures()) {
-        if (c.pid == pid)
-            found.append(c);
-    }
-    return found;
-}
-
-} // namespace
+using Kind = PrivatePulseServer::Kind;
 
 // In the test function itself, so that a skip or failure ends the test.
 #define START_SERVER()                                                                                       \
     do {                                                                                                     \
-        const QString error = startServer();                                                                 \
+        const QString error = m_server->start();                                                             \
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));                \
     } while (false)
 
@@ -54,31 +27,37 @@ class TestPulseCaptureSource : public QObject {
 
     std::unique_ptr<PrivatePulseServer> m_server;
 
-    void makeServer()
+    std::unique_ptr<ChildProcess> record(const QString &program, const QStringList &arguments) const
     {
-        QFETCH_GLOBAL(PrivatePulseServer::Kind, kind);
-        m_server = std::make_unique<PrivatePulseServer>(kind);
+        return std::make_unique<ChildProcess>(program, arguments, m_server->clientEnvironment());
     }
-
-    // Empty when the server runs, otherwise why not.
-    QString startServer()
+    std::unique_ptr<ChildProcess> parecord(const QString &device = QStringLiteral("rig_source")) const
     {
-        if (!m_server)
-            makeServer();
-        return m_server->start();
+        return record(QStringLiteral("parecord"),
+                      {QStringLiteral("--raw"), QStringLiteral("-d"), device, QStringLiteral("/dev/null")});
+    }
+    static QList<AudioCapture> capturesOf(const AudioCaptureSource &source, qint32 pid)
+    {
+        QList<AudioCapture> found = source.captures();
+        found.removeIf([pid](const AudioCapture &c) { return c.pid != pid; });
+        return found;
     }
 
 private Q_SLOTS:
-    void initTestCase_data()
-    {
-        QTest::addColumn<PrivatePulseServer::Kind>("kind");
-        QTest::newRow("PulseAudio") << PrivatePulseServer::Kind::PulseAudio;
-        QTest::newRow("PipeWire") << PrivatePulseServer::Kind::PipeWire;
-    }
+    void init() { m_server = std::make_unique<PrivatePulseServer>(); }
     void cleanup() { m_server.reset(); }
 
+    void aRecordingAppearsWithItsPidAndClientName_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::newRow("PulseAudio") << Kind::PulseAudio;
+        // Its pulse server is the peer the server sees: the pid must come from the client.
+        QTest::newRow("PipeWire") << Kind::PipeWire;
+    }
     void aRecordingAppearsWithItsPidAndClientName()
     {
+        QFETCH(Kind, kind);
+        m_server = std::make_unique<PrivatePulseServer>(kind);
         START_SERVER();
         PulseConnection connection(m_server->address());
         PulseAudioCaptureSource source(connection);
@@ -86,11 +65,10 @@ private Q_SLOTS:
         QTRY_VERIFY(connection.isReady());
         QVERIFY(source.captures().isEmpty());
 
-        auto recorder = parecord(*m_server, QStringLiteral("rig_source"));
+        auto recorder = parecord();
         QTRY_COMPARE(capturesOf(source, recorder->pid()).size(), 1);
-        const AudioCapture capture = capturesOf(source, recorder->pid()).constFirst();
-        QCOMPARE(capture.clientName, QStringLiteral("parecord"));
-        QVERIFY(capture.appId.isEmpty());
+        QCOMPARE(source.captures().constFirst().clientName, QStringLiteral("parecord"));
+        QVERIFY(source.captures().constFirst().appId.isEmpty());
 
         QSignalSpy changed(&source, &AudioCaptureSource::capturesChanged);
         recorder->kill();
@@ -98,70 +76,78 @@ private Q_SLOTS:
         QCOMPARE(changed.size(), 1); // one publication for one change
     }
 
-    void onlyMicrophoneUseCounts()
+    void whatCountsAsMicrophoneUse()
     {
         START_SERVER();
         PulseConnection connection(m_server->address());
         PulseAudioCaptureSource source(connection);
         source.start();
 
-        // A stream that was opened but never started, and a recording of what
-        // the speakers play: neither listens to a microphone.
-        auto corked = testClient(*m_server, {QStringLiteral("--corked"), QStringLiteral("--device"),
-                                             QStringLiteral("rig_source")});
+        // A stream opened but never started, and a recording of what the
+        // speakers play: neither listens to a microphone.
+        auto corked = record(QStringLiteral(PULSE_RECORD_CLIENT),
+                             {QStringLiteral("--corked"), QStringLiteral("--device"), QStringLiteral("rig_source")});
         QVERIFY(corked->nextLine().startsWith("ready"));
-        auto monitor = parecord(*m_server, QStringLiteral("rig_sink.monitor"));
-        // Both exist on the server before the marker recording starts, so the
-        // read that shows the marker has seen them too.
-        QTRY_VERIFY(m_server->pactl({QStringLiteral("list"), QStringLiteral("short"),
-                                     QStringLiteral("source-outputs")})
-                        .value_or(QByteArray())
-                        .count('\n')
-                    == 2);
-        auto marker = parecord(*m_server, QStringLiteral("rig_source"));
+        auto monitor = parecord(QStringLiteral("rig_sink.monitor"));
+        // Both on the server before the marker starts: the read that shows the marker saw them too.
+        QTRY_COMPARE(m_server->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")})
+                         .value_or(QByteArray())
+                         .count('\n'),
+                     2);
+        auto marker = parecord();
         QTRY_COMPARE(source.captures().size(), 1);
         QCOMPARE(source.captures().constFirst().pid, marker->pid());
-        QVERIFY(capturesOf(source, corked->pid()).isEmpty());
-        QVERIFY(capturesOf(source, monitor->pid()).isEmpty());
-    }
 
-    void twoStreamsOfOneProcessAreTwoCaptures()
-    {
-        START_SERVER();
-        PulseConnection connection(m_server->address());
-        PulseAudioCaptureSource source(connection);
-        source.start();
-
-        auto client = testClient(*m_server, {QStringLiteral("--streams"), QStringLiteral("2")});
-        QTRY_COMPARE(capturesOf(source, client->pid()).size(), 2);
-        const QList<AudioCapture> captures = source.captures();
-        QVERIFY(captures.at(0).id < captures.at(1).id);
-        QCOMPARE(captures.at(0).clientName, QStringLiteral("pulse_record_client"));
+        // Two streams of one process are two captures.
+        auto twoStreams = record(QStringLiteral(PULSE_RECORD_CLIENT), {QStringLiteral("--streams"), QStringLiteral("2")});
+        QTRY_COMPARE(capturesOf(source, twoStreams->pid()).size(), 2);
+        QCOMPARE(source.captures().size(), 3);
+        QCOMPARE(capturesOf(source, twoStreams->pid()).constFirst().clientName, QStringLiteral("pulse_record_client"));
     }
 
     void waitsForAServerThatIsNotThereYet()
     {
-        makeServer();
         PulseConnection connection(m_server->address());
         PulseAudioCaptureSource source(connection);
         source.start();
         QVERIFY(!connection.isReady());
 
         START_SERVER();
-        auto recorder = parecord(*m_server, QStringLiteral("rig_source"));
+        auto recorder = parecord();
         QTRY_COMPARE_WITH_TIMEOUT(capturesOf(source, recorder->pid()).size(), 1, 15000);
     }
 
+    void recoversWhenTheServerRestarts_data()
+    {
+        QTest::addColumn<bool>("usersServer");
+        QTest::newRow("by address") << false;
+        // Found through the environment, it announces itself on the session
+        // bus; libpulse waits there for its return.
+        QTest::newRow("the user's server") << true;
+    }
     void recoversWhenTheServerRestarts()
     {
+        QFETCH(bool, usersServer);
         START_SERVER();
-        PulseConnection connection(m_server->address());
+        const QByteArrayList names{"PULSE_RUNTIME_PATH", "PULSE_SERVER", "DBUS_SESSION_BUS_ADDRESS"};
+        QList<std::optional<QByteArray>> saved;
+        for (const QByteArray &name : names)
+            saved.append(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+        const auto restore = qScopeGuard([&] {
+            for (qsizetype i = 0; i < names.size(); ++i)
+                saved[i] ? qputenv(names[i], *saved[i]) : qunsetenv(names[i]);
+        });
+        if (usersServer) {
+            qputenv("PULSE_RUNTIME_PATH", QFile::encodeName(QFileInfo(m_server->address().mid(5)).path()));
+            qunsetenv("PULSE_SERVER");
+            qputenv("DBUS_SESSION_BUS_ADDRESS", m_server->busAddress().toUtf8());
+        }
+        PulseConnection connection(usersServer ? QString() : m_server->address());
         PulseAudioCaptureSource source(connection);
         source.start();
         QSignalSpy lost(&connection, &PulseConnection::lost);
         QSignalSpy ready(&connection, &PulseConnection::ready);
-
-        auto first = parecord(*m_server, QStringLiteral("rig_source"));
+        auto first = parecord();
         QTRY_COMPARE(capturesOf(source, first->pid()).size(), 1);
 
         // The recording dies with the server: nobody is listening any more.
@@ -171,45 +157,10 @@ private Q_SLOTS:
         first->kill();
 
         START_SERVER();
-        auto second = parecord(*m_server, QStringLiteral("rig_source"));
+        auto second = parecord();
         QTRY_COMPARE_WITH_TIMEOUT(capturesOf(source, second->pid()).size(), 1, 15000);
         QCOMPARE(ready.size(), 2);
         QCOMPARE(lost.size(), 1);
-    }
-
-    void reconnectsToTheUsersServerThroughTheSessionBus()
-    {
-        // The user's own server, found through the environment, announces
-        // itself on the session bus; libpulse waits there for its return.
-        START_SERVER();
-        const char *names[] = {"PULSE_RUNTIME_PATH", "PULSE_SERVER", "DBUS_SESSION_BUS_ADDRESS"};
-        std::vector<std::optional<QByteArray>> saved;
-        for (const char *name : names)
-            saved.push_back(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-        const auto restore = qScopeGuard([&] {
-            for (size_t i = 0; i < saved.size(); ++i) {
-                if (saved[i])
-                    qputenv(names[i], *saved[i]);
-                else
-                    qunsetenv(names[i]);
-            }
-        });
-        qputenv("PULSE_RUNTIME_PATH", QFile::encodeName(QFileInfo(m_server->address().mid(5)).path()));
-        qunsetenv("PULSE_SERVER");
-        qputenv("DBUS_SESSION_BUS_ADDRESS", m_server->busAddress().toUtf8());
-
-        PulseConnection connection;
-        PulseAudioCaptureSource source(connection);
-        source.start();
-        QSignalSpy lost(&connection, &PulseConnection::lost);
-        auto first = parecord(*m_server, QStringLiteral("rig_source"));
-        QTRY_COMPARE(capturesOf(source, first->pid()).size(), 1);
-        m_server->stop();
-        QTRY_COMPARE(lost.size(), 1);
-        first->kill();
-        START_SERVER();
-        auto second = parecord(*m_server, QStringLiteral("rig_source"));
-        QTRY_COMPARE_WITH_TIMEOUT(capturesOf(source, second->pid()).size(), 1, 15000);
     }
 };
 
