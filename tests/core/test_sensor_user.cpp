@@ -1,90 +1,78 @@
 #include "AudioCaptureSource.h"
-#include "Sensor.h"
 #include "SensorUser.h"
 #include "SimProcessDirectory.h"
 
 #include <QTest>
 
+namespace {
+
+const SensorUser browser{300, QStringLiteral("Browser"), QStringLiteral("org.browser")};
+const SensorUser recorder{800, QStringLiteral("Recorder"), QStringLiteral("org.gnome.Recorder")};
+const SensorUser nobody{};
+
+} // namespace
+
 class TestSensorUser : public QObject {
     Q_OBJECT
+
+    SimProcessDirectory m_processes;
+
 private Q_SLOTS:
-    void sensorsAreStoredByTheirRawText()
+    void initTestCase()
     {
-        QCOMPARE(sensorText(Sensor::Camera), QStringLiteral("camera"));
-        QCOMPARE(sensorText(Sensor::Microphone), QStringLiteral("microphone"));
-        for (const Sensor sensor : allSensors)
-            QCOMPARE(sensorFromText(sensorText(sensor)), sensor);
-        QCOMPARE(sensorFromText(QStringLiteral("Camera")), std::nullopt);
-        QCOMPARE(sensorFromText(QString()), std::nullopt);
+        m_processes.addApp({100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos"), false});
+        m_processes.addApp({browser.pid, browser.name, browser.bundleID, false});
+        // Helpers: one without a record of its own, one whose record is background-only.
+        m_processes.addProcess(301, QStringLiteral("browser-gpu"), 300, 300);
+        m_processes.addProcess(302, QStringLiteral("browser-audio"), 300, 300);
+        m_processes.addApp({302, QStringLiteral("Audio Service"), QString(), true});
+        m_processes.addApp({400, QStringLiteral("Dictation"), QStringLiteral("org.dictation"), true});
+        // Responsible for by an app that has gone; and an app record without a name.
+        m_processes.addProcess(500, QStringLiteral("arecord"), 1, 499);
+        m_processes.addProcess(600, QStringLiteral("obs"));
+        m_processes.addApp({600, QString(), QStringLiteral("com.obsproject.Studio"), false});
+        m_processes.addProcess(0, QStringLiteral("swapper"));
+        m_processes.addApp({recorder.pid, recorder.name, recorder.bundleID, false});
+        m_processes.addProcess(3, QStringLiteral("host-process"));
     }
 
-    void aPidBelowOneIsNobody()
+    void resolve_data()
     {
-        SimProcessDirectory processes;
-        processes.addProcess(0, QStringLiteral("swapper"));
-        QCOMPARE(SensorUser::resolve(0, processes), std::nullopt);
-        QCOMPARE(SensorUser::resolve(-7, processes), std::nullopt);
+        // A capture stream's app id, when it has one, names a sandboxed client.
+        QTest::addColumn<qint32>("pid");
+        QTest::addColumn<QString>("appId");
+        QTest::addColumn<SensorUser>("expected");
+        QTest::newRow("an app is itself")
+            << 100 << QString() << SensorUser{100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
+        QTest::newRow("a helper is its app") << 301 << QString() << browser;
+        QTest::newRow("a background-only helper is its app") << 302 << QString() << browser;
+        QTest::newRow("background-only, responsible for itself")
+            << 400 << QString()
+            << SensorUser{400, QStringLiteral("Dictation"), QStringLiteral("org.dictation")};
+        QTest::newRow("its app has gone: the process name")
+            << 500 << QString() << SensorUser{500, QStringLiteral("arecord"), QString()};
+        QTest::newRow("a nameless app: the process name")
+            << 600 << QString() << SensorUser{600, QStringLiteral("obs"), QString()};
+        QTest::newRow("pid 0 is nobody") << 0 << QString() << nobody;
+        QTest::newRow("a negative pid is nobody") << -7 << QString() << nobody;
+        QTest::newRow("a process that cannot be named is nobody") << 700 << QString() << nobody;
+        QTest::newRow("sandboxed: the app of that id") << 3 << recorder.bundleID << recorder;
+        QTest::newRow("sandboxed, app not running: the id, never the pid's process")
+            << 3 << QStringLiteral("org.gone")
+            << SensorUser{3, QStringLiteral("org.gone"), QStringLiteral("org.gone")};
     }
-
-    void anApplicationIsShownAsItself()
+    void resolve()
     {
-        SimProcessDirectory processes;
-        processes.addApp({100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos"), false});
-        QCOMPARE(SensorUser::resolve(100, processes),
-                 (SensorUser{100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")}));
-    }
-
-    void aHelperIsShownAsTheApplicationResponsibleForIt()
-    {
-        SimProcessDirectory processes;
-        processes.addApp({300, QStringLiteral("Browser"), QStringLiteral("org.browser"), false});
-        // A helper with no record of its own, and one whose record is background-only.
-        processes.addProcess(301, QStringLiteral("browser-gpu"), 300, 300);
-        processes.addProcess(302, QStringLiteral("browser-audio"), 300, 300);
-        processes.addApp({302, QStringLiteral("Audio Service"), QString(), true});
-        const SensorUser browser{300, QStringLiteral("Browser"), QStringLiteral("org.browser")};
-        QCOMPARE(SensorUser::resolve(301, processes), browser);
-        QCOMPARE(SensorUser::resolve(302, processes), browser);
-    }
-
-    void aBackgroundProcessResponsibleForItselfKeepsItsOwnRecord()
-    {
-        SimProcessDirectory processes;
-        processes.addApp({400, QStringLiteral("Dictation"), QStringLiteral("org.dictation"), true});
-        QCOMPARE(SensorUser::resolve(400, processes),
-                 (SensorUser{400, QStringLiteral("Dictation"), QStringLiteral("org.dictation")}));
-    }
-
-    void withoutAnApplicationTheProcessNameIsUsed()
-    {
-        SimProcessDirectory processes;
-        // Responsible for by an app that has gone; and a record without a name.
-        processes.addProcess(500, QStringLiteral("arecord"), 1, 499);
-        processes.addProcess(600, QStringLiteral("obs"));
-        processes.addApp({600, QString(), QStringLiteral("com.obsproject.Studio"), false});
-        QCOMPARE(SensorUser::resolve(500, processes),
-                 (SensorUser{500, QStringLiteral("arecord"), QString()}));
-        QCOMPARE(SensorUser::resolve(600, processes), (SensorUser{600, QStringLiteral("obs"), QString()}));
-    }
-
-    void aProcessThatCannotBeNamedIsNobody()
-    {
-        SimProcessDirectory processes;
-        QCOMPARE(SensorUser::resolve(700, processes), std::nullopt);
-    }
-
-    void aCaptureIsResolvedByAppIdWhenSandboxed()
-    {
-        SimProcessDirectory processes;
-        processes.addApp({800, QStringLiteral("Recorder"), QStringLiteral("org.gnome.Recorder"), false});
-        processes.addProcess(3, QStringLiteral("host-process"));
-        const SensorUser recorder{800, QStringLiteral("Recorder"), QStringLiteral("org.gnome.Recorder")};
-        QCOMPARE(SensorUser::resolve(AudioCapture{1, 3, QStringLiteral("org.gnome.Recorder"), {}}, processes),
-                 recorder);
-        QCOMPARE(SensorUser::resolve(AudioCapture{1, 3, QStringLiteral("org.gone"), {}}, processes),
-                 (SensorUser{3, QStringLiteral("org.gone"), QStringLiteral("org.gone")}));
-        QCOMPARE(SensorUser::resolve(AudioCapture{1, 3, QString(), {}}, processes),
-                 (SensorUser{3, QStringLiteral("host-process"), QString()}));
+        QFETCH(qint32, pid);
+        QFETCH(QString, appId);
+        QFETCH(SensorUser, expected);
+        const std::optional<SensorUser> user =
+            appId.isEmpty() ? SensorUser::resolve(pid, m_processes)
+                            : SensorUser::resolve(AudioCapture{1, pid, appId, {}}, m_processes);
+        QCOMPARE(user.value_or(nobody), expected);
+        // A capture without an app id is named by its pid.
+        if (appId.isEmpty())
+            QCOMPARE(SensorUser::resolve(AudioCapture{1, pid, QString(), {}}, m_processes), user);
     }
 };
 
