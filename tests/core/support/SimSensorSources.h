@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DefaultsStore.h"
+#include "Hub.h"
+#include "Samples.h"
 #include "SensorWatcher.h"
 #include "SimAudioCaptureSource.h"
 #include "SimCameraClientFinder.h"
@@ -14,4 +17,17 @@ struct SimSensorSources {
     SimProcessDirectory processes;
 
     SensorWatcher::Sources sources() { return {audio, cameras, finder, processes}; }
+};
+
+// A release build's hub watching simulated sources; without a data folder its
+// history stays in memory.
+struct SimHub : SimSensorSources {
+    DefaultsStore defaults;
+    Hub hub;
+
+    explicit SimHub(const QString &dataFolder = QString())
+        : hub(defaults, build(), HubServices{std::make_unique<SensorWatcher>(sources(), 1), dataFolder})
+    {
+        hub.sensors()->setAttributionRetryDelay(std::chrono::milliseconds(0));
+    }
 };
