@@ -1,5 +1,3 @@
-#include "DefaultsStore.h"
-#include "Hub.h"
 #include "Report.h"
 #include "SensorReport.h"
 #include "SimProcessUsage.h"
@@ -15,8 +13,6 @@ class TestSensorReport : public QObject {
 private Q_SLOTS:
     void stateLinesNameTheUsers()
     {
-        const SensorUser zoom{1, QStringLiteral("Zoom"), {}};
-        const SensorUser chat{2, QStringLiteral("Chat"), {}};
         QCOMPARE(SensorReport::stateLine(1.254, SensorState{true, false, {zoom, chat}, {}}),
                  QStringLiteral("1.25s camera=on [Zoom,Chat] mic=off []"));
         QCOMPARE(SensorReport::stateLine(0, SensorState{}), QStringLiteral("0.00s camera=off [] mic=off []"));
@@ -25,12 +21,9 @@ private Q_SLOTS:
     void followsTheHubThenReportsTheCost()
     {
         QTemporaryDir dir;
-        DefaultsStore defaults;
-        SimSensorSources sim;
+        SimHub sim;
+        Hub &hub = sim.hub;
         sim.processes.addApp(RunningApp{100, QStringLiteral("Recorder"), {}, false});
-        const AppInfo info{QStringLiteral("dev.orvane.Tarnwick"), QStringLiteral("1.0"), {}, false, false};
-        Hub hub(defaults, info, HubServices{std::make_unique<SensorWatcher>(sim.sources(), 1), QString()});
-        hub.sensors()->setAttributionRetryDelay(std::chrono::milliseconds(0));
         hub.setHaloForCamera(false);
         hub.start();
         SimProcessUsage usage;
