@@ -1,6 +1,5 @@
 // Which of the server's record streams count as microphone use, and who they
 // belong to, for streams a test daemon cannot easily produce.
-
 #include "PulseAudioCaptureSource.h"
 
 #include <QTest>
@@ -8,46 +7,40 @@
 #include <pulse/def.h>
 
 using Snapshot = PulseAudioCaptureSource::Snapshot;
+using Stream = Snapshot::Stream;
 
 class TestPulseCaptureRules : public QObject {
     Q_OBJECT
 
-    static Snapshot withMicAndMonitor()
+    // Source 1 is a microphone, source 2 a monitor; client 10 is Firefox.
+    static Snapshot snapshot(const QList<Stream> &streams)
     {
         Snapshot s;
         s.sourceIsMonitor = {{1, false}, {2, true}};
         s.clients = {{10, {QStringLiteral("Firefox"), {{"application.process.id", "4000"}}}}};
+        s.streams = streams;
         return s;
     }
-
-    static Snapshot::Stream stream(quint32 index, quint32 client = 10, quint32 source = 1)
+    static Stream stream(quint32 index, quint32 client = 10, quint32 source = 1, bool corked = false,
+                         const QByteArray &resampleMethod = {}, const QHash<QByteArray, QByteArray> &props = {})
     {
-        Snapshot::Stream st;
-        st.index = index;
-        st.client = client;
-        st.source = source;
-        return st;
+        return {index, client, source, corked, resampleMethod, props};
     }
 
 private Q_SLOTS:
     void streamsThatDoNotListenAreLeftOut()
     {
-        Snapshot s = withMicAndMonitor();
-        s.streams.append(stream(30));                        // counts
-        s.streams.append(stream(31, PA_INVALID_INDEX));      // a module's loopback
-        s.streams.append(stream(32, 10, PA_INVALID_INDEX));  // not linked yet
-        s.streams.append(stream(33, 10, 2));                 // records a sink's monitor
-        s.streams.append(stream(34, 10, 7));                 // a source the read did not see
-        s.streams.append(stream(35, 11));                    // a client the read did not see
-        Snapshot::Stream corked = stream(36);
-        corked.corked = true;
-        Snapshot::Stream meter = stream(37);
-        meter.props.insert("stream.monitor", "true");
-        Snapshot::Stream peaks = stream(38);
-        peaks.resampleMethod = "peaks";
-        s.streams << corked << meter << peaks;
-
-        const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(s);
+        const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(snapshot({
+            stream(30),                        // counts
+            stream(31, PA_INVALID_INDEX),      // a module's loopback
+            stream(32, 10, PA_INVALID_INDEX),  // not linked yet
+            stream(33, 10, 2),                 // records a sink's monitor
+            stream(34, 10, 7),                 // a source the read did not see
+            stream(35, 11),                    // a client the read did not see
+            stream(36, 10, 1, true),
+            stream(37, 10, 1, false, {}, {{"stream.monitor", "true"}}), // a level meter
+            stream(38, 10, 1, false, "peaks"),
+        }));
         QCOMPARE(captures.size(), 1);
         QCOMPARE(captures.constFirst().id, 30u);
         QCOMPARE(captures.constFirst().pid, 4000);
@@ -56,25 +49,24 @@ private Q_SLOTS:
 
     void thePidIsTheOneTheClientGives()
     {
-        Snapshot s = withMicAndMonitor();
-        // Through PipeWire's pulse server: the peer the server saw is the
-        // pulse server itself (900); a sandboxed client says pid 2 and
-        // carries the app id the portal vouched for.
+        Snapshot s = snapshot({
+            stream(41, 12),
+            // The stream's own properties come before its client's.
+            stream(40, 10, 1, false, {}, {{"application.process.id", "4100"}}),
+            stream(39, 13),
+            stream(42, 14),
+        });
+        // Through PipeWire's pulse server the peer the server saw is the pulse
+        // server itself (900); a sandboxed client says pid 2 and carries the
+        // app id the portal vouched for.
         s.clients.insert(12, {QStringLiteral("Chat"),
                               {{"application.process.id", "2"},
                                {"pipewire.sec.pid", "900"},
                                {"pipewire.access.portal.app_id", "org.example.Chat"}}});
-        s.streams.append(stream(41, 12));
-        // The stream's own properties come before its client's.
-        Snapshot::Stream own = stream(40);
-        own.props.insert("application.process.id", "4100");
-        s.streams.append(own);
         // Nonsense pids give no pid rather than a wrong one; the server's
         // record of the peer is the last resort.
         s.clients.insert(13, {QString(), {{"application.process.id", "-5"}, {"application.name", "tool"}}});
-        s.streams.append(stream(39, 13));
         s.clients.insert(14, {QStringLiteral("native"), {{"pipewire.sec.pid", "5123"}}});
-        s.streams.append(stream(42, 14));
 
         const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(s);
         QCOMPARE(captures.size(), 4);

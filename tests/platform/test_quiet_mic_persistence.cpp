@@ -1,6 +1,6 @@
-// Keeping the quiet microphone in the audio servers' own configuration: a
-// user's file keeps everything of theirs, a file that cannot be read is left
-// alone, and removal takes out exactly what was added.
+// The quiet microphone in the audio servers' own configuration: a user's
+// file keeps everything of theirs, one that cannot be read is left alone,
+// and removal takes out exactly what was added.
 #include "QuietMicPersistence.h"
 
 #include <QDir>
@@ -36,34 +36,33 @@ class TestQuietMicPersistence : public QObject {
 private Q_SLOTS:
     void cleanup() { QDir(configHome()).removeRecursively(); }
 
-    void aNewPulseAudioFileStartsFromTheSystemsAndGoesAgain()
+    void pulseAudioKeepsWhatIsTheUsers_data()
     {
+        QTest::addColumn<QByteArray>("own");
+        // A new file stands in for the system's, so it includes it first.
+        QTest::newRow("no file yet") << QByteArray();
+        QTest::newRow("the user's") << QByteArray(".include /etc/pulse/default.pa\nload-module module-echo-cancel\n");
+    }
+    void pulseAudioKeepsWhatIsTheUsers()
+    {
+        QFETCH(QByteArray, own);
         const QuietMicPersistence persistence(configHome());
+        if (!own.isEmpty())
+            writeFile(persistence.pulseAudioFile(), own);
         QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString());
         const QByteArray written = contentsOf(persistence.pulseAudioFile());
-        QVERIFY(written.startsWith(".include /etc/pulse/default.pa\n### Tarnwick quiet microphone"));
+        QVERIFY(written.startsWith((own.isEmpty() ? ".include /etc/pulse/default.pa\n" : own)
+                                   + "### Tarnwick quiet microphone"));
+        QCOMPARE(written.count(".include"), 1);
         QVERIFY(written.contains("\n.nofail\nload-module module-null-sink sink_name=TarnwickQuietMicSink"));
         QVERIFY(written.contains("load-module module-remap-source master=TarnwickQuietMicSink.monitor "
                                  "source_name=TarnwickQuietMic_UID "
                                  "source_properties=\"device.description='Quiet Microphone'\"\n"));
-        // Once only.
-        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString());
+        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString()); // once only
         QCOMPARE(contentsOf(persistence.pulseAudioFile()), written);
 
         QCOMPARE(persistence.remove(), QString());
-        QVERIFY(!QFile::exists(persistence.pulseAudioFile()));
-    }
-
-    void aUsersOwnFileKeepsWhatIsTheirs()
-    {
-        const QuietMicPersistence persistence(configHome());
-        const QByteArray own = ".include /etc/pulse/default.pa\nload-module module-echo-cancel\n";
-        writeFile(persistence.pulseAudioFile(), own);
-        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString());
-        const QByteArray written = contentsOf(persistence.pulseAudioFile());
-        QVERIFY(written.startsWith(own + "### Tarnwick"));
-        QCOMPARE(written.count(".include"), 1);
-        QCOMPARE(persistence.remove(), QString());
+        QCOMPARE(QFile::exists(persistence.pulseAudioFile()), !own.isEmpty());
         QCOMPARE(contentsOf(persistence.pulseAudioFile()), own);
     }
 

@@ -1,17 +1,15 @@
-// A minimal audio recording client for tests: opens record streams the way
-// real applications do, including ones that start corked, which parecord
-// cannot do. Prints "ready <CLOCK_MONOTONIC ns>" once every stream is
-// recording (or corked, as asked) and runs until its standard input closes.
+// A recording client for tests that opens record streams the way real
+// applications do, including ones that start corked, which parecord cannot.
+// Prints "ready <CLOCK_MONOTONIC ns>" once every stream is recording (or
+// corked) and runs until its standard input closes.
 //
 //   pulse_record_client [--streams N] [--corked] [--device SOURCE]
-
 #include <pulse/pulseaudio.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <string>
 #include <unistd.h>
 
 namespace {
@@ -19,7 +17,7 @@ namespace {
 struct Client {
     int streams = 1;
     bool corked = false;
-    std::string device;
+    const char *device = nullptr;
     int readyStreams = 0;
     pa_mainloop *loop = nullptr;
 };
@@ -33,18 +31,14 @@ void fail(Client &c, const char *what)
 void onStreamState(pa_stream *stream, void *data)
 {
     auto &c = *static_cast<Client *>(data);
-    switch (pa_stream_get_state(stream)) {
-    case PA_STREAM_READY:
-        if (++c.readyStreams == c.streams) {
-            timespec now{};
-            clock_gettime(CLOCK_MONOTONIC, &now);
-            std::printf("ready %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
-            std::fflush(stdout);
-        }
-        break;
-    case PA_STREAM_FAILED:
-    case PA_STREAM_TERMINATED: fail(c, "stream failed"); break;
-    default: break;
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
+        return fail(c, "stream failed");
+    if (state == PA_STREAM_READY && ++c.readyStreams == c.streams) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        std::printf("ready %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+        std::fflush(stdout);
     }
 }
 
@@ -69,8 +63,7 @@ void onContextState(pa_context *context, void *data)
         pa_stream *stream = pa_stream_new(context, "test capture", &spec, nullptr);
         pa_stream_set_state_callback(stream, onStreamState, &c);
         pa_stream_set_read_callback(stream, onRead, nullptr);
-        const auto flags = c.corked ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS;
-        if (pa_stream_connect_record(stream, c.device.empty() ? nullptr : c.device.c_str(), nullptr, flags) < 0)
+        if (pa_stream_connect_record(stream, c.device, nullptr, c.corked ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS) < 0)
             return fail(c, "cannot record");
     }
 }
