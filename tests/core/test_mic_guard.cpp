@@ -12,17 +12,12 @@
 namespace {
 
 constexpr quint32 sixty = 39322; // 60 % in server steps
+const QString savedKey = QStringLiteral("MicGuardSaved");
 
-InputDevice device(const QString &uid, const QString &name, std::optional<bool> mute, QList<quint32> volumes)
-{
-    return InputDevice{uid, name, mute, std::move(volumes)};
-}
-
-const InputDevice usb = device(QStringLiteral("usb"), QStringLiteral("USB Mic"), false, {sixty});
-const InputDevice stereo = device(QStringLiteral("stereo"), QStringLiteral("Line In"), false, {50000, 30000});
-const InputDevice muted = device(QStringLiteral("muted"), QStringLiteral("Webcam Mic"), true, {InputDevice::volumeNorm});
-const InputDevice quiet = device(QStringLiteral("TarnwickQuietMic_UID"), QStringLiteral("Quiet Microphone"), false,
-                                 {InputDevice::volumeNorm});
+const InputDevice usb{QStringLiteral("usb"), QStringLiteral("USB Mic"), false, {sixty}};
+const InputDevice stereo{QStringLiteral("stereo"), QStringLiteral("Line In"), false, {50000, 30000}};
+const InputDevice muted{QStringLiteral("muted"), QStringLiteral("Webcam Mic"), true, {65536}};
+const InputDevice fixed{QStringLiteral("fixed"), QStringLiteral("Fixed"), std::nullopt, {}}; // no controls
 
 struct Rig {
     DefaultsStore defaults;
@@ -36,25 +31,26 @@ struct Rig {
             inputs.putDevice(d);
     }
     InputDevice now(const QString &uid) const { return inputs.device(uid).value_or(InputDevice{}); }
-    bool allSilent() const
+    // What another app or the user does to an input.
+    void change(const QString &uid, std::optional<bool> mute, const QList<quint32> &volumes)
     {
-        const QList<InputDevice> all = inputs.devices();
-        return std::all_of(all.cbegin(), all.cend(), [](const InputDevice &d) {
-            return d.uid == QLatin1String("TarnwickQuietMic_UID") || MicGuard::isSilent(d);
-        });
+        InputDevice device = now(uid);
+        device.mute = mute;
+        device.volumes = volumes;
+        inputs.putDevice(device);
     }
-    QJsonObject stored() const { return defaults.value(QStringLiteral("MicGuardSaved")).toObject(); }
+    QJsonObject stored() const { return defaults.value(savedKey).toObject(); }
 };
 
+// The stored form: the mute flag, element numbers and integer volumes alternating.
 QJsonObject savedJson(std::optional<int> mute, const QList<qint64> &pairs)
 {
-    QJsonObject o;
-    if (mute)
-        o.insert(QStringLiteral("mute"), *mute);
     QJsonArray volumes;
     for (qint64 v : pairs)
         volumes.append(v);
-    o.insert(QStringLiteral("volumes"), volumes);
+    QJsonObject o{{QStringLiteral("volumes"), volumes}};
+    if (mute)
+        o.insert(QStringLiteral("mute"), *mute);
     return o;
 }
 
@@ -63,181 +59,136 @@ QJsonObject savedJson(std::optional<int> mute, const QList<qint64> &pairs)
 class TestMicGuard : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void recordsSilencesAndGivesEveryChannelBack()
+    void recordsSilencesAndGivesEveryChannelBackExactly()
     {
-        Rig rig;
+        Rig rig({usb, stereo, muted, fixed});
         rig.guard.turnOn();
-        QVERIFY(rig.guard.isOn());
-        QVERIFY(rig.allSilent());
-        QCOMPARE(rig.now(QStringLiteral("stereo")).volumes, QList<quint32>({0, 0}));
-        QCOMPARE(rig.now(QStringLiteral("usb")).mute, std::optional<bool>(true));
-        // The stored form: element numbers and integer volumes, alternating.
-        QCOMPARE(rig.stored().value(QStringLiteral("usb")).toObject(), savedJson(0, {1, sixty}));
-        QCOMPARE(rig.stored().value(QStringLiteral("stereo")).toObject(), savedJson(0, {1, 50000, 2, 30000}));
-        QCOMPARE(rig.stored().value(QStringLiteral("muted")).toObject(), savedJson(1, {1, 65536}));
-
+        for (const InputDevice &d : rig.inputs.devices())
+            QVERIFY2(d.uid == fixed.uid || MicGuard::isSilent(d), qPrintable(d.uid));
+        QCOMPARE(rig.now(stereo.uid).volumes, QList<quint32>({0, 0}));
+        QCOMPARE(rig.stored().value(usb.uid).toObject(), savedJson(0, {1, sixty}));
+        QCOMPARE(rig.stored().value(stereo.uid).toObject(), savedJson(0, {1, 50000, 2, 30000}));
+        QCOMPARE(rig.stored().value(muted.uid).toObject(), savedJson(1, {1, 65536}));
+        QCOMPARE(rig.stored().value(fixed.uid).toObject(), savedJson(std::nullopt, {}));
         const int writes = rig.inputs.writes;
         rig.guard.turnOn(); // already on
         QCOMPARE(rig.inputs.writes, writes);
 
         rig.guard.turnOff();
-        QVERIFY(!rig.guard.isOn());
-        QCOMPARE(rig.now(QStringLiteral("usb")), usb);
-        QCOMPARE(rig.now(QStringLiteral("stereo")), stereo);
-        QCOMPARE(rig.now(QStringLiteral("muted")), muted);
-        QVERIFY(!rig.defaults.contains(QStringLiteral("MicGuardSaved")));
+        for (const InputDevice &d : {usb, stereo, muted, fixed})
+            QCOMPARE(rig.now(d.uid), d);
+        QVERIFY(!rig.defaults.contains(savedKey));
         QCOMPARE(rig.reapplied.count(), 0);
     }
 
-    void turnedUpIsSilencedAgainAndNamed()
-    {
-        Rig rig;
-        rig.guard.turnOn();
-        InputDevice raised = rig.now(QStringLiteral("usb"));
-        raised.mute = false;
-        raised.volumes = {20000};
-        rig.inputs.putDevice(raised);
-        QVERIFY(MicGuard::isSilent(rig.now(QStringLiteral("usb"))));
-        QCOMPARE(rig.reapplied.count(), 1);
-        QCOMPARE(rig.reapplied.first().first().toString(), QStringLiteral("USB Mic"));
-
-        // The first record is the one given back, however often it was silenced.
-        rig.guard.turnOff();
-        QCOMPARE(rig.now(QStringLiteral("usb")), usb);
-
-        // An input without a readable name is named for what it is.
-        Rig unnamed({device(QStringLiteral("x"), QString(), std::nullopt, {sixty})});
-        unnamed.guard.turnOn();
-        unnamed.inputs.putDevice(device(QStringLiteral("x"), QString(), std::nullopt, {100}));
-        QCOMPARE(unnamed.reapplied.count(), 1);
-        QCOMPARE(unnamed.reapplied.first().first().toString(), QStringLiteral("Microphone"));
-        QCOMPARE(unnamed.now(QStringLiteral("x")).volumes, QList<quint32>({0}));
-    }
-
-    void anInputThatStaysSilentIsLeftAlone()
+    void onlyAnInputNoLongerSilentIsSilencedAgain()
     {
         Rig rig;
         rig.guard.turnOn();
         const int writes = rig.inputs.writes;
-        InputDevice unmuted = rig.now(QStringLiteral("stereo"));
-        unmuted.mute = false; // every volume still at zero
-        rig.inputs.putDevice(unmuted);
-        InputDevice louder = rig.now(QStringLiteral("usb"));
-        louder.volumes = {sixty}; // still muted
-        rig.inputs.putDevice(louder);
+        rig.change(stereo.uid, false, {0, 0}); // unmuted, every volume still at zero
+        rig.change(usb.uid, true, {sixty});    // louder, still muted
         QCOMPARE(rig.inputs.writes, writes);
         QCOMPARE(rig.reapplied.count(), 0);
+
+        rig.change(usb.uid, false, {20000});
+        QVERIFY(MicGuard::isSilent(rig.now(usb.uid)));
+        QCOMPARE(rig.reapplied.count(), 1);
+        QCOMPARE(rig.reapplied.first().first().toString(), QStringLiteral("USB Mic"));
+        // The first record is the one given back, however often it was silenced.
+        rig.guard.turnOff();
+        QCOMPARE(rig.now(usb.uid), usb);
     }
 
     void inputsComingAndGoingWhileOn()
     {
         Rig rig;
         rig.guard.turnOn();
-        const InputDevice headset = device(QStringLiteral("headset"), QStringLiteral("Headset"), false, {45000, 45000});
+        const InputDevice headset{QStringLiteral("headset"), QStringLiteral("Headset"), false, {45000, 4500}};
         rig.inputs.putDevice(headset);
-        QVERIFY(MicGuard::isSilent(rig.now(QStringLiteral("headset"))));
+        QVERIFY(MicGuard::isSilent(rig.now(headset.uid)));
         QCOMPARE(rig.reapplied.count(), 0); // new, not turned up
 
         // Unplugged: its record stays; plugged in again at full volume: silenced
         // again, and the record still holds the first levels.
-        rig.inputs.removeDevice(QStringLiteral("usb"));
-        QVERIFY(rig.stored().contains(QStringLiteral("usb")));
-        rig.inputs.putDevice(device(QStringLiteral("usb"), QStringLiteral("USB Mic"), false, {InputDevice::volumeNorm}));
-        QVERIFY(MicGuard::isSilent(rig.now(QStringLiteral("usb"))));
-        QCOMPARE(rig.stored().value(QStringLiteral("usb")).toObject(), savedJson(0, {1, sixty}));
+        rig.inputs.removeDevice(usb.uid);
+        QVERIFY(rig.stored().contains(usb.uid));
+        rig.inputs.putDevice(InputDevice{usb.uid, usb.name, false, {InputDevice::volumeNorm}});
+        QVERIFY(MicGuard::isSilent(rig.now(usb.uid)));
+        QCOMPARE(rig.stored().value(usb.uid).toObject(), savedJson(0, {1, sixty}));
 
-        // Unplugged when the switch goes back on: kept for later, given back
-        // as soon as it returns.
-        rig.inputs.removeDevice(QStringLiteral("headset"));
+        // Unplugged when the switch goes back on: kept, given back as soon as it returns.
+        rig.inputs.removeDevice(headset.uid);
         rig.guard.turnOff();
-        QCOMPARE(rig.now(QStringLiteral("usb")), usb);
-        QCOMPARE(rig.stored().keys(), QStringList({QStringLiteral("headset")}));
-        rig.inputs.putDevice(device(QStringLiteral("headset"), QStringLiteral("Headset"), true, {0, 0}));
-        QCOMPARE(rig.now(QStringLiteral("headset")), headset);
-        QVERIFY(!rig.defaults.contains(QStringLiteral("MicGuardSaved")));
+        QCOMPARE(rig.now(usb.uid), usb);
+        QCOMPARE(rig.stored().keys(), QStringList({headset.uid}));
+        rig.inputs.putDevice(InputDevice{headset.uid, headset.name, true, {0, 0}});
+        QCOMPARE(rig.now(headset.uid), headset);
+        QVERIFY(!rig.defaults.contains(savedKey));
     }
 
     void leftoversOfAKilledRunAreGivenBack()
     {
         Rig rig(QList<InputDevice>{});
-        rig.defaults.setValue(QStringLiteral("MicGuardSaved"),
-                              QJsonObject{{QStringLiteral("usb"), savedJson(0, {1, sixty})}});
+        rig.defaults.setValue(savedKey, QJsonObject{{usb.uid, savedJson(0, {1, sixty})}});
         // The server's inputs arrive after the start.
         rig.guard.restoreLeftovers();
-        QVERIFY(rig.defaults.contains(QStringLiteral("MicGuardSaved")));
-        rig.inputs.putDevice(device(QStringLiteral("usb"), QStringLiteral("USB Mic"), true, {0}));
-        QCOMPARE(rig.now(QStringLiteral("usb")), usb);
-        QVERIFY(!rig.defaults.contains(QStringLiteral("MicGuardSaved")));
+        QVERIFY(rig.defaults.contains(savedKey));
+        rig.inputs.putDevice(InputDevice{usb.uid, usb.name, true, {0}});
+        QCOMPARE(rig.now(usb.uid), usb);
+        QVERIFY(!rig.defaults.contains(savedKey));
 
-        // turnOff while off gives back too; turnOn keeps an old record.
-        rig.defaults.setValue(QStringLiteral("MicGuardSaved"),
-                              QJsonObject{{QStringLiteral("usb"), savedJson(0, {1, 1234})}});
+        // turnOn keeps an old record, and turnOff gives it back.
+        rig.defaults.setValue(savedKey, QJsonObject{{usb.uid, savedJson(0, {1, 1234})}});
         rig.guard.turnOn();
-        QCOMPARE(rig.stored().value(QStringLiteral("usb")).toObject(), savedJson(0, {1, 1234}));
+        QCOMPARE(rig.stored().value(usb.uid).toObject(), savedJson(0, {1, 1234}));
         rig.guard.turnOff();
-        QCOMPARE(rig.now(QStringLiteral("usb")).volumes, QList<quint32>({1234}));
+        QCOMPARE(rig.now(usb.uid).volumes, QList<quint32>({1234}));
     }
 
     void theQuietMicrophoneIsNeverTouched()
     {
+        const InputDevice quiet{QStringLiteral("TarnwickQuietMic_UID"), QStringLiteral("Quiet"), false,
+                                {65536}};
         Rig rig({usb, quiet});
         rig.guard.turnOn();
-        QCOMPARE(rig.now(quiet.uid), quiet);
+        rig.change(quiet.uid, false, {2 * InputDevice::volumeNorm});
+        QCOMPARE(rig.now(quiet.uid).volumes, QList<quint32>({2 * InputDevice::volumeNorm}));
         QVERIFY(!rig.stored().contains(quiet.uid));
-        InputDevice louder = quiet;
-        louder.volumes = {2 * InputDevice::volumeNorm};
-        rig.inputs.putDevice(louder);
-        QCOMPARE(rig.now(quiet.uid), louder);
         QCOMPARE(rig.reapplied.count(), 0);
     }
 
-    void anInputWithoutControlsIsRecordedButNeverReported()
-    {
-        Rig rig({device(QStringLiteral("fixed"), QStringLiteral("Fixed"), std::nullopt, {})});
-        rig.guard.turnOn();
-        QCOMPARE(rig.stored().value(QStringLiteral("fixed")).toObject(), savedJson(std::nullopt, {}));
-        rig.inputs.putDevice(device(QStringLiteral("fixed"), QStringLiteral("Fixed!"), std::nullopt, {}));
-        QCOMPARE(rig.reapplied.count(), 0);
-        rig.guard.turnOff();
-        QVERIFY(!rig.defaults.contains(QStringLiteral("MicGuardSaved")));
-    }
-
-    void damagedRecords_data()
+    void damagedRecordsAreKeptAside_data()
     {
         QTest::addColumn<QJsonValue>("value");
+        const auto usbRecord = [](const QJsonValue &v) { return QJsonValue(QJsonObject{{usb.uid, v}}); };
         QTest::newRow("text") << QJsonValue(QStringLiteral("{\"usb\":"));
-        QTest::newRow("entry not an object") << QJsonValue(QJsonObject{{QStringLiteral("usb"), 5}});
-        QTest::newRow("odd volumes") << QJsonValue(QJsonObject{{QStringLiteral("usb"), savedJson(0, {1})}});
-        QTest::newRow("negative volume")
-            << QJsonValue(QJsonObject{{QStringLiteral("usb"), savedJson(0, {1, -5})}});
-        QTest::newRow("fractional element")
-            << QJsonValue(QJsonObject{
-                   {QStringLiteral("usb"), QJsonObject{{QStringLiteral("volumes"), QJsonArray{1.5, 10}}}}});
-        QTest::newRow("mute 2") << QJsonValue(QJsonObject{{QStringLiteral("usb"), savedJson(2, {1, 10})}});
-        QTest::newRow("no volumes")
-            << QJsonValue(QJsonObject{{QStringLiteral("usb"), QJsonObject{{QStringLiteral("mute"), 0}}}});
+        QTest::newRow("entry not an object") << usbRecord(5);
+        QTest::newRow("odd volumes") << usbRecord(savedJson(0, {1}));
+        QTest::newRow("negative volume") << usbRecord(savedJson(0, {1, -5}));
+        QTest::newRow("fractional element") << usbRecord(QJsonObject{{"volumes", QJsonArray{1.5, 10}}});
+        QTest::newRow("mute 2") << usbRecord(savedJson(2, {1, 10}));
+        QTest::newRow("no volumes") << usbRecord(QJsonObject{{QStringLiteral("mute"), 0}});
     }
-
-    void damagedRecords()
+    void damagedRecordsAreKeptAside()
     {
         QFETCH(QJsonValue, value);
         Rig rig;
-        rig.defaults.setValue(QStringLiteral("MicGuardSaved"), value);
+        rig.defaults.setValue(savedKey, value);
         rig.guard.restoreLeftovers();
         QCOMPARE(rig.inputs.writes, 0);
         // Kept aside, never overwritten by what the guard records next.
-        QCOMPARE(rig.defaults.value(QStringLiteral("MicGuardSaved.damaged")), value);
         rig.guard.turnOn();
-        QCOMPARE(rig.stored().value(QStringLiteral("usb")).toObject(), savedJson(0, {1, sixty}));
-        QCOMPARE(rig.defaults.value(QStringLiteral("MicGuardSaved.damaged")), value);
+        QCOMPARE(rig.stored().value(usb.uid).toObject(), savedJson(0, {1, sixty}));
+        QCOMPARE(rig.defaults.value(savedKey + QStringLiteral(".damaged")), value);
         rig.guard.turnOff();
-        QCOMPARE(rig.now(QStringLiteral("usb")), usb);
-
+        QCOMPARE(rig.now(usb.uid), usb);
         // A second damaged value finds a free name.
-        rig.defaults.setValue(QStringLiteral("MicGuardSaved"), QStringLiteral("again"));
+        rig.defaults.setValue(savedKey, QStringLiteral("again"));
         rig.guard.restoreLeftovers();
-        QCOMPARE(rig.defaults.value(QStringLiteral("MicGuardSaved.damaged-2")).toString(), QStringLiteral("again"));
-        QCOMPARE(rig.defaults.value(QStringLiteral("MicGuardSaved.damaged")), value);
+        QCOMPARE(rig.defaults.value(savedKey + QStringLiteral(".damaged-2")),
+                 QJsonValue(QStringLiteral("again")));
+        QCOMPARE(rig.defaults.value(savedKey + QStringLiteral(".damaged")), value);
     }
 
     void aRecordIsDroppedOnlyOnceTheServerConfirms()
@@ -247,19 +198,17 @@ private Q_SLOTS:
         QSignalSpy silenceRefused(&rig.guard, &MicGuard::silenceRefused);
         rig.guard.turnOn();
 
-        // Refused: the record stays, said once.
-        rig.inputs.refusing.insert(QStringLiteral("usb"));
+        // Refused: the record stays, said once; accepted again: given back on the next change.
+        rig.inputs.refusing.insert(usb.uid);
         rig.guard.turnOff();
-        QCOMPARE(rig.stored().keys(), QStringList({QStringLiteral("usb")}));
-        rig.inputs.putDevice(rig.now(QStringLiteral("stereo"))); // any change retries
+        QCOMPARE(rig.stored().keys(), QStringList({usb.uid}));
+        rig.inputs.putDevice(rig.now(stereo.uid)); // any change retries
         QCOMPARE(restoreRefused.count(), 1);
         QCOMPARE(restoreRefused.first().first().toString(), QStringLiteral("USB Mic"));
-
-        // Accepted again: given back on the next change.
         rig.inputs.refusing.clear();
-        rig.inputs.putDevice(rig.now(QStringLiteral("stereo")));
-        QCOMPARE(rig.now(QStringLiteral("usb")), usb);
-        QVERIFY(!rig.defaults.contains(QStringLiteral("MicGuardSaved")));
+        rig.inputs.putDevice(rig.now(stereo.uid));
+        QCOMPARE(rig.now(usb.uid), usb);
+        QVERIFY(!rig.defaults.contains(savedKey));
 
         // Switched on again before the server confirmed the restore: the
         // late confirmation does not drop the record the guard now relies on.
@@ -273,9 +222,9 @@ private Q_SLOTS:
 
         // Silencing refused: said once while on.
         rig.guard.turnOff();
-        rig.inputs.refusing.insert(QStringLiteral("muted"));
+        rig.inputs.refusing.insert(muted.uid);
         rig.guard.turnOn();
-        rig.inputs.putDevice(rig.now(QStringLiteral("usb")));
+        rig.inputs.putDevice(rig.now(usb.uid));
         QCOMPARE(silenceRefused.count(), 1);
         QCOMPARE(silenceRefused.first().first().toString(), QStringLiteral("Webcam Mic"));
     }
