@@ -52,21 +52,24 @@ struct View {
     }
 };
 
-// A guard on a connection of its own, switched on once it has seen the inputs.
+// A guard on a connection of its own, switched on once it has seen the
+// inputs, and a watcher on another.
 struct Guarded {
-    DefaultsStore defaults;
+    View watcher;
+    QTemporaryDir dir;
+    DefaultsStore defaults{dir.filePath(QStringLiteral("settings.json"))};
     View app;
     MicGuard guard{defaults, app.inputs};
     QSignalSpy reapplied{&guard, &MicGuard::reapplied};
 
-    Guarded(const QString &address, const QString &settingsFile)
-        : defaults(settingsFile)
+    explicit Guarded(const QString &address)
+        : watcher(address)
         , app(address)
     {
     }
     bool turnOn()
     {
-        if (!QTest::qWaitFor([this] { return app.inputs.isAvailable(); }, 5000))
+        if (!QTest::qWaitFor([this] { return app.inputs.isAvailable() && !watcher.inputs.devices().isEmpty(); }, 5000))
             return false;
         guard.turnOn();
         return true;
@@ -80,7 +83,6 @@ class TestMicGuardPulse : public QObject {
     Q_OBJECT
 
     std::unique_ptr<PrivatePulseServer> m_server;
-    QTemporaryDir m_dir;
 
     bool loadSource(const QString &name, const QStringList &extra = {})
     {
@@ -89,7 +91,6 @@ class TestMicGuardPulse : public QObject {
                                + extra)
             .has_value();
     }
-    QString settingsFile(const char *name) const { return m_dir.filePath(QLatin1String(name)); }
 
 private Q_SLOTS:
     void init()
@@ -113,12 +114,11 @@ private Q_SLOTS:
 
     void silencesKeepsSilentAndGivesBackExactly()
     {
-        View watcher(m_server->address());
+        Guarded g(m_server->address());
+        View &watcher = g.watcher;
         QTRY_VERIFY(watcher.device(QStringLiteral("odd")).has_value());
         const QList<InputDevice> before = watcher.inputs.devices();
         QCOMPARE(before.size(), 5); // the output's monitor is not an input
-
-        Guarded g(m_server->address(), settingsFile("settings.json"));
         QVERIFY(g.turnOn());
         QTRY_VERIFY(watcher.allSilent());
 
@@ -148,8 +148,8 @@ private Q_SLOTS:
 
     void sourcesComingAndGoing()
     {
-        View watcher(m_server->address());
-        Guarded g(m_server->address(), settingsFile("coming.json"));
+        Guarded g(m_server->address());
+        View &watcher = g.watcher;
         QVERIFY(g.turnOn());
         QTRY_VERIFY(watcher.allSilent());
 
@@ -177,23 +177,21 @@ private Q_SLOTS:
 
     void aRestartedServerIsSilencedAgain()
     {
-        Guarded g(m_server->address(), settingsFile("restart.json"));
+        Guarded g(m_server->address());
         QVERIFY(g.turnOn());
-        QTRY_VERIFY(g.app.allSilent());
+        QTRY_VERIFY(g.watcher.allSilent());
 
         m_server->stop();
-        QTRY_VERIFY(!g.app.inputs.isAvailable());
+        QTRY_VERIFY(!g.app.inputs.isAvailable() && !g.watcher.inputs.isAvailable());
         QCOMPARE(m_server->start(), QString());
-        // Back with rig_source at full volume: silenced as soon as it is seen.
-        View watcher(m_server->address());
-        QTRY_VERIFY_WITH_TIMEOUT(g.app.inputs.isAvailable(), 15000);
-        QTRY_VERIFY(watcher.device(QStringLiteral("rig_source")).has_value());
-        QTRY_VERIFY(watcher.allSilent());
-        // And given back as it was before the restart, from the first record.
+        // Back with rig_source at full volume: silenced as soon as it is seen,
+        // and given back as it was before the restart, from the first record.
+        QTRY_VERIFY_WITH_TIMEOUT(g.watcher.device(QStringLiteral("rig_source")).has_value(), 15000);
+        QTRY_VERIFY(g.watcher.allSilent());
         g.guard.turnOff();
-        QTRY_COMPARE(watcher.device(QStringLiteral("rig_source"))->volumes,
+        QTRY_COMPARE(g.watcher.device(QStringLiteral("rig_source"))->volumes,
                      QList<quint32>({InputDevice::volumeNorm, InputDevice::volumeNorm}));
-        QCOMPARE(watcher.device(QStringLiteral("rig_source"))->mute, std::optional<bool>(false));
+        QCOMPARE(g.watcher.device(QStringLiteral("rig_source"))->mute, std::optional<bool>(false));
     }
 
     void onPipeWiresPulseServer()
@@ -203,20 +201,18 @@ private Q_SLOTS:
         const QString error = server.start();
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("PipeWire (%1)").arg(error));
         QVERIFY(setVolumes(server, QStringLiteral("rig_source"), {QStringLiteral("39322"), QStringLiteral("20000")}));
-        View watcher(server.address());
-        QTRY_VERIFY_WITH_TIMEOUT(watcher.device(QStringLiteral("rig_source")).has_value(), 10000);
-        QTRY_COMPARE(watcher.device(QStringLiteral("rig_source"))->volumes, QList<quint32>({39322, 20000}));
-        const QList<InputDevice> before = watcher.inputs.devices();
-
-        Guarded g(server.address(), settingsFile("pipewire.json"));
+        Guarded g(server.address());
+        QTRY_COMPARE_WITH_TIMEOUT(g.watcher.device(QStringLiteral("rig_source")).value_or(InputDevice()).volumes,
+                                  QList<quint32>({39322, 20000}), 10000);
+        const QList<InputDevice> before = g.watcher.inputs.devices();
         QVERIFY(g.turnOn());
-        QTRY_VERIFY(watcher.allSilent());
+        QTRY_VERIFY(g.watcher.allSilent());
         QVERIFY(setMute(server, QStringLiteral("rig_source"), false));
         QVERIFY(setVolumes(server, QStringLiteral("rig_source"), {QStringLiteral("50000")}));
         QVERIFY(g.reapplied.wait(5000));
-        QTRY_VERIFY(watcher.allSilent());
+        QTRY_VERIFY(g.watcher.allSilent());
         g.guard.turnOff();
-        QTRY_COMPARE(watcher.inputs.devices(), before);
+        QTRY_COMPARE(g.watcher.inputs.devices(), before);
         QTRY_VERIFY(!g.defaults.contains(QStringLiteral("MicGuardSaved")));
         QCOMPARE(g.reapplied.count(), 1);
     }

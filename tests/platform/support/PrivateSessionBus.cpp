@@ -1,7 +1,5 @@
 #include "PrivateSessionBus.h"
 
-#include "ChildProcess.h"
-
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -22,17 +20,12 @@ PrivateSessionBus::~PrivateSessionBus()
     stop();
 }
 
-QProcessEnvironment PrivateSessionBus::environment() const
+QString PrivateSessionBus::start()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address());
     env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
-    return env;
-}
-
-QString PrivateSessionBus::start()
-{
-    m_daemon.setProcessEnvironment(environment());
+    m_daemon.setProcessEnvironment(env);
     m_daemon.setStandardOutputFile(QProcess::nullDevice());
     m_daemon.setStandardErrorFile(QProcess::nullDevice());
     m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
@@ -72,9 +65,4 @@ void PrivateSessionBus::stop()
         m_daemon.kill();
         m_daemon.waitForFinished();
     }
-}
-
-std::optional<QByteArray> PrivateSessionBus::gdbus(const QStringList &arguments) const
-{
-    return ChildProcess::output(QStringLiteral("gdbus"), arguments, environment());
 }

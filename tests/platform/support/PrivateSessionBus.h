@@ -5,8 +5,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <optional>
-
 // A session bus of the test's own. Services it activates (the desktop
 // portal's permission store) keep their data in its private folder. Stops
 // the bus and exactly the services that were on it.
@@ -23,15 +21,11 @@ public:
     QString address() const { return QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus")); }
     // Where activated services keep their data ($XDG_DATA_HOME).
     QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
-    // `gdbus` against this bus: its standard output, nothing on failure.
-    std::optional<QByteArray> gdbus(const QStringList &arguments) const;
 
     // Daemons say nothing when they are ready; their socket appears. Waits up to 5 s.
     static bool appeared(const QString &socket);
 
 private:
-    QProcessEnvironment environment() const;
-
     QTemporaryDir m_dir;
     QProcess m_daemon;
 };
