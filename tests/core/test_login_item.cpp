@@ -5,54 +5,39 @@
 
 #include <QTest>
 
-namespace {
-
-struct Rig {
-    DefaultsStore store;
-    SimLoginItemService service;
-    LoginItem item;
-
-    explicit Rig(const QString &appId = QStringLiteral("dev.orvane.Tarnwick"))
-        : item(service, store, build(appId))
-    {
-    }
-    bool decided() const { return store.boolValue(QStringLiteral("LoginItemDecided")); }
-};
-
-} // namespace
-
 class TestLoginItem : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void turnsOnOnceAndRemembersTheDecision()
+    void turnsOnOnceAndOnlyInAReleaseBuild()
     {
-        Rig rig;
-        rig.item.turnOnOnce();
-        QVERIFY(rig.item.isOn());
-        QVERIFY(rig.decided());
+        DefaultsStore store;
+        SimLoginItemService service;
+        LoginItem item(service, store, build());
+        item.turnOnOnce();
+        QVERIFY(item.isOn());
         // The user switched it off later: it stays off.
-        rig.item.set(false);
-        rig.item.turnOnOnce();
-        QVERIFY(!rig.item.isOn());
-        QCOMPARE(rig.service.calls, 2);
-    }
+        item.set(false);
+        item.turnOnOnce();
+        QVERIFY(!item.isOn());
+        QCOMPARE(service.calls, 2);
 
-    void developmentBuildsNeverRegister()
-    {
-        Rig rig(QStringLiteral("dev.orvane.Tarnwick.dev"));
-        rig.item.turnOnOnce();
-        QCOMPARE(rig.service.calls, 0);
-        QVERIFY(!rig.store.contains(QStringLiteral("LoginItemDecided")));
+        DefaultsStore devStore;
+        SimLoginItemService devService;
+        LoginItem(devService, devStore, build(QStringLiteral("dev.orvane.Tarnwick.dev"))).turnOnOnce();
+        QCOMPARE(devService.calls, 0);
+        QVERIFY(!devStore.contains(QStringLiteral("LoginItemDecided")));
     }
 
     void aFailedRegistrationIsOnlyLogged()
     {
-        Rig rig;
-        rig.service.failWith = QStringLiteral("autostart folder is read-only");
+        DefaultsStore store;
+        SimLoginItemService service;
+        service.failWith = QStringLiteral("autostart folder is read-only");
+        LoginItem item(service, store, build());
         QTest::ignoreMessage(QtWarningMsg, "Tarnwick: login item: autostart folder is read-only");
-        rig.item.turnOnOnce();
-        QVERIFY(!rig.item.isOn());
-        QVERIFY(rig.decided());
+        item.turnOnOnce();
+        QVERIFY(!item.isOn());
+        QVERIFY(store.boolValue(QStringLiteral("LoginItemDecided")));
     }
 };
 
