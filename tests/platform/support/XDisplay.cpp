@@ -49,11 +49,10 @@ QList<qint64> XDisplay::trayIconPids()
 {
     QList<qint64> pids;
     visit(root(), false, [&](quint32 window, bool insideTray) {
-        const QByteArray pid = property(window, "_NET_WM_PID");
+        const QByteArray pid = insideTray ? property(window, "_NET_WM_PID") : QByteArray();
         const auto attributes = owned(
             xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
-        if (insideTray && pid.size() == 4 && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE
-            && showsSeveralColours(window))
+        if (pid.size() == 4 && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE && showsSeveralColours(window))
             pids.append(numberAt(pid.constData()));
     });
     return pids;
@@ -74,9 +73,8 @@ int XDisplay::windowsTitled(const QByteArray &title, int minWidth)
 bool XDisplay::hasState(quint32 window, const QByteArray &state)
 {
     const QByteArray states = property(window, "_NET_WM_STATE");
-    const xcb_atom_t wanted = atom(state);
     for (qsizetype i = 0; i + 4 <= states.size(); i += 4) {
-        if (numberAt(states.constData() + i) == wanted)
+        if (numberAt(states.constData() + i) == atom(state))
             return true;
     }
     return false;
@@ -100,24 +98,21 @@ quint32 XDisplay::atom(const QByteArray &name)
 QByteArray XDisplay::property(quint32 window, const QByteArray &name)
 {
     const auto reply = owned(xcb_get_property_reply(
-        m_connection,
-        xcb_get_property(m_connection, 0, window, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr));
-    if (!reply)
-        return {};
-    return QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
-                      xcb_get_property_value_length(reply.get()));
+        m_connection, xcb_get_property(m_connection, 0, window, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr));
+    return reply ? QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
+                              xcb_get_property_value_length(reply.get()))
+                 : QByteArray();
 }
 
 // The rig's Xvfb runs at depth 24 with 32 bits a pixel.
 bool XDisplay::showsSeveralColours(quint32 window)
 {
     const auto geometry = owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
-    if (!geometry)
-        return false;
-    const auto image = owned(xcb_get_image_reply(
-        m_connection,
-        xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, geometry->width, geometry->height, ~0u),
-        nullptr));
+    const auto image = owned(geometry ? xcb_get_image_reply(m_connection,
+                                                            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window,
+                                                                          0, 0, geometry->width, geometry->height, ~0u),
+                                                            nullptr)
+                                      : nullptr);
     if (!image || image->depth != 24)
         return false;
     const uint8_t *data = xcb_get_image_data(image.get());
@@ -136,9 +131,6 @@ void XDisplay::visit(quint32 window, bool insideTray, const std::function<void(q
     const QList<QByteArray> wmClass = property(window, "WM_CLASS").split('\0');
     insideTray = insideTray || (wmClass.size() >= 2 && wmClass.at(1).compare("trayer", Qt::CaseInsensitive) == 0);
     const auto tree = owned(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
-    if (!tree)
-        return;
-    const xcb_window_t *children = xcb_query_tree_children(tree.get());
-    for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i)
-        visit(children[i], insideTray, each);
+    for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i)
+        visit(xcb_query_tree_children(tree.get())[i], insideTray, each);
 }
