@@ -30,8 +30,6 @@ private Q_SLOTS:
     void fillsPlaceholdersInOrder()
     {
         const QLocale en(QLocale::English, QLocale::UnitedStates);
-        QCOMPARE(fillFormat(QStringLiteral("%@ is using the camera"), {QStringLiteral("Zoom")}, en),
-                 QStringLiteral("Zoom is using the camera"));
         QCOMPARE(fillFormat(QStringLiteral("%d items on the shelf"), {3}, en), QStringLiteral("3 items on the shelf"));
         QCOMPARE(fillFormat(QStringLiteral("%.2fs: %llu (%.1f%%)"), {1.234, quint64(1200), 50.0}, en),
                  QStringLiteral("1.23s: 1,200 (50.0%)"));
