@@ -31,10 +31,8 @@ private Q_SLOTS:
     void aChangeIsStoredAndRecordedBeforeTheShellHearsOfIt()
     {
         Rig rig;
-        QSignalSpy stateChanges(&rig.hub, &Hub::sensorStateChanged);
         rig.hub.start();
         QCOMPARE(rig.changes.size(), 1);
-        QCOMPARE(stateChanges.size(), 0); // the first state equals the one it had
         int sessionsWhenAnnounced = -1;
         const auto announced = [&](const SensorState &, const SensorState &after) {
             QCOMPARE(rig.hub.sensorState(), after);
@@ -42,7 +40,6 @@ private Q_SLOTS:
         };
         QObject::connect(&rig.hub, &Hub::sensorChange, &rig.hub, announced);
         rig.sim.audio.setCaptures({{1, zoom.pid, {}, {}}});
-        QCOMPARE(stateChanges.size(), 1);
         QCOMPARE(rig.changes.last().at(0).value<SensorState>(), SensorState{});
         QCOMPARE(rig.changes.last().at(1).value<SensorState>(), micState({zoom}));
         QCOMPARE(sessionsWhenAnnounced, 1);

@@ -26,8 +26,6 @@ private Q_SLOTS:
         QTest::newRow("the value may look like a flag")
             << QStringList{"--bench-shelf", "--sensor-report"} << Mode::BenchShelf
             << QDir::current().absoluteFilePath("--sensor-report");
-        QTest::newRow("snapshot takes a folder")
-            << QStringList{"--snapshot-windows", "/tmp/shots dir"} << Mode::SnapshotWindows << "/tmp/shots dir";
         QTest::newRow("unknown flags are ignored")
             << QStringList{"--verbose", "--sensor-report", "/tmp/s"} << Mode::SensorReport << "/tmp/s";
         QTest::newRow("a relative path becomes absolute")
