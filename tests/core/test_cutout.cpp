@@ -94,47 +94,36 @@ private Q_SLOTS:
         QCOMPARE(Cutout::fake(spec, screen, 30), expected);
     }
 
-    void outlinesHangFromTheTopOrFloat()
+    void outlines()
     {
-        // A notch's shape is open at the top unless asked; its corners are at most as high as the shape.
+        // A notch's shape hangs open from the top unless asked to close; an island's is always closed.
         const Cutout notch(Kind::Notch, QRectF(663.5, 0, 185, 32), 10);
+        const Cutout island(Kind::Island, QRectF(658, 8, 196, 34), 17);
         const OutlinePath open = notch.outline({253, 32}, QRectF(0, 0, 645, 128), 0, 10, false);
         QCOMPARE(open.elements().first().to, QPointF(196, 0)); // hanging from the view's centre
         QCOMPARE(open.elements().last().to, QPointF(449, 0));
         QVERIFY(!open.isClosed());
         QVERIFY(notch.outline({253, 32}, QRectF(0, 0, 645, 128), 0, 10, true).isClosed());
+        const OutlinePath pill = island.outline({264, 34}, QRectF(0, 0, 656, 138), 8, 40, false);
+        QVERIFY(pill.isClosed());
+        // Corners are at most as big as a notch is high, or half as big as an island is high.
+        QCOMPARE(pill.elements()[2].radius, 17.0);
         const OutlinePath shallow = notch.outline({300, 12}, QRectF(0, 5, 400, 100), 3, 40, false);
         QCOMPARE(shallow.elements()[2].radius, 12.0);
         QCOMPARE(shallow.elements()[0].to, QPointF(50, 8)); // the top inset from the view's
 
-        // An island is a closed pill whatever was asked.
-        const Cutout island(Kind::Island, QRectF(658, 8, 196, 34), 17);
-        const OutlinePath pill = island.outline({264, 34}, QRectF(0, 0, 656, 138), 8, 40, false);
-        QVERIFY(pill.isClosed());
-        for (const auto &element : pill.elements()) {
-            if (element.step == Step::ArcTo)
-                QCOMPARE(element.radius, 17.0);
-        }
-    }
-
-    void cornersBecomeQuarterCircles()
-    {
-        const Cutout notch(Kind::Notch, QRectF(663.5, 0, 185, 32), 10);
-        const OutlinePath cubic =
-            notch.outline({100, 30}, QRectF(0, 0, 100, 50), 0, 10, false).withCubicCorners();
+        // Drawn, each corner is a line to its first tangent point and a quarter circle to the
+        // second, its control points pulled towards the corner by 4/3·tan(π/8) of the radius.
+        const QRectF view(0, 0, 100, 50);
+        const OutlinePath cubic = notch.outline({100, 30}, view, 0, 10, false).withCubicCorners();
         QCOMPARE(steps(cubic), (QList<Step>{Step::MoveTo, Step::LineTo, Step::LineTo, Step::CubicTo,
                                             Step::LineTo, Step::LineTo, Step::CubicTo, Step::LineTo}));
-        const auto &arc = cubic.elements()[3];
-        QCOMPARE(cubic.elements()[2].to, QPointF(0, 20)); // first tangent point
-        QCOMPARE(arc.to, QPointF(10, 30));                // second tangent point
-        // Control points pull towards the corner by 4/3·tan(π/8) of the radius.
         const double handle = 10 * 4.0 / 3.0 * std::tan(M_PI / 8);
-        QCOMPARE(arc.corner, QPointF(0, 20 + handle));
-        QCOMPARE(arc.control, QPointF(10 - handle, 30));
+        QCOMPARE(cubic.elements()[2].to, QPointF(0, 20));
+        QCOMPARE(cubic.elements()[3],
+                 (OutlinePath::Element{Step::CubicTo, {10, 30}, {0, 20 + handle}, {10 - handle, 30}, 0}));
         // Radius 0 keeps square corners.
-        const OutlinePath square =
-            notch.outline({100, 30}, QRectF(0, 0, 100, 50), 0, 0, false).withCubicCorners();
-        QVERIFY(!steps(square).contains(Step::CubicTo));
+        QVERIFY(!steps(notch.outline({100, 30}, view, 0, 0, false).withCubicCorners()).contains(Step::CubicTo));
     }
 };
 
