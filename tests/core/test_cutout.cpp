@@ -123,7 +123,8 @@ private Q_SLOTS:
         QCOMPARE(cubic.elements()[3],
                  (OutlinePath::Element{Step::CubicTo, {10, 30}, {0, 20 + handle}, {10 - handle, 30}, 0}));
         // Radius 0 keeps square corners.
-        QVERIFY(!steps(notch.outline({100, 30}, view, 0, 0, false).withCubicCorners()).contains(Step::CubicTo));
+        const OutlinePath square = notch.outline({100, 30}, view, 0, 0, false).withCubicCorners();
+        QVERIFY(!steps(square).contains(Step::CubicTo));
     }
 };
 
