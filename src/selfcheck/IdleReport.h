@@ -3,6 +3,7 @@
 #include "ProcessUsage.h"
 
 #include <QElapsedTimer>
+#include <QMap>
 #include <QObject>
 #include <QTimer>
 
@@ -38,5 +39,7 @@ private:
     ProcessUsageSample m_before;
     QElapsedTimer m_window;
     int m_timerEvents = 0;
+    int m_ownTimerEvents = 0;
+    QMap<QString, int> m_timerReceivers; // class names, to find who woke up
     bool m_counting = false;
 };
