@@ -61,10 +61,10 @@ private Q_SLOTS:
         QCOMPARE(cutout.gap(laptop.top()), expected.rect().top());
     }
 
-    void fakeSpecifications_data()
+    void fakeHousingValues_data()
     {
         QTest::addColumn<QRectF>("screen");
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("value");
         QTest::addColumn<std::optional<Cutout>>("expected");
         const std::optional<Cutout> ignored;
         const Cutout island(Kind::Island, QRectF(656, 8, 200, 34), 17);
@@ -86,12 +86,12 @@ private Q_SLOTS:
         QTest::newRow("case matters") << laptop << "NOTCH14" << ignored;
         QTest::newRow("no prefix match") << laptop << "island200x34+8" << ignored;
     }
-    void fakeSpecifications()
+    void fakeHousingValues()
     {
         QFETCH(QRectF, screen);
-        QFETCH(QString, spec);
+        QFETCH(QString, value);
         QFETCH(std::optional<Cutout>, expected);
-        QCOMPARE(Cutout::fake(spec, screen, 30), expected);
+        QCOMPARE(Cutout::fake(value, screen, 30), expected);
     }
 
     void outlines()
