@@ -204,16 +204,9 @@ void AppDelegate::toggleEverythingOff()
 void AppDelegate::note(const QString &text, std::optional<QColor> swatch)
 {
     TW_LOG << "note: " << text;
-    Banner banner;
-    banner.symbol = QStringLiteral("checkmark.circle.fill");
-    banner.color = HaloColor::note;
-    banner.title = text;
-    banner.seconds = 2.5;
-    if (swatch) {
-        banner.swatch = SrgbColor{swatch->redF(), swatch->greenF(), swatch->blueF()};
-        banner.subtitle = L("Paste it anywhere");
-    }
-    m_halo->announce(banner);
+    m_halo->announce(Banner::note(
+        text, swatch ? std::optional<SrgbColor>(SrgbColor{swatch->redF(), swatch->greenF(), swatch->blueF()})
+                     : std::nullopt));
 }
 
 void AppDelegate::runUnbuiltMode()

@@ -31,4 +31,7 @@ struct Banner {
 
     // Buttons take longer to reach than a glance takes to read.
     double staySeconds() const { return actions.isEmpty() ? seconds : seconds + 3; }
+
+    // A short confirmation; a picked colour shows as its swatch.
+    static Banner note(const QString &text, std::optional<SrgbColor> swatch = std::nullopt);
 };

@@ -1,10 +1,13 @@
 #include "Snapshots.h"
 
 #include "Banner.h"
+#include "DefaultsStore.h"
 #include "HaloGlyphs.h"
 #include "HaloView.h"
+#include "Hub.h"
 #include "Notch.h"
 #include "Report.h"
+#include "SensorAnnouncer.h"
 #include "Text.h"
 
 #include <QDir>
@@ -25,51 +28,35 @@ struct HaloScene {
     QString fakeCutout; // empty: the run's own cutout
 };
 
-// The sample apps' banners, worded as the shell words them.
-Banner sampleBanner(const QString &appId, const QString &symbol, const SrgbColor &color, const QString &title,
-                    const QString &subtitle, QList<Banner::Action> actions = {})
-{
-    Banner banner;
-    banner.icon = appId;
-    banner.symbol = symbol;
-    banner.color = color;
-    banner.title = title;
-    banner.subtitle = subtitle;
-    banner.actions = std::move(actions);
-    return banner;
-}
+// The sample apps, announced by the same rules the running app uses.
+struct SampleBanners {
+    DefaultsStore defaults;
+    Hub hub{defaults, AppInfo::compiledIn()};
+    SensorAnnouncer announcer{hub,
+                              {[] { return false; }, [] { return false; },
+                               [](const SensorUser &user) { return user.bundleID; }}};
+    const SensorUser zoom{1, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
+    const SensorUser chrome{2, QStringLiteral("Google Chrome"), QStringLiteral("com.google.Chrome")};
+    const SensorUser voiceMemos{3, QStringLiteral("Voice Memos"), QStringLiteral("com.apple.VoiceMemos")};
 
-Banner cameraBanner()
-{
-    return sampleBanner(QStringLiteral("us.zoom.xos"), QStringLiteral("video.fill"), HaloColor::camera,
-                        L("%@ is using the camera", QStringLiteral("Zoom")),
-                        L("Click to see or turn it off"));
-}
-
-Banner blockedBanner()
-{
-    return sampleBanner(QStringLiteral("com.google.Chrome"), QStringLiteral("video.fill"), HaloColor::blocked,
-                        L("%@ is using the camera", QStringLiteral("Google Chrome")),
-                        L("Even though you switched it off — quit it to stop it"),
-                        {{L("Quit %@", QStringLiteral("Google Chrome")), {}}, {L("Allow"), {}}});
-}
-
-Banner micBanner()
-{
-    return sampleBanner(QStringLiteral("com.apple.VoiceMemos"), QStringLiteral("mic.fill"), HaloColor::mic,
-                        L("%@ is using the microphone", QStringLiteral("Voice Memos")),
-                        L("It hears silence — the microphone is off"));
-}
-
-// A picked colour's note.
-Banner noteBanner()
-{
-    Banner banner = sampleBanner(QString(), QStringLiteral("checkmark.circle.fill"), HaloColor::note,
-                                 L("Copied #F58C29"), L("Paste it anywhere"));
-    banner.swatch = SrgbColor{0.96, 0.55, 0.16};
-    banner.seconds = 2.5;
-    return banner;
-}
+    Banner camera() { return announcer.cameraBanner({zoom}); }
+    Banner blocked()
+    {
+        hub.setCameraOff(true);
+        const Banner banner = announcer.cameraBanner({chrome});
+        hub.setCameraOff(false);
+        return banner;
+    }
+    Banner mic()
+    {
+        hub.setMicOff(true);
+        const Banner banner = announcer.micBanner(voiceMemos);
+        hub.setMicOff(false);
+        return banner;
+    }
+    // A picked colour's note.
+    static Banner note() { return Banner::note(L("Copied #F58C29"), SrgbColor{0.96, 0.55, 0.16}); }
+};
 
 // A plain desktop with a menu bar, so the glow has something to glow over.
 void paintBackdrop(QPainter &painter, const QRect &area, double menuBarHeight)
@@ -104,16 +91,17 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
     report.check(QDir().mkpath(folder),
                  QStringLiteral("the snapshot folder exists (") + folder + QLatin1Char(')'));
 
+    SampleBanners samples;
     const std::vector<HaloScene> scenes{
-        {"halo-banner-camera", true, false, cameraBanner(), {}},
-        {"halo-banner-blocked", true, false, blockedBanner(), {}},
+        {"halo-banner-camera", true, false, samples.camera(), {}},
+        {"halo-banner-blocked", true, false, samples.blocked(), {}},
         {"halo-camera", true, false, std::nullopt, {}},
         {"halo-mic", false, true, std::nullopt, {}},
         {"halo-camera-mic", true, true, std::nullopt, {}},
-        {"halo-banner-mic", false, true, micBanner(), {}},
-        {"halo-note", false, false, noteBanner(), {}},
+        {"halo-banner-mic", false, true, samples.mic(), {}},
+        {"halo-note", false, false, SampleBanners::note(), {}},
         {"halo-island-mic", false, true, std::nullopt, QStringLiteral("island")},
-        {"halo-island-banner", true, false, cameraBanner(), QStringLiteral("island")},
+        {"halo-island-banner", true, false, samples.camera(), QStringLiteral("island")},
     };
     HaloGlyphs glyphs;
     for (const HaloScene &scene : scenes) {
