@@ -202,15 +202,22 @@ private Q_SLOTS:
         QCOMPARE(rig.now(usb.uid), usb);
         QVERIFY(!rig.defaults.contains(savedKey));
 
-        // Switched on again before the server confirmed the restore: the
-        // late confirmation does not drop the record the guard now relies on.
+        // Switched on again before the server confirmed the restore: the late confirmation drops
+        // neither the record the guard now relies on nor that of a newer restore that was refused.
         rig.guard.turnOn();
         rig.inputs.holdAcks = true;
         rig.guard.turnOff();
         rig.guard.turnOn();
         rig.inputs.releaseAcks();
         QCOMPARE(rig.stored().size(), 3);
+        rig.guard.turnOff();
+        rig.guard.turnOn();
+        rig.inputs.refusing.insert(usb.uid);
+        rig.guard.turnOff();
+        rig.inputs.releaseAcks();
+        QVERIFY(rig.stored().contains(usb.uid));
         rig.inputs.holdAcks = false;
+        rig.inputs.refusing.clear();
 
         // Silencing refused: said once while on.
         rig.guard.turnOff();
