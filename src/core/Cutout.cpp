@@ -19,15 +19,6 @@ QString Cutout::kindText(Kind kind)
     return QStringLiteral("none");
 }
 
-std::optional<Cutout::Kind> Cutout::kindFromText(const QString &text)
-{
-    for (Kind kind : {Kind::Notch, Kind::Island, Kind::None}) {
-        if (kindText(kind) == text)
-            return kind;
-    }
-    return std::nullopt;
-}
-
 Cutout::Cutout(Kind kind, const QRectF &rect, double cornerRadius)
     : m_kind(kind)
     , m_rect(rect)

@@ -22,7 +22,6 @@ public:
     enum class Kind { Notch, Island, None };
 
     static QString kindText(Kind kind);
-    static std::optional<Kind> kindFromText(const QString &text);
 
     Cutout() = default;
     Cutout(Kind kind, const QRectF &rect, double cornerRadius);

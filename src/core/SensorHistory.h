@@ -38,7 +38,6 @@ public:
     // of users no longer listed, opens one for each newly listed user, and
     // saves when that changed anything.
     void update(Sensor sensor, const QList<SensorUser> &users, const QDateTime &now);
-    void clear();
 
     // Blocks until the file holds the latest sessions (or its write failed).
     void flush();
