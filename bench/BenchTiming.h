@@ -21,7 +21,7 @@ inline double nowMs()
 
 // Runs the event loop until `done` holds, checking whenever `signal` fires;
 // the time it first held, or a negative number after 10 s.
-template<typename Object, typename Signal>
+template <typename Object, typename Signal>
 double whenTrue(Object *sender, Signal signal, const std::function<bool()> &done)
 {
     if (done())

@@ -93,8 +93,8 @@ int main(int argc, char **argv)
     guardInputs.start();
     app.start();
     const auto eightSeen = [&] { return guardInputs.devices().size() == 8 && app.devices().size() == 8; };
-    if (whenTrue(&app, &InputDeviceControl::devicesChanged, eightSeen) < 0
-        && whenTrue(&guardInputs, &InputDeviceControl::devicesChanged, eightSeen) < 0) {
+    if (whenTrue(&app, &InputDeviceControl::devicesChanged, eightSeen) < 0 &&
+        whenTrue(&guardInputs, &InputDeviceControl::devicesChanged, eightSeen) < 0) {
         std::fprintf(stderr, "bench_privacy: the eight inputs did not show\n");
         return 1;
     }
@@ -104,7 +104,8 @@ int main(int argc, char **argv)
     for (int round = 0; round < std::max(5, rounds / 5); ++round) {
         const double start = nowMs();
         guard.turnOn();
-        turnOn.append(whenTrue(&app, &InputDeviceControl::devicesChanged, [&] { return allSilent(app, 8); }) - start);
+        turnOn.append(whenTrue(&app, &InputDeviceControl::devicesChanged, [&] { return allSilent(app, 8); }) -
+                      start);
         guard.turnOff();
         whenTrue(&app, &InputDeviceControl::devicesChanged, [&] {
             const QList<InputDevice> devices = app.devices();
@@ -124,11 +125,14 @@ int main(int argc, char **argv)
         app.setMute(target, false);
         app.setVolumes(target, {InputDevice::volumeNorm / 2, InputDevice::volumeNorm / 2});
         // The app's own view shows its write at once; silence comes back from the guard.
-        again.append(whenTrue(&app, &InputDeviceControl::devicesChanged, [&] {
-                         const std::optional<InputDevice> d = find(app, target);
-                         return d && d->volumes == QList<quint32>({0, 0}) && d->mute == std::optional<bool>(true);
-                     })
-                     - start);
+        again.append(
+            whenTrue(
+                &app, &InputDeviceControl::devicesChanged,
+                [&] {
+                    const std::optional<InputDevice> d = find(app, target);
+                    return d && d->volumes == QList<quint32>({0, 0}) && d->mute == std::optional<bool>(true);
+                }) -
+            start);
     }
     print("raised volume back at 0", again);
     guard.turnOff();

@@ -75,7 +75,8 @@ void benchAudio(int rounds)
         const double started = nowMs();
         ChildProcess client(QStringLiteral(PULSE_RECORD_CLIENT), {}, server.clientEnvironment());
         const qint32 pid = client.pid();
-        const double seen = whenTrue(&source, &AudioCaptureSource::capturesChanged, [&] { return hasCapture(source, pid); });
+        const double seen =
+            whenTrue(&source, &AudioCaptureSource::capturesChanged, [&] { return hasCapture(source, pid); });
         const QByteArray ready = client.nextLine();
         if (seen < 0 || !ready.startsWith("ready"))
             continue;
@@ -83,7 +84,8 @@ void benchAudio(int rounds)
         fromClientStart.append(seen - started);
         client.kill();
         const double killed = nowMs();
-        const double gone = whenTrue(&source, &AudioCaptureSource::capturesChanged, [&] { return !hasCapture(source, pid); });
+        const double gone =
+            whenTrue(&source, &AudioCaptureSource::capturesChanged, [&] { return !hasCapture(source, pid); });
         if (gone >= 0)
             toGone.append(gone - killed);
 
@@ -93,12 +95,13 @@ void benchAudio(int rounds)
                                QStringLiteral("/dev/null")},
                               server.clientEnvironment());
         const qint32 parecordPid = parecord.pid();
-        const double parecordSeen =
-            whenTrue(&source, &AudioCaptureSource::capturesChanged, [&] { return hasCapture(source, parecordPid); });
+        const double parecordSeen = whenTrue(&source, &AudioCaptureSource::capturesChanged,
+                                             [&] { return hasCapture(source, parecordPid); });
         if (parecordSeen >= 0)
             fromParecordStart.append(parecordSeen - parecordStarted);
         parecord.kill();
-        whenTrue(&source, &AudioCaptureSource::capturesChanged, [&] { return !hasCapture(source, parecordPid); });
+        whenTrue(&source, &AudioCaptureSource::capturesChanged,
+                 [&] { return !hasCapture(source, parecordPid); });
     }
     report("mic: stream ready (client's clock) -> capturesChanged", fromStreamReady);
     report("mic: test client started -> capturesChanged", fromClientStart, "(includes process start)");
@@ -124,7 +127,8 @@ void benchCamera(int rounds)
     for (int i = 0; i < rounds; ++i) {
         ChildProcess app(QStringLiteral(DEVICE_HOLDER), {node});
         const QByteArray opened = app.nextLine();
-        const double on = whenTrue(&source, &CameraDeviceSource::runningChanged, [&] { return source.isAnyCameraRunning(); });
+        const double on = whenTrue(&source, &CameraDeviceSource::runningChanged,
+                                   [&] { return source.isAnyCameraRunning(); });
         if (on < 0 || !opened.startsWith("open"))
             continue;
         toRunning.append(on - stampOf(opened));
@@ -142,13 +146,15 @@ void benchCamera(int rounds)
         app.writeLine({});
         const QByteArray closed = app.nextLine();
         const double closedAt = nowMs();
-        const double off = whenTrue(&source, &CameraDeviceSource::runningChanged, [&] { return !source.isAnyCameraRunning(); });
+        const double off = whenTrue(&source, &CameraDeviceSource::runningChanged,
+                                    [&] { return !source.isAnyCameraRunning(); });
         if (off >= 0 && closed == "closed")
             toStopped.append(off - closedAt);
         app.finish();
     }
     const QByteArray delay = QByteArray::number(qint64(V4l2CameraDeviceSource::defaultConfirmDelay.count()));
-    report("camera: node opened -> runningChanged(on)", toRunning, ("(includes the " + delay + " ms probe delay)").constData());
+    report("camera: node opened -> runningChanged(on)", toRunning,
+           ("(includes the " + delay + " ms probe delay)").constData());
     report("camera: node closed -> runningChanged(off)", toStopped);
     report("camera: running -> finder names the client", finderTimes);
     report("camera: one holder scan of /proc", scanTimes);

@@ -71,7 +71,8 @@ int main(int argc, char **argv)
     for (int i = 0; i < runs; ++i) {
         Run run;
         if (!runOnce(binary, idleSeconds, run)) {
-            std::fprintf(stderr, "run %d failed (is a display and a tray host there? use scripts/bench.sh)\n", i + 1);
+            std::fprintf(stderr, "run %d failed (is a display and a tray host there? use scripts/bench.sh)\n",
+                         i + 1);
             return 1;
         }
         start << run.startMs;
@@ -81,11 +82,13 @@ int main(int argc, char **argv)
         wakeups << run.wakeupsPerSecond;
         timers += run.timers;
     }
-    std::printf("start-up to status item shown: median %.0f ms, max %.0f ms (target <= 300 ms)\n", median(start),
-                *std::max_element(start.begin(), start.end()));
-    std::printf("memory after start, nothing open: resident %.0f MB (target <= 40 MB), own footprint %.0f MB\n",
-                median(resident), median(footprint));
-    std::printf("idle over %.0f s: cpu median %.4f %% (target < 0.01 %%), wake-ups %.2f/s, timers fired %d (target 0)\n",
+    std::printf("start-up to status item shown: median %.0f ms, max %.0f ms (target <= 300 ms)\n",
+                median(start), *std::max_element(start.begin(), start.end()));
+    std::printf(
+        "memory after start, nothing open: resident %.0f MB (target <= 40 MB), own footprint %.0f MB\n",
+        median(resident), median(footprint));
+    std::printf("idle over %.0f s: cpu median %.4f %% (target < 0.01 %%), wake-ups %.2f/s, timers fired %d "
+                "(target 0)\n",
                 idleSeconds, median(cpu), median(wakeups), timers);
     return 0;
 }

@@ -28,8 +28,8 @@
 #include <QScreen>
 #include <QTimer>
 
-AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backends, const LaunchOptions &options,
-                         const QProcessEnvironment &env, QObject *parent)
+AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backends,
+                         const LaunchOptions &options, const QProcessEnvironment &env, QObject *parent)
     : QObject(parent)
     , m_info(info)
     , m_prefs(prefs)
@@ -39,8 +39,7 @@ AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backe
     , m_defaults(prefs.defaultsFile())
     , m_loginItem(*m_backends.loginItem, m_defaults, info)
     , m_halo(std::make_unique<Halo>(env))
-{
-}
+{}
 
 AppDelegate::~AppDelegate() = default;
 
@@ -119,8 +118,9 @@ void AppDelegate::wireCallbacks()
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, screensChanged);
     for (QScreen *screen : QGuiApplication::screens())
         connect(screen, &QScreen::geometryChanged, this, screensChanged);
-    connect(qApp, &QGuiApplication::screenAdded, this,
-            [this, screensChanged](QScreen *screen) { connect(screen, &QScreen::geometryChanged, this, screensChanged); });
+    connect(qApp, &QGuiApplication::screenAdded, this, [this, screensChanged](QScreen *screen) {
+        connect(screen, &QScreen::geometryChanged, this, screensChanged);
+    });
 }
 
 void AppDelegate::refreshHalo()
@@ -163,8 +163,9 @@ void AppDelegate::applicationWillTerminate()
     // the levels are back and their records dropped before the process goes.
     // What it has not confirmed by then stays recorded for the next start.
     if (m_backends.audioServer && !PulseDrain::wait(*m_backends.audioServer, 1000))
-        TW_WARN << "the audio server did not confirm every microphone level within a second; the rest are given "
-                   "back at the next start";
+        TW_WARN
+            << "the audio server did not confirm every microphone level within a second; the rest are given "
+               "back at the next start";
 }
 
 void AppDelegate::applicationShouldHandleReopen()
@@ -249,8 +250,8 @@ void AppDelegate::runSensorReport()
 void AppDelegate::runSwitchCheck()
 {
     m_report = std::make_unique<Report>(m_options.path());
-    m_switchCheck =
-        std::make_unique<SwitchCheck>(*m_report, *m_hub, *m_backends.inputDevices, m_backends.cameraPermissions);
+    m_switchCheck = std::make_unique<SwitchCheck>(*m_report, *m_hub, *m_backends.inputDevices,
+                                                  m_backends.cameraPermissions);
     connect(m_switchCheck.get(), &SwitchCheck::finished, this, &AppDelegate::selfCheckFinished);
     m_switchCheck->run();
 }

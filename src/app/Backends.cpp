@@ -12,10 +12,10 @@
 #include "PulseQuietMicDriver.h"
 #include "SignalAppTerminator.h"
 #include "SimAppTerminator.h"
-#include "SimCameraPermissionStore.h"
 #include "SimAudioCaptureSource.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
+#include "SimCameraPermissionStore.h"
 #include "SimInputDeviceControl.h"
 #include "SimLoginItemService.h"
 #include "SimProcessDirectory.h"
@@ -72,7 +72,9 @@ Backends Backends::simulated()
     b.cameraClients = std::make_unique<SimCameraClientFinder>();
     b.processes = std::make_unique<SimProcessDirectory>();
     auto inputs = std::make_unique<SimInputDeviceControl>();
-    inputs->putDevice({QStringLiteral("builtin"), QStringLiteral("Built-in Microphone"), false,
+    inputs->putDevice({QStringLiteral("builtin"),
+                       QStringLiteral("Built-in Microphone"),
+                       false,
                        {InputDevice::volumeNorm * 3 / 4, InputDevice::volumeNorm * 3 / 4}});
     b.inputDevices = std::move(inputs);
     auto quietMic = std::make_unique<SimQuietMicDriver>();

@@ -15,14 +15,22 @@ namespace {
 QString describe(LaunchOptions::Mode mode)
 {
     switch (mode) {
-    case LaunchOptions::Mode::CheckMenus: return QStringLiteral("Check the menus and write a report to <path>.");
-    case LaunchOptions::Mode::CheckTutorial: return QStringLiteral("Walk through the tutorial and write a report.");
-    case LaunchOptions::Mode::SnapshotWindows: return QStringLiteral("Render windows and overlays as PNG files into the folder <path>.");
-    case LaunchOptions::Mode::BenchShelf: return QStringLiteral("Measure the shelf and write a report.");
-    case LaunchOptions::Mode::CheckSwitch: return QStringLiteral("Check the camera and microphone switch and write a report.");
-    case LaunchOptions::Mode::SensorReport: return QStringLiteral("Log camera and microphone changes for TARNWICK_REPORT_SECONDS (30).");
-    case LaunchOptions::Mode::IdleReport: return QStringLiteral("Measure idle cost over TARNWICK_IDLE_SECONDS (300) and write a report.");
-    case LaunchOptions::Mode::Normal: break;
+    case LaunchOptions::Mode::CheckMenus:
+        return QStringLiteral("Check the menus and write a report to <path>.");
+    case LaunchOptions::Mode::CheckTutorial:
+        return QStringLiteral("Walk through the tutorial and write a report.");
+    case LaunchOptions::Mode::SnapshotWindows:
+        return QStringLiteral("Render windows and overlays as PNG files into the folder <path>.");
+    case LaunchOptions::Mode::BenchShelf:
+        return QStringLiteral("Measure the shelf and write a report.");
+    case LaunchOptions::Mode::CheckSwitch:
+        return QStringLiteral("Check the camera and microphone switch and write a report.");
+    case LaunchOptions::Mode::SensorReport:
+        return QStringLiteral("Log camera and microphone changes for TARNWICK_REPORT_SECONDS (30).");
+    case LaunchOptions::Mode::IdleReport:
+        return QStringLiteral("Measure idle cost over TARNWICK_IDLE_SECONDS (300) and write a report.");
+    case LaunchOptions::Mode::Normal:
+        break;
     }
     return {};
 }
@@ -43,11 +51,11 @@ bool answerInformationRequest(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("tarnwick"));
     QCoreApplication::setApplicationVersion(AppInfo::compiledIn().version);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Tarnwick watches every camera and microphone and tells you who is using them.\n"
-        "Your notch tells you who’s watching. Nothing leaves your computer.\n\n"
-        "Self-check modes: each flag takes the path of a report file and ends the\n"
-        "process with status 0 when every statement held."));
+    parser.setApplicationDescription(
+        QStringLiteral("Tarnwick watches every camera and microphone and tells you who is using them.\n"
+                       "Your notch tells you who’s watching. Nothing leaves your computer.\n\n"
+                       "Self-check modes: each flag takes the path of a report file and ends the\n"
+                       "process with status 0 when every statement held."));
     parser.addHelpOption();
     parser.addVersionOption();
     for (LaunchOptions::Mode mode : LaunchOptions::modesInOrder())

@@ -35,10 +35,12 @@ void fill(QMenu &menu, const Hub &hub, const Actions &actions)
 
     const bool allOff = hub.cameraOff() && hub.micOff();
     QAction *toggle =
-        allOff ? addItem(menu, L("Turn Camera & Microphone On"), QStringLiteral("video.fill"),
-                         L("Apps can ask for the camera again; the microphone hears you"), actions.toggleEverythingOff)
-               : addItem(menu, L("Turn Camera & Microphone Off"), QStringLiteral("video.slash.fill"),
-                         L("Apps lose camera access; the microphone goes silent"), actions.toggleEverythingOff);
+        allOff
+            ? addItem(menu, L("Turn Camera & Microphone On"), QStringLiteral("video.fill"),
+                      L("Apps can ask for the camera again; the microphone hears you"),
+                      actions.toggleEverythingOff)
+            : addItem(menu, L("Turn Camera & Microphone Off"), QStringLiteral("video.slash.fill"),
+                      L("Apps lose camera access; the microphone goes silent"), actions.toggleEverythingOff);
     toggle->setObjectName(QStringLiteral("toggleEverythingOff"));
     menu.addSeparator();
 

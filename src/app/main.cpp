@@ -36,7 +36,8 @@ int main(int argc, char **argv)
     AppDelegate delegate(info, prefs, std::move(backends), options, env);
     QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate,
                      &AppDelegate::applicationShouldHandleReopen);
-    QObject::connect(&delegate, &AppDelegate::selfCheckFinished, &app, [](int code) { QApplication::exit(code); });
+    QObject::connect(&delegate, &AppDelegate::selfCheckFinished, &app,
+                     [](int code) { QApplication::exit(code); });
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     TerminationSignals signalsWatcher;
     QObject::connect(&signalsWatcher, &TerminationSignals::received, &app, [] { QApplication::quit(); });

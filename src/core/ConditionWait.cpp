@@ -11,12 +11,12 @@ ConditionWait *ConditionWait::start(QObject *context, int timeoutMs, std::functi
     return wait;
 }
 
-ConditionWait::ConditionWait(QObject *context, std::function<bool()> condition, std::function<void(bool)> finished)
+ConditionWait::ConditionWait(QObject *context, std::function<bool()> condition,
+                             std::function<void(bool)> finished)
     : QObject(context)
     , m_condition(std::move(condition))
     , m_finished(std::move(finished))
-{
-}
+{}
 
 void ConditionWait::check()
 {

@@ -15,8 +15,7 @@ public:
     static ConditionWait *start(QObject *context, int timeoutMs, std::function<bool()> condition,
                                 std::function<void(bool held)> finished);
 
-    template<typename Sender, typename Signal>
-    ConditionWait *recheckOn(const Sender *sender, Signal signal)
+    template <typename Sender, typename Signal> ConditionWait *recheckOn(const Sender *sender, Signal signal)
     {
         connect(sender, signal, this, &ConditionWait::check);
         return this;

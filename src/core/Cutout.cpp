@@ -23,8 +23,7 @@ Cutout::Cutout(Kind kind, const QRectF &rect, double cornerRadius)
     : m_kind(kind)
     , m_rect(rect)
     , m_cornerRadius(cornerRadius)
-{
-}
+{}
 
 Cutout Cutout::infer(const QRectF &screen, double safeTop, const QRectF &left, const QRectF &right,
                      double menuBarHeight)

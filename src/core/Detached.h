@@ -12,8 +12,7 @@
 // the future (QFutureWatcher, or then() with a context object).
 namespace Detached {
 
-template<typename T>
-QFuture<T> run(std::function<T()> work)
+template <typename T> QFuture<T> run(std::function<T()> work)
 {
     const auto promise = std::make_shared<QPromise<T>>();
     QFuture<T> future = promise->future();

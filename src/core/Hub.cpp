@@ -39,8 +39,7 @@ Hub::MicSound micSoundFromText(const QString &text)
 
 Hub::Hub(DefaultsStore &defaults, const AppInfo &info, QObject *parent)
     : Hub(defaults, info, HubServices{}, parent)
-{
-}
+{}
 
 Hub::Hub(DefaultsStore &defaults, const AppInfo &info, HubServices services, QObject *parent)
     : QObject(parent)
@@ -83,9 +82,10 @@ Hub::Hub(DefaultsStore &defaults, const AppInfo &info, HubServices services, QOb
             Q_EMIT note(L("%@ could not be silenced: the audio server refused.", name));
         });
         connect(m_micGuard.get(), &MicGuard::restoreRefused, this, [this](const QString &name) {
-            Q_EMIT note(L("%@ could not be given its level back: the audio server refused. Tarnwick keeps the "
-                          "saved level and tries again when the microphone changes.",
-                          name));
+            Q_EMIT note(
+                L("%@ could not be given its level back: the audio server refused. Tarnwick keeps the "
+                  "saved level and tries again when the microphone changes.",
+                  name));
         });
     }
     if (m_quietMic)
@@ -156,7 +156,8 @@ void Hub::cameraResetFinished()
     const CameraReset reset = m_cameraReset.result();
     if (!reset.storeAvailable) {
         TW_WARN << "camera access not taken away: the permission store cannot be reached";
-        Q_EMIT note(L("Camera access could not be taken away: the system’s permission store is not running."));
+        Q_EMIT note(
+            L("Camera access could not be taken away: the system’s permission store is not running."));
         return;
     }
     TW_LOG << "camera access taken from " << reset.succeeded << " of " << reset.asked << " apps";
@@ -272,7 +273,9 @@ void Hub::installQuietMic(QuietMicAnswer answer)
         case QuietMic::Failure::Kind::Failed:
             answer(result->text.isEmpty() ? QStringLiteral("error") : result->text);
             return;
-        case QuietMic::Failure::Kind::Cancelled: answer(L("Not installed — no changes were made.")); return;
+        case QuietMic::Failure::Kind::Cancelled:
+            answer(L("Not installed — no changes were made."));
+            return;
         case QuietMic::Failure::Kind::NotInApp:
             answer(L("The quiet microphone is missing from this copy of Tarnwick. Download Tarnwick again "
                      "from its web site."));
@@ -442,7 +445,8 @@ void Hub::quitNewCameraUsers(const SensorState &before, const SensorState &after
     for (const SensorUser &user : after.cameraUsers) {
         if (before.cameraUsers.contains(user) || m_allowList.contains(user.bundleID))
             continue;
-        TW_LOG << "asking " << user.name << " (" << user.pid << ") to quit: it uses the camera while it is switched off";
+        TW_LOG << "asking " << user.name << " (" << user.pid
+               << ") to quit: it uses the camera while it is switched off";
         m_appTerminator->terminate(user.pid);
     }
 }

@@ -55,7 +55,8 @@ class Hub : public QObject {
     Q_PROPERTY(MicSound micSound READ micSound WRITE setMicSound NOTIFY micSoundChanged)
     Q_PROPERTY(bool quietMicInstalled READ quietMicInstalled NOTIFY quietMicInstalledChanged)
     Q_PROPERTY(QStringList allowList READ allowList NOTIFY allowListChanged)
-    Q_PROPERTY(bool autoQuitWhenOff READ autoQuitWhenOff WRITE setAutoQuitWhenOff NOTIFY autoQuitWhenOffChanged)
+    Q_PROPERTY(
+        bool autoQuitWhenOff READ autoQuitWhenOff WRITE setAutoQuitWhenOff NOTIFY autoQuitWhenOffChanged)
     Q_PROPERTY(bool haloForCamera READ haloForCamera WRITE setHaloForCamera NOTIFY haloForCameraChanged)
     Q_PROPERTY(bool haloForMic READ haloForMic WRITE setHaloForMic NOTIFY haloForMicChanged)
     Q_PROPERTY(bool announce READ announce WRITE setAnnounce NOTIFY announceChanged)

@@ -4,22 +4,31 @@
 
 const QList<LaunchOptions::Mode> &LaunchOptions::modesInOrder()
 {
-    static const QList<Mode> order{Mode::CheckMenus, Mode::CheckTutorial, Mode::SnapshotWindows, Mode::BenchShelf,
-                                   Mode::CheckSwitch, Mode::SensorReport, Mode::IdleReport};
+    static const QList<Mode> order{Mode::CheckMenus, Mode::CheckTutorial, Mode::SnapshotWindows,
+                                   Mode::BenchShelf, Mode::CheckSwitch,   Mode::SensorReport,
+                                   Mode::IdleReport};
     return order;
 }
 
 QString LaunchOptions::flag(Mode mode)
 {
     switch (mode) {
-    case Mode::CheckMenus: return QStringLiteral("--check-menus");
-    case Mode::CheckTutorial: return QStringLiteral("--check-tutorial");
-    case Mode::SnapshotWindows: return QStringLiteral("--snapshot-windows");
-    case Mode::BenchShelf: return QStringLiteral("--bench-shelf");
-    case Mode::CheckSwitch: return QStringLiteral("--check-switch");
-    case Mode::SensorReport: return QStringLiteral("--sensor-report");
-    case Mode::IdleReport: return QStringLiteral("--idle-report");
-    case Mode::Normal: break;
+    case Mode::CheckMenus:
+        return QStringLiteral("--check-menus");
+    case Mode::CheckTutorial:
+        return QStringLiteral("--check-tutorial");
+    case Mode::SnapshotWindows:
+        return QStringLiteral("--snapshot-windows");
+    case Mode::BenchShelf:
+        return QStringLiteral("--bench-shelf");
+    case Mode::CheckSwitch:
+        return QStringLiteral("--check-switch");
+    case Mode::SensorReport:
+        return QStringLiteral("--sensor-report");
+    case Mode::IdleReport:
+        return QStringLiteral("--idle-report");
+    case Mode::Normal:
+        break;
     }
     return {};
 }

@@ -12,7 +12,16 @@
 // stands on the command line.
 class LaunchOptions {
 public:
-    enum class Mode { Normal, CheckMenus, CheckTutorial, SnapshotWindows, BenchShelf, CheckSwitch, SensorReport, IdleReport };
+    enum class Mode {
+        Normal,
+        CheckMenus,
+        CheckTutorial,
+        SnapshotWindows,
+        BenchShelf,
+        CheckSwitch,
+        SensorReport,
+        IdleReport
+    };
 
     static LaunchOptions fromArguments(const QStringList &arguments); // arguments without the program name
     static const QList<Mode> &modesInOrder();

@@ -9,8 +9,7 @@ LoginItem::LoginItem(LoginItemService &service, DefaultsStore &defaults, const A
     : m_service(service)
     , m_defaults(defaults)
     , m_info(info)
-{
-}
+{}
 
 bool LoginItem::isOn() const
 {

@@ -48,8 +48,8 @@ bool MicGuard::isSilent(const InputDevice &device)
 {
     if (device.mute.value_or(false))
         return true;
-    return !device.volumes.isEmpty()
-           && std::all_of(device.volumes.cbegin(), device.volumes.cend(), [](quint32 v) { return v == 0; });
+    return !device.volumes.isEmpty() &&
+           std::all_of(device.volumes.cbegin(), device.volumes.cend(), [](quint32 v) { return v == 0; });
 }
 
 void MicGuard::turnOn()

@@ -17,7 +17,8 @@ std::optional<quint32> unsignedValue(const QJsonValue &value)
     if (!value.isDouble())
         return std::nullopt;
     const double number = value.toDouble();
-    if (number < 0 || number > double(std::numeric_limits<quint32>::max()) || number != double(quint64(number)))
+    if (number < 0 || number > double(std::numeric_limits<quint32>::max()) ||
+        number != double(quint64(number)))
         return std::nullopt;
     return quint32(number);
 }

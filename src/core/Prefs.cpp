@@ -26,8 +26,8 @@ QString suiteFile(const QString &suite, const QString &configHome)
 {
     if (QDir::isAbsolutePath(suite))
         return QDir::cleanPath(suite);
-    if (suite.isEmpty() || suite == QLatin1String(".") || suite == QLatin1String("..")
-        || suite.contains(QLatin1Char('/')) || suite.contains(QChar(0)))
+    if (suite.isEmpty() || suite == QLatin1String(".") || suite == QLatin1String("..") ||
+        suite.contains(QLatin1Char('/')) || suite.contains(QChar(0)))
         return {};
     return configHome + QLatin1Char('/') + suite + QStringLiteral("/settings.json");
 }
@@ -44,7 +44,8 @@ Prefs::Prefs(const QProcessEnvironment &env, const AppInfo &info)
         const QString suite = env.value(QStringLiteral("TARNWICK_DEFAULTS"));
         const QString file = suiteFile(suite, configHome);
         if (file.isEmpty())
-            TW_WARN << "TARNWICK_DEFAULTS \"" << suite << "\" is not a usable store name; using " << m_defaultsFile;
+            TW_WARN << "TARNWICK_DEFAULTS \"" << suite << "\" is not a usable store name; using "
+                    << m_defaultsFile;
         else
             m_defaultsFile = file;
     }
@@ -62,6 +63,6 @@ Prefs::Prefs(const QProcessEnvironment &env, const AppInfo &info)
     // Without a private runtime folder, a per-user name in /tmp keeps users apart.
     m_instanceSocket = QDir::isAbsolutePath(runtime)
                            ? runtime + QLatin1Char('/') + appId + QStringLiteral(".instance")
-                           : QDir::tempPath() + QLatin1Char('/') + appId + QLatin1Char('-')
-                                 + env.value(QStringLiteral("USER")) + QStringLiteral(".instance");
+                           : QDir::tempPath() + QLatin1Char('/') + appId + QLatin1Char('-') +
+                                 env.value(QStringLiteral("USER")) + QStringLiteral(".instance");
 }

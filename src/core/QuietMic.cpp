@@ -70,8 +70,8 @@ void deactivate(QuietMicDriver &driver, DefaultsStore &defaults)
         return;
     driver.setNoise(false);
     const QString previous = defaults.stringValue(QLatin1String(previousDefaultKey));
-    if (driver.isInstalled() && driver.defaultInput() == QLatin1String(uid) && !previous.isEmpty()
-        && driver.hasInput(previous))
+    if (driver.isInstalled() && driver.defaultInput() == QLatin1String(uid) && !previous.isEmpty() &&
+        driver.hasInput(previous))
         driver.setDefaultInput(previous);
     defaults.remove(QLatin1String(previousDefaultKey));
 }

@@ -6,8 +6,7 @@
 
 Report::Report(QString filePath)
     : m_file(std::move(filePath))
-{
-}
+{}
 
 void Report::line(const QString &text)
 {

@@ -31,7 +31,8 @@ void SensorAnnouncer::sensorsChanged(const SensorState &before, const SensorStat
             m_pending.start();
         else
             announceCamera(after.cameraUsers);
-    } else if (before.cameraUsers.isEmpty() && !after.cameraUsers.isEmpty() && !ownUse && m_hub.haloForCamera()) {
+    } else if (before.cameraUsers.isEmpty() && !after.cameraUsers.isEmpty() && !ownUse &&
+               m_hub.haloForCamera()) {
         m_pending.stop();
         announceCamera(after.cameraUsers);
     }
@@ -69,7 +70,8 @@ void SensorAnnouncer::pendingCameraBannerFired()
 
 bool SensorAnnouncer::shouldAnnounce(Sensor sensor, const SensorUser &user)
 {
-    const QString key = sensorText(sensor) + QLatin1Char(':') + (user.bundleID.isEmpty() ? user.name : user.bundleID);
+    const QString key =
+        sensorText(sensor) + QLatin1Char(':') + (user.bundleID.isEmpty() ? user.name : user.bundleID);
     const QDateTime now = m_clock();
     const auto last = m_announced.constFind(key);
     if (last != m_announced.constEnd() && last->secsTo(now) < announceAgainSeconds)

@@ -13,8 +13,7 @@ QString L(const char *key);
 // the locale's rules.
 QString fillFormat(const QString &format, const QVariantList &args, const QLocale &locale = QLocale());
 
-template<typename... Args>
-QString L(const char *key, const Args &...args)
+template <typename... Args> QString L(const char *key, const Args &...args)
 {
     return fillFormat(L(key), QVariantList{QVariant::fromValue(args)...});
 }

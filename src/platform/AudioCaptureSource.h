@@ -6,9 +6,9 @@
 
 // One stream that is capturing audio input right now.
 struct AudioCapture {
-    quint32 id = 0;    // the audio server's object id; the watcher orders users by it
-    qint32 pid = 0;    // the client process, as the server knows it
-    QString appId;     // sandboxed clients: the app id the portal vouched for
+    quint32 id = 0; // the audio server's object id; the watcher orders users by it
+    qint32 pid = 0; // the client process, as the server knows it
+    QString appId;  // sandboxed clients: the app id the portal vouched for
     QString clientName;
     friend bool operator==(const AudioCapture &, const AudioCapture &) = default;
 };

@@ -13,8 +13,8 @@ struct InputDevice {
     // more than volumeNorm amplifies.
     static constexpr quint32 volumeNorm = 0x10000;
 
-    QString uid;  // the name the server knows it by; stable across restarts
-    QString name; // what the user sees
+    QString uid;              // the name the server knows it by; stable across restarts
+    QString name;             // what the user sees
     std::optional<bool> mute; // absent for an input without a mute switch
     QList<quint32> volumes;   // one per channel, in order
 

@@ -27,9 +27,9 @@ void IdleReport::run(double startupSeconds)
 void IdleReport::beginWindow()
 {
     m_before = m_usage.sample();
-    m_report.line(QStringLiteral("settled: memory ") + formatBytes(m_before.footprintBytes, QLocale::c())
-                  + QStringLiteral(" (resident ") + formatBytes(m_before.residentBytes, QLocale::c())
-                  + QLatin1Char(')'));
+    m_report.line(QStringLiteral("settled: memory ") + formatBytes(m_before.footprintBytes, QLocale::c()) +
+                  QStringLiteral(" (resident ") + formatBytes(m_before.residentBytes, QLocale::c()) +
+                  QLatin1Char(')'));
     // Sampling itself woke nobody up; start counting from a fresh reading.
     m_before = m_usage.sample();
     m_timerEvents = 0;
@@ -51,17 +51,20 @@ void IdleReport::endWindow()
     const double cpu = after.cpuSeconds - m_before.cpuSeconds;
     const double percent = seconds > 0 ? 100.0 * cpu / seconds : 0;
     const quint64 wakeups = after.wakeups >= m_before.wakeups ? after.wakeups - m_before.wakeups : 0;
-    m_report.line(fillFormat(QStringLiteral("idle %.0f s: cpu %.4f s (%.4f%%), wakeups %llu (%.2f/s), memory %@"),
-                             {seconds, cpu, percent, wakeups, seconds > 0 ? double(wakeups) / seconds : 0.0,
-                              formatBytes(after.footprintBytes, QLocale::c())},
-                             QLocale::c()));
+    m_report.line(
+        fillFormat(QStringLiteral("idle %.0f s: cpu %.4f s (%.4f%%), wakeups %llu (%.2f/s), memory %@"),
+                   {seconds, cpu, percent, wakeups, seconds > 0 ? double(wakeups) / seconds : 0.0,
+                    formatBytes(after.footprintBytes, QLocale::c())},
+                   QLocale::c()));
     QStringList receivers;
     for (auto it = m_timerReceivers.cbegin(); it != m_timerReceivers.cend(); ++it)
         receivers.append(QStringLiteral("%1 ×%2").arg(it.key()).arg(it.value()));
     m_report.line(QStringLiteral("timers fired while idle: %1 of its own, %2 inside Qt")
                       .arg(m_ownTimerEvents)
-                      .arg(m_timerEvents - m_ownTimerEvents)
-                  + (receivers.isEmpty() ? QString() : QStringLiteral(" (") + receivers.join(QStringLiteral(", ")) + QLatin1Char(')')));
+                      .arg(m_timerEvents - m_ownTimerEvents) +
+                  (receivers.isEmpty()
+                       ? QString()
+                       : QStringLiteral(" (") + receivers.join(QStringLiteral(", ")) + QLatin1Char(')')));
     m_report.check(percent < 0.05, QStringLiteral("idle CPU under 0.05 %"));
     m_report.check(m_ownTimerEvents == 0, QStringLiteral("no timer of its own fires while idle"));
     Q_EMIT finished(m_report.finish());
@@ -70,8 +73,8 @@ void IdleReport::endWindow()
 bool IdleReport::eventFilter(QObject *watched, QEvent *event)
 {
     // The window's own end timer is the one timer expected to fire.
-    if (m_counting && event->type() == QEvent::Timer
-        && static_cast<QTimerEvent *>(event)->timerId() != m_phase.timerId()) {
+    if (m_counting && event->type() == QEvent::Timer &&
+        static_cast<QTimerEvent *>(event)->timerId() != m_phase.timerId()) {
         ++m_timerEvents;
         // Tarnwick's timers are QTimers or its own classes; Qt's internal
         // housekeeping (the pixmap cache's flush, say) runs on Qt's classes.

@@ -57,9 +57,9 @@ void SensorReport::run()
 
 QString SensorReport::stateLine(double seconds, const SensorState &state)
 {
-    return secondsText(seconds) + QStringLiteral(" camera=") + onOff(state.cameraOn) + QStringLiteral(" [")
-           + names(state.cameraUsers) + QStringLiteral("] mic=") + onOff(state.micOn) + QStringLiteral(" [")
-           + names(state.micUsers) + QLatin1Char(']');
+    return secondsText(seconds) + QStringLiteral(" camera=") + onOff(state.cameraOn) + QStringLiteral(" [") +
+           names(state.cameraUsers) + QStringLiteral("] mic=") + onOff(state.micOn) + QStringLiteral(" [") +
+           names(state.micUsers) + QLatin1Char(']');
 }
 
 double SensorReport::elapsed() const
@@ -80,7 +80,8 @@ void SensorReport::recordHalo()
     const QString at = secondsText(elapsed());
     if (const std::optional<QString> title = m_halo.bannerTitle())
         m_report.line(at + QStringLiteral(" banner: ") + *title);
-    m_report.line(at + QStringLiteral(" halo: ") + (m_halo.visible() ? QStringLiteral("visible") : QStringLiteral("hidden")));
+    m_report.line(at + QStringLiteral(" halo: ") +
+                  (m_halo.visible() ? QStringLiteral("visible") : QStringLiteral("hidden")));
 }
 
 void SensorReport::end()
@@ -88,9 +89,9 @@ void SensorReport::end()
     disconnect(&m_hub, &Hub::sensorChange, this, nullptr);
     const ProcessUsageSample after = m_usage.sample();
     const double seconds = elapsed();
-    m_report.line(fillFormat(QStringLiteral("cpu used: %.3f s over %.0f s · memory %@"),
-                             {after.cpuSeconds - m_before.cpuSeconds, seconds,
-                              formatBytes(after.footprintBytes, QLocale::c())},
-                             QLocale::c()));
+    m_report.line(fillFormat(
+        QStringLiteral("cpu used: %.3f s over %.0f s · memory %@"),
+        {after.cpuSeconds - m_before.cpuSeconds, seconds, formatBytes(after.footprintBytes, QLocale::c())},
+        QLocale::c()));
     Q_EMIT finished(m_report.finish());
 }

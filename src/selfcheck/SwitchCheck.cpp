@@ -58,7 +58,8 @@ void SwitchCheck::waitFor(std::function<bool()> condition, std::function<void(bo
 bool SwitchCheck::allSilent() const
 {
     const QList<InputDevice> devices = m_inputs.devices();
-    return std::all_of(devices.cbegin(), devices.cend(), [](const InputDevice &d) { return MicGuard::isSilent(d); });
+    return std::all_of(devices.cbegin(), devices.cend(),
+                       [](const InputDevice &d) { return MicGuard::isSilent(d); });
 }
 
 void SwitchCheck::run()
@@ -96,7 +97,8 @@ void SwitchCheck::turnOneUp()
     const auto target = std::find_if(devices.cbegin(), devices.cend(),
                                      [](const InputDevice &d) { return d.mute || !d.volumes.isEmpty(); });
     if (target == devices.cend()) {
-        m_report.fail(QStringLiteral("the guard silences it again when an app turns it up (no input can be turned up)"));
+        m_report.fail(QStringLiteral(
+            "the guard silences it again when an app turns it up (no input can be turned up)"));
         m_hub.micGuard()->turnOff();
         waitFor([this] { return m_inputs.devices() == m_before; }, [this](bool same) { givenBack(same); });
         return;
@@ -110,16 +112,19 @@ void SwitchCheck::turnOneUp()
     waitFor([this] { return !m_note.isEmpty() && allSilent(); },
             [this](bool again) {
                 m_report.check(again, QStringLiteral("the guard silences it again when an app turns it up"));
-                m_report.check(!m_note.isEmpty(), QStringLiteral("…and says so (") + m_note + QLatin1Char(')'));
+                m_report.check(!m_note.isEmpty(),
+                               QStringLiteral("…and says so (") + m_note + QLatin1Char(')'));
                 m_hub.micGuard()->turnOff();
-                waitFor([this] { return m_inputs.devices() == m_before; }, [this](bool same) { givenBack(same); });
+                waitFor([this] { return m_inputs.devices() == m_before; },
+                        [this](bool same) { givenBack(same); });
             });
 }
 
 void SwitchCheck::givenBack(bool asBefore)
 {
     const QString now = levels(m_inputs.devices());
-    m_report.check(asBefore, QStringLiteral("Microphone on: every input exactly as before (") + now + QLatin1Char(')'));
+    m_report.check(asBefore,
+                   QStringLiteral("Microphone on: every input exactly as before (") + now + QLatin1Char(')'));
     if (!asBefore)
         m_report.line(QStringLiteral("before: ") + levels(m_before));
     listCameraApps();
@@ -142,9 +147,11 @@ void SwitchCheck::listCameraApps()
         QStringList names;
         for (const AccessRevoker::AppInfo &app : found.apps)
             names.append(app.name);
-        m_report.line(QStringLiteral("apps that can ask for the camera: ") + names.join(QStringLiteral(", ")));
-        m_report.check(found.storeAvailable,
-                       QStringLiteral("the camera list is read from the permission store and the installed apps"));
+        m_report.line(QStringLiteral("apps that can ask for the camera: ") +
+                      names.join(QStringLiteral(", ")));
+        m_report.check(
+            found.storeAvailable,
+            QStringLiteral("the camera list is read from the permission store and the installed apps"));
         resetOwnEntry();
     });
 }
@@ -152,11 +159,13 @@ void SwitchCheck::listCameraApps()
 void SwitchCheck::resetOwnEntry()
 {
     const std::shared_ptr<CameraPermissionStore> store = m_permissions;
-    Detached::run<int>([store] { return AccessRevoker::revoke(*store, {QLatin1String(ownId)}); })
-        .then(this, [this](int succeeded) {
-            m_report.check(succeeded == 1, QStringLiteral("the system’s camera reset works from the app (own entry)"));
-            finish();
-        });
+    Detached::run<int>([store] {
+        return AccessRevoker::revoke(*store, {QLatin1String(ownId)});
+    }).then(this, [this](int succeeded) {
+        m_report.check(succeeded == 1,
+                       QStringLiteral("the system’s camera reset works from the app (own entry)"));
+        finish();
+    });
 }
 
 void SwitchCheck::finish()

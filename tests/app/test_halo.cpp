@@ -22,8 +22,7 @@ class Behind : public QWidget {
 public:
     Behind()
         : QWidget(nullptr, Qt::FramelessWindowHint)
-    {
-    }
+    {}
     QList<QPoint> presses;
 
 protected:
@@ -32,9 +31,10 @@ protected:
 
 bool click(QPoint global)
 {
-    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(global.x()),
-                                                         QString::number(global.y()), QStringLiteral("click"),
-                                                         QStringLiteral("1")}) == 0;
+    return QProcess::execute(QStringLiteral("xdotool"),
+                             {QStringLiteral("mousemove"), QString::number(global.x()),
+                              QString::number(global.y()), QStringLiteral("click"), QStringLiteral("1")}) ==
+           0;
 }
 
 Banner micBanner(QList<Banner::Action> actions = {})
@@ -93,9 +93,10 @@ private Q_SLOTS:
         QTRY_VERIFY(x.hasState(quint32(view->winId()), "_NET_WM_STATE_SKIP_TASKBAR"));
         QVERIFY(x.hasState(quint32(view->winId()), "_NET_WM_STATE_SKIP_PAGER"));
 
-        QCOMPARE(QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                                             QStringLiteral("halo-rig.png")}),
-                 0);
+        QCOMPARE(
+            QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                         QStringLiteral("halo-rig.png")}),
+            0);
 
         // Inside the window but beside the card: the window behind gets it.
         const QPoint beside = frame.topLeft() + QPoint(20, 100);

@@ -61,14 +61,16 @@ private Q_SLOTS:
 
         QProcess recorder;
         recorder.start(QStringLiteral("parecord"), {QStringLiteral("--client-name=Field Recorder"),
-                                                   m_app->filePath(QStringLiteral("take.wav"))});
+                                                    m_app->filePath(QStringLiteral("take.wav"))});
         QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(mic=on \[parecord\]$)")), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s banner: parecord is using the microphone$)")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s banner: parecord is using the microphone$)")),
+                                 5000);
         QTRY_VERIFY_WITH_TIMEOUT(haloWindows() == 1, 5000);
         QTest::qWait(600); // the grow animation, before the picture
-        QCOMPARE(QProcess::execute(QStringLiteral("import"),
-                                   {QStringLiteral("-window"), QStringLiteral("root"), QStringLiteral("live-halo-mic.png")}),
-                 0);
+        QCOMPARE(
+            QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                         QStringLiteral("live-halo-mic.png")}),
+            0);
 
         recorder.terminate();
         QVERIFY(recorder.waitForFinished(5000));
@@ -87,18 +89,22 @@ private Q_SLOTS:
         // A stand-in node with /dev/full's numbers: opening it works without a driver.
         const QString node = m_app->filePath(QStringLiteral("devices/video0"));
         QDir().mkpath(QFileInfo(node).path());
-        REQUIRE_SERVICE(QProcess::execute(QStringLiteral("mknod"),
-                                          {node, QStringLiteral("c"), QStringLiteral("1"), QStringLiteral("7")}) == 0,
-                        "mknod (root)");
+        REQUIRE_SERVICE(
+            QProcess::execute(QStringLiteral("mknod"),
+                              {node, QStringLiteral("c"), QStringLiteral("1"), QStringLiteral("7")}) == 0,
+            "mknod (root)");
         m_app->environment().insert(QStringLiteral("TARNWICK_CAMERA_DEVICES"), QFileInfo(node).path());
         QProcess &app = startReport(QStringLiteral("12"));
         QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s halo: hidden$)")), 10000);
 
         // Probes: opened and closed at once, as a browser listing cameras does.
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\""), node}), 0);
+            QCOMPARE(QProcess::execute(QStringLiteral("sh"),
+                                       {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\""), node}),
+                     0);
         QProcess holder;
-        holder.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\"; exec sleep 30"), node});
+        holder.start(QStringLiteral("sh"),
+                     {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\"; exec sleep 30"), node});
         QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s camera=on \[sleep\] mic=off \[\]$)")), 10000);
         QVERIFY(reported(QStringLiteral(R"(s banner: sleep is using the camera$)")));
         holder.kill();
@@ -108,7 +114,10 @@ private Q_SLOTS:
         QVERIFY(app.waitForFinished(30000));
         QCOMPARE(app.exitCode(), 0);
         // The probes never lit the camera: exactly one "on" before the holder's named one.
-        QCOMPARE(PrivateTarnwick::lines(m_report).filter(QRegularExpression(QStringLiteral(R"(s camera=on \[\])"))).size(), 1);
+        QCOMPARE(PrivateTarnwick::lines(m_report)
+                     .filter(QRegularExpression(QStringLiteral(R"(s camera=on \[\])")))
+                     .size(),
+                 1);
         QVERIFY(history().contains(R"("app":"sleep")") && history().contains(R"("sensor":"camera")"));
     }
 };

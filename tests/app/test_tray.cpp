@@ -19,9 +19,9 @@ constexpr int endTimeoutMs = 10000;
 // on the way fails at once.
 #define AWAIT_TRAY_ICON(process)                                                                             \
     do {                                                                                                     \
-        QTRY_VERIFY_WITH_TIMEOUT(                                                                            \
-            (process).state() == QProcess::NotRunning || m_x.trayIconPids().contains((process).processId()), \
-            startTimeoutMs);                                                                                 \
+        QTRY_VERIFY_WITH_TIMEOUT((process).state() == QProcess::NotRunning ||                                \
+                                     m_x.trayIconPids().contains((process).processId()),                     \
+                                 startTimeoutMs);                                                            \
         QCOMPARE((process).state(), QProcess::Running);                                                      \
         QCOMPARE(m_x.trayIconPids(), QList<qint64>{(process).processId()});                                  \
     } while (false)
@@ -44,9 +44,11 @@ private Q_SLOTS:
     {
         // It shows a tray icon and photographs the screen: never on the
         // desktop of whoever runs the tests.
-        REQUIRE_SERVICE(qgetenv("TARNWICK_RIG") == "1", "the desktop rig (run through scripts/desktop-rig.sh)");
+        REQUIRE_SERVICE(qgetenv("TARNWICK_RIG") == "1",
+                        "the desktop rig (run through scripts/desktop-rig.sh)");
         REQUIRE_SERVICE(m_x.isOpen() && m_x.hasTray(), "an X display with a system tray");
-        REQUIRE_SERVICE(!QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty(), "import (ImageMagick)");
+        REQUIRE_SERVICE(!QStandardPaths::findExecutable(QStringLiteral("import")).isEmpty(),
+                        "import (ImageMagick)");
         QVERIFY2(QFileInfo(PrivateTarnwick::binary()).isExecutable(), "TARNWICK_BINARY names no program");
     }
     void init() { m_app = std::make_unique<PrivateTarnwick>(); }
@@ -59,7 +61,8 @@ private Q_SLOTS:
 
         const QString shot = QCoreApplication::applicationDirPath() + QStringLiteral("/test_tray-screen.png");
         QFile::remove(shot);
-        QCOMPARE(QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), shot}),
+        QCOMPARE(QProcess::execute(QStringLiteral("import"),
+                                   {QStringLiteral("-window"), QStringLiteral("root"), shot}),
                  0);
         QVERIFY(QFileInfo(shot).size() > 0);
 

@@ -75,7 +75,8 @@ private Q_SLOTS:
             hub.setDismissedRecommendations({QStringLiteral("z"), QStringLiteral("y")});
             hub.setCameraOff(true);
         }
-        QCOMPARE(fileObject(file()).value(QStringLiteral("MicSound")).toString(), QStringLiteral("whiteNoise"));
+        QCOMPARE(fileObject(file()).value(QStringLiteral("MicSound")).toString(),
+                 QStringLiteral("whiteNoise"));
 
         DefaultsStore store(file());
         Hub hub(store, build(devBuild));

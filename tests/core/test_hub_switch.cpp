@@ -13,8 +13,8 @@
 
 namespace {
 
-const InputDevice builtIn{QStringLiteral("alsa_input.builtin"), QStringLiteral("Built-in Microphone"), false,
-                          {40000, 40000}};
+const InputDevice builtIn{
+    QStringLiteral("alsa_input.builtin"), QStringLiteral("Built-in Microphone"), false, {40000, 40000}};
 const QString quietUid = QStringLiteral("TarnwickQuietMic_UID");
 const QString previousInput = QStringLiteral("QuietMicPreviousDefaultInput");
 const AppInfo whiteNoiseBuild = build(QStringLiteral("dev.orvane.Tarnwick"), true);
@@ -33,16 +33,18 @@ struct Rig : SimSensorSources {
         inputs.putDevice(builtIn);
         quietMic.inputs = {builtIn.uid, QStringLiteral("headset")};
         quietMic.chooseDefaultInput(builtIn.uid);
-        for (const auto &[id, name] : {std::pair{"org.b.Meet", "Meet"}, {"dev.orvane.Tarnwick", "Tarnwick"},
-                                       {"org.a.Trusted", "Trusted"}, {"org.c.Cam", "a camera app"}})
+        for (const auto &[id, name] : {std::pair{"org.b.Meet", "Meet"},
+                                       {"dev.orvane.Tarnwick", "Tarnwick"},
+                                       {"org.a.Trusted", "Trusted"},
+                                       {"org.c.Cam", "a camera app"}})
             store->addApp({QLatin1String(id), QLatin1String(name)});
         restart(info, env);
     }
     // A new run of the app over the same settings and services.
     void restart(const AppInfo &info = whiteNoiseBuild, const QProcessEnvironment &env = {})
     {
-        HubServices services{std::make_unique<SensorWatcher>(sources(), 1), {}, &inputs, &quietMic, store,
-                             &terminator, env};
+        HubServices services{
+            std::make_unique<SensorWatcher>(sources(), 1), {}, &inputs, &quietMic, store, &terminator, env};
         hub.reset();
         hub = std::make_unique<Hub>(defaults, info, std::move(services));
         notes.clear();
@@ -155,9 +157,10 @@ private Q_SLOTS:
         Rig rig;
         rig.store->setAvailable(false);
         rig.hub->setCameraOff(true);
-        QTRY_COMPARE(rig.notes,
-                     QStringList({"Camera access could not be taken away: the system’s permission store is not "
-                                  "running."}));
+        QTRY_COMPARE(
+            rig.notes,
+            QStringList({"Camera access could not be taken away: the system’s permission store is not "
+                         "running."}));
     }
 
     void newCameraUsersAreAskedToQuitOnce()

@@ -15,14 +15,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
 
         QTest::newRow("nothing") << QStringList{} << Mode::Normal << QString();
-        QTest::newRow("flag with a path") << QStringList{"--check-tutorial", "/tmp/r.txt"} << Mode::CheckTutorial
-                                          << "/tmp/r.txt";
+        QTest::newRow("flag with a path")
+            << QStringList{"--check-tutorial", "/tmp/r.txt"} << Mode::CheckTutorial << "/tmp/r.txt";
         QTest::newRow("flag as the last argument counts as absent")
             << QStringList{"--check-menus"} << Mode::Normal << QString();
         QTest::newRow("last-argument flag does not hide a later-listed one")
             << QStringList{"--idle-report", "/tmp/i", "--check-menus"} << Mode::IdleReport << "/tmp/i";
         QTest::newRow("the fixed order wins, not the command line's")
-            << QStringList{"--idle-report", "/tmp/i", "--check-switch", "/tmp/s"} << Mode::CheckSwitch << "/tmp/s";
+            << QStringList{"--idle-report", "/tmp/i", "--check-switch", "/tmp/s"} << Mode::CheckSwitch
+            << "/tmp/s";
         QTest::newRow("the value may look like a flag")
             << QStringList{"--bench-shelf", "--sensor-report"} << Mode::BenchShelf
             << QDir::current().absoluteFilePath("--sensor-report");

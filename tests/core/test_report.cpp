@@ -52,8 +52,13 @@ private Q_SLOTS:
     {
         QProcessEnvironment env;
         QCOMPARE(ModeSettings::seconds(env, "TARNWICK_IDLE_SECONDS", 300), 300.0);
-        for (const auto &[value, seconds] : {std::pair{"2.5", 2.5}, {"abc", 300.0}, {"-3", 300.0},
-                                             {"0", 300.0}, {"nan", 300.0}, {"inf", 300.0}, {"", 300.0}}) {
+        for (const auto &[value, seconds] : {std::pair{"2.5", 2.5},
+                                             {"abc", 300.0},
+                                             {"-3", 300.0},
+                                             {"0", 300.0},
+                                             {"nan", 300.0},
+                                             {"inf", 300.0},
+                                             {"", 300.0}}) {
             env.insert(QStringLiteral("TARNWICK_IDLE_SECONDS"), QString::fromLatin1(value));
             QCOMPARE(ModeSettings::seconds(env, "TARNWICK_IDLE_SECONDS", 300), seconds);
         }

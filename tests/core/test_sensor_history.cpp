@@ -88,12 +88,16 @@ private Q_SLOTS:
         const auto id = [&history](int i) {
             return history.sessions().at(i).id.toString(QUuid::WithoutBraces).toUpper();
         };
-        QCOMPARE(array.at(1).toObject(), (QJsonObject{{"id", id(1)}, {"sensor", "camera"}, {"app", "Zoom"},
-                                                      {"bundleID", "us.zoom.xos"}, {"start", 86400.5},
+        QCOMPARE(array.at(1).toObject(), (QJsonObject{{"id", id(1)},
+                                                      {"sensor", "camera"},
+                                                      {"app", "Zoom"},
+                                                      {"bundleID", "us.zoom.xos"},
+                                                      {"start", 86400.5},
                                                       {"end", 86405.5}}));
         // No bundle id, still open: both keys left out.
-        QCOMPARE(array.at(0).toObject(),
-                 (QJsonObject{{"id", id(0)}, {"sensor", "microphone"}, {"app", "arecord"}, {"start", 86400.5}}));
+        QCOMPARE(
+            array.at(0).toObject(),
+            (QJsonObject{{"id", id(0)}, {"sensor", "microphone"}, {"app", "arecord"}, {"start", 86400.5}}));
         QCOMPARE(SensorSession::fromReferenceSeconds(-0.25),
                  QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59, 750), Qt::UTC));
     }
@@ -172,8 +176,8 @@ private Q_SLOTS:
         QTest::newRow("start is text") << QByteArray("[" + good + R"(,"start":"yesterday"}])");
         QTest::newRow("end out of range") << QByteArray("[" + good + R"(,"end":1e300}])");
         QTest::newRow("bundle id is a number") << QByteArray("[" + good + R"(,"bundleID":5}])");
-        QTest::newRow("not a UUID")
-            << QByteArray(R"([{"id":"session-1","sensor":"camera","app":"Zoom","start":1}])");
+        QTest::newRow("not a UUID") << QByteArray(
+            R"([{"id":"session-1","sensor":"camera","app":"Zoom","start":1}])");
         QTest::newRow("unknown sensor") << QByteArray("[" + id + R"(,"sensor":"gps","app":"Z","start":1}])");
         QTest::newRow("a number in the list") << QByteArray("[" + good + "},7]");
     }

@@ -33,7 +33,8 @@ private Q_SLOTS:
         // Stands in for the shell's halo: lit and announcing while someone listens.
         const auto listening = [&hub] { return hub.sensorState().micOn; };
         SensorReport::Halo halo{listening, [listening] {
-                                    return listening() ? std::optional<QString>(QStringLiteral("Recorder is listening"))
+                                    return listening() ? std::optional<QString>(
+                                                             QStringLiteral("Recorder is listening"))
                                                        : std::nullopt;
                                 }};
         SensorReport sensors(report, hub, usage, halo, 0.2);

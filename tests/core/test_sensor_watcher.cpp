@@ -161,8 +161,11 @@ private Q_SLOTS:
         Rig rig;
         rig.watcher.start();
         // Two helpers of one app are one user; a process nobody can name is nobody.
-        rig.audio.setCaptures(
-            {{9, zoom.pid, {}, {}}, {7, 301, {}, {}}, {5, 302, {}, {}}, {6, bare.pid, {}, {}}, {8, 777, {}, {}}});
+        rig.audio.setCaptures({{9, zoom.pid, {}, {}},
+                               {7, 301, {}, {}},
+                               {5, 302, {}, {}},
+                               {6, bare.pid, {}, {}},
+                               {8, 777, {}, {}}});
         QCOMPARE(rig.published.size(), 2);
         QCOMPARE(rig.last(), (SensorState{false, true, {}, {browser, bare, zoom}}));
         rig.audio.addCapture({10, zoom.pid, {}, {}});

@@ -21,11 +21,11 @@ public:
     OneSandboxedApp(QString appId, qint32 pid)
         : m_appId(std::move(appId))
         , m_pid(pid)
-    {
-    }
+    {}
     std::optional<RunningApp> runningAppById(const QString &appId) const override
     {
-        return appId == m_appId ? std::optional(RunningApp{m_pid, QStringLiteral("Camera"), m_appId, false}) : std::nullopt;
+        return appId == m_appId ? std::optional(RunningApp{m_pid, QStringLiteral("Camera"), m_appId, false})
+                                : std::nullopt;
     }
 
 private:
@@ -58,7 +58,8 @@ class TestCameraClientFinder : public QObject {
     }
     static std::unique_ptr<ChildProcess> sleeper()
     {
-        auto child = std::make_unique<ChildProcess>(QStringLiteral("sleep"), QStringList{QStringLiteral("60")});
+        auto child =
+            std::make_unique<ChildProcess>(QStringLiteral("sleep"), QStringList{QStringLiteral("60")});
         QTest::qWait(20); // start times are counted in ticks of 10 ms: the next one starts later
         return child;
     }
@@ -67,11 +68,14 @@ class TestCameraClientFinder : public QObject {
     QString pwDump(const char *fixture, const QList<std::pair<QByteArray, qint32>> &pids)
     {
         QFile in(QStringLiteral(PLATFORM_FIXTURES "/") + QLatin1String(fixture));
-        QByteArray json = in.open(QIODevice::ReadOnly) ? in.readAll().replace("/dev/video0", QFile::encodeName(node())) : "";
+        QByteArray json = in.open(QIODevice::ReadOnly)
+                              ? in.readAll().replace("/dev/video0", QFile::encodeName(node()))
+                              : "";
         for (const auto &[from, to] : pids)
             json.replace(from, QByteArray::number(to));
         write(path(QStringLiteral("graph.json")), json);
-        write(path(QStringLiteral("pw-dump")), "#!/bin/sh\nexec cat '" + QFile::encodeName(path(QStringLiteral("graph.json"))) + "'\n");
+        write(path(QStringLiteral("pw-dump")),
+              "#!/bin/sh\nexec cat '" + QFile::encodeName(path(QStringLiteral("graph.json"))) + "'\n");
         QFile::setPermissions(path(QStringLiteral("pw-dump")), QFile::ReadOwner | QFile::ExeOwner);
         return path(QStringLiteral("pw-dump"));
     }
@@ -98,8 +102,9 @@ private Q_SLOTS:
             return LinuxCameraClientFinder(scan, processes, pwDump(fixture, pids)).clients();
         };
         // Behind the daemon its consumers are the clients, each once.
-        QCOMPARE(clients("pw-dump-camera-two-consumers.json", {{"4100", cheese->pid()}, {"4200", obs->pid()}}),
-                 (QList<qint32>{obs->pid(), cheese->pid(), direct->pid()}));
+        QCOMPARE(
+            clients("pw-dump-camera-two-consumers.json", {{"4100", cheese->pid()}, {"4200", obs->pid()}}),
+            (QList<qint32>{obs->pid(), cheese->pid(), direct->pid()}));
         // One through the portal, found by its app id; one by its node's pid.
         QCOMPARE(clients("pw-dump-camera-portal-client.json", {{"4400", obs->pid()}}),
                  (QList<qint32>{obs->pid(), direct->pid(), app->pid()}));

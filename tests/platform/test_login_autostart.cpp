@@ -14,12 +14,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
         // Expected values are written as they stand in the file.
-        QTest::newRow("plain") << "/usr/bin/tarnwick" << "\"/usr/bin/tarnwick\"";
-        QTest::newRow("space") << "/opt/My Apps/tarnwick" << "\"/opt/My Apps/tarnwick\"";
-        QTest::newRow("quote and dollar") << "/opt/a\"b$c/t" << "\"/opt/a\\\\\"b\\\\$c/t\"";
-        QTest::newRow("backslash and backtick") << "/opt/a\\b`c/t" << "\"/opt/a\\\\\\\\b\\\\`c/t\"";
-        QTest::newRow("field code") << "/opt/100%u/t" << "\"/opt/100%%u/t\"";
-        QTest::newRow("newline") << "/opt/a\nb/t" << "\"/opt/a\\nb/t\"";
+        QTest::newRow("plain") << "/usr/bin/tarnwick"
+                               << "\"/usr/bin/tarnwick\"";
+        QTest::newRow("space") << "/opt/My Apps/tarnwick"
+                               << "\"/opt/My Apps/tarnwick\"";
+        QTest::newRow("quote and dollar") << "/opt/a\"b$c/t"
+                                          << "\"/opt/a\\\\\"b\\\\$c/t\"";
+        QTest::newRow("backslash and backtick") << "/opt/a\\b`c/t"
+                                                << "\"/opt/a\\\\\\\\b\\\\`c/t\"";
+        QTest::newRow("field code") << "/opt/100%u/t"
+                                    << "\"/opt/100%%u/t\"";
+        QTest::newRow("newline") << "/opt/a\nb/t"
+                                 << "\"/opt/a\\nb/t\"";
     }
     void execValueQuotesEveryReservedCharacter()
     {
@@ -31,7 +37,8 @@ private Q_SLOTS:
     void registersAndUnregisters()
     {
         QTemporaryDir dir;
-        XdgAutostartEntry entry(dir.filePath(QStringLiteral("autostart")), QStringLiteral("dev.orvane.Tarnwick"),
+        XdgAutostartEntry entry(dir.filePath(QStringLiteral("autostart")),
+                                QStringLiteral("dev.orvane.Tarnwick"),
                                 QStringLiteral("/opt/Tarn wick/tarnwick"));
         QVERIFY(!entry.isRegistered());
         QCOMPARE(entry.setRegistered(true), QString());
@@ -46,8 +53,8 @@ private Q_SLOTS:
         QCOMPARE(entry.setRegistered(false), QString()); // already gone is fine
 
         // A folder that cannot be made: said, not hidden.
-        XdgAutostartEntry nowhere(QStringLiteral("/proc/no-such-folder"), QStringLiteral("dev.orvane.Tarnwick"),
-                                  QStringLiteral("/usr/bin/tarnwick"));
+        XdgAutostartEntry nowhere(QStringLiteral("/proc/no-such-folder"),
+                                  QStringLiteral("dev.orvane.Tarnwick"), QStringLiteral("/usr/bin/tarnwick"));
         QVERIFY(!nowhere.setRegistered(true).isEmpty());
         QVERIFY(!nowhere.isRegistered());
     }

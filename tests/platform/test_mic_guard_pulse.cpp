@@ -26,7 +26,8 @@ bool setVolumes(const PrivatePulseServer &server, const QString &source, const Q
 
 bool setMute(const PrivatePulseServer &server, const QString &source, bool mute)
 {
-    return server.pactl({QStringLiteral("set-source-mute"), source, mute ? QStringLiteral("1") : QStringLiteral("0")})
+    return server
+        .pactl({QStringLiteral("set-source-mute"), source, mute ? QStringLiteral("1") : QStringLiteral("0")})
         .has_value();
 }
 
@@ -42,7 +43,8 @@ struct View {
     std::optional<InputDevice> device(const QString &uid) const
     {
         const QList<InputDevice> all = inputs.devices();
-        const auto found = std::find_if(all.cbegin(), all.cend(), [&uid](const InputDevice &d) { return d.uid == uid; });
+        const auto found =
+            std::find_if(all.cbegin(), all.cend(), [&uid](const InputDevice &d) { return d.uid == uid; });
         return found == all.cend() ? std::nullopt : std::optional(*found);
     }
     bool allSilent() const
@@ -65,11 +67,11 @@ struct Guarded {
     explicit Guarded(const QString &address)
         : watcher(address)
         , app(address)
-    {
-    }
+    {}
     bool turnOn()
     {
-        if (!QTest::qWaitFor([this] { return app.inputs.isAvailable() && !watcher.inputs.devices().isEmpty(); }, 5000))
+        if (!QTest::qWaitFor(
+                [this] { return app.inputs.isAvailable() && !watcher.inputs.devices().isEmpty(); }, 5000))
             return false;
         guard.turnOn();
         return true;
@@ -86,9 +88,10 @@ class TestMicGuardPulse : public QObject {
 
     bool loadSource(const QString &name, const QStringList &extra = {})
     {
-        return m_server->pactl(QStringList{QStringLiteral("load-module"), QStringLiteral("module-null-source"),
-                                           QStringLiteral("source_name=") + name}
-                               + extra)
+        return m_server
+            ->pactl(QStringList{QStringLiteral("load-module"), QStringLiteral("module-null-source"),
+                                QStringLiteral("source_name=") + name} +
+                    extra)
             .has_value();
     }
 
@@ -100,15 +103,18 @@ private Q_SLOTS:
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
         // 60 %, two channels at different levels, a muted one, and one with a
         // name no shell would survive. rig_source stays at 100 %.
-        QVERIFY(loadSource(QStringLiteral("sixty"), {QStringLiteral("description=Desk"), QStringLiteral("channels=1")}));
+        QVERIFY(loadSource(QStringLiteral("sixty"),
+                           {QStringLiteral("description=Desk"), QStringLiteral("channels=1")}));
         QVERIFY(setVolumes(*m_server, QStringLiteral("sixty"), {QStringLiteral("39322")}));
         QVERIFY(loadSource(QStringLiteral("two"), {QStringLiteral("channels=2")}));
-        QVERIFY(setVolumes(*m_server, QStringLiteral("two"), {QStringLiteral("50000"), QStringLiteral("30000")}));
+        QVERIFY(
+            setVolumes(*m_server, QStringLiteral("two"), {QStringLiteral("50000"), QStringLiteral("30000")}));
         QVERIFY(loadSource(QStringLiteral("muted")));
         QVERIFY(setMute(*m_server, QStringLiteral("muted"), true));
         QString quoted = oddDescription;
         QVERIFY(loadSource(QStringLiteral("odd"),
-                           {QStringLiteral("description=\"%1\"").arg(quoted.replace(QLatin1Char('"'), QStringLiteral("\\\"")))}));
+                           {QStringLiteral("description=\"%1\"")
+                                .arg(quoted.replace(QLatin1Char('"'), QStringLiteral("\\\"")))}));
     }
     void cleanup() { m_server.reset(); }
 
@@ -161,16 +167,21 @@ private Q_SLOTS:
         // Unplugged while on, still away when the switch goes back on: its
         // record waits, and it gets its level back the moment it returns.
         const QString modules = QString::fromUtf8(
-            m_server->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")}).value_or(""));
-        const QStringList sixty = modules.split(QLatin1Char('\n')).filter(QStringLiteral("source_name=sixty"));
+            m_server->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")})
+                .value_or(""));
+        const QStringList sixty =
+            modules.split(QLatin1Char('\n')).filter(QStringLiteral("source_name=sixty"));
         QCOMPARE(sixty.size(), 1);
-        QVERIFY(m_server->pactl({QStringLiteral("unload-module"), sixty.first().section(QLatin1Char('\t'), 0, 0)}));
+        QVERIFY(m_server->pactl(
+            {QStringLiteral("unload-module"), sixty.first().section(QLatin1Char('\t'), 0, 0)}));
         QTRY_VERIFY(!watcher.device(QStringLiteral("sixty")));
         g.guard.turnOff();
         QTRY_VERIFY(!MicGuard::isSilent(*watcher.device(QStringLiteral("late"))));
         QCOMPARE(g.saved().keys(), QStringList({QStringLiteral("sixty")}));
-        QVERIFY(loadSource(QStringLiteral("sixty"), {QStringLiteral("description=Desk"), QStringLiteral("channels=1")}));
-        QTRY_COMPARE(watcher.device(QStringLiteral("sixty")).value_or(InputDevice()).volumes, QList<quint32>({39322}));
+        QVERIFY(loadSource(QStringLiteral("sixty"),
+                           {QStringLiteral("description=Desk"), QStringLiteral("channels=1")}));
+        QTRY_COMPARE(watcher.device(QStringLiteral("sixty")).value_or(InputDevice()).volumes,
+                     QList<quint32>({39322}));
         QTRY_VERIFY(!g.defaults.contains(QStringLiteral("MicGuardSaved")));
         QCOMPARE(g.reapplied.count(), 0);
     }
@@ -200,10 +211,12 @@ private Q_SLOTS:
         PrivatePulseServer server(PrivatePulseServer::Kind::PipeWire);
         const QString error = server.start();
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("PipeWire (%1)").arg(error));
-        QVERIFY(setVolumes(server, QStringLiteral("rig_source"), {QStringLiteral("39322"), QStringLiteral("20000")}));
+        QVERIFY(setVolumes(server, QStringLiteral("rig_source"),
+                           {QStringLiteral("39322"), QStringLiteral("20000")}));
         Guarded g(server.address());
-        QTRY_COMPARE_WITH_TIMEOUT(g.watcher.device(QStringLiteral("rig_source")).value_or(InputDevice()).volumes,
-                                  QList<quint32>({39322, 20000}), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            g.watcher.device(QStringLiteral("rig_source")).value_or(InputDevice()).volumes,
+            QList<quint32>({39322, 20000}), 10000);
         const QList<InputDevice> before = g.watcher.inputs.devices();
         QVERIFY(g.turnOn());
         QTRY_VERIFY(g.watcher.allSilent());

@@ -36,15 +36,16 @@ class TestPortalPermissions : public QObject {
     QDBusMessage callStore(const QString &method, const QVariantList &arguments) const
     {
         const QString store = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
-        QDBusMessage call =
-            QDBusMessage::createMethodCall(store, QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"), store, method);
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            store, QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"), store, method);
         call.setArguments(arguments);
         return connection().call(call);
     }
     // App id → decision, as the store has them now.
     Decisions entries() const
     {
-        const QDBusMessage reply = callStore(QStringLiteral("Lookup"), {QStringLiteral("devices"), QStringLiteral("camera")});
+        const QDBusMessage reply =
+            callStore(QStringLiteral("Lookup"), {QStringLiteral("devices"), QStringLiteral("camera")});
         Decisions decisions;
         if (!reply.arguments().isEmpty())
             reply.arguments().constFirst().value<QDBusArgument>() >> decisions;
@@ -52,9 +53,9 @@ class TestPortalPermissions : public QObject {
     }
     std::shared_ptr<PortalCameraPermissionStore> store()
     {
-        return std::make_shared<PortalCameraPermissionStore>(connection(),
-                                                             QStringList{m_dir.filePath(QStringLiteral("flatpak/app"))},
-                                                             QStringList{m_dir.filePath(QStringLiteral("applications"))});
+        return std::make_shared<PortalCameraPermissionStore>(
+            connection(), QStringList{m_dir.filePath(QStringLiteral("flatpak/app"))},
+            QStringList{m_dir.filePath(QStringLiteral("applications"))});
     }
 
 private Q_SLOTS:
@@ -99,8 +100,9 @@ private Q_SLOTS:
         QStringList ids;
         for (const CameraApp &app : apps)
             ids.append(app.appId);
-        QCOMPARE(ids, QStringList({QStringLiteral("org.example.One"), QStringLiteral("org.example.Flat"), oddId,
-                                   QStringLiteral("org.example.Trusted"), QStringLiteral("org.example.Two")}));
+        QCOMPARE(ids,
+                 QStringList({QStringLiteral("org.example.One"), QStringLiteral("org.example.Flat"), oddId,
+                              QStringLiteral("org.example.Trusted"), QStringLiteral("org.example.Two")}));
         QCOMPARE(apps.first().name, QStringLiteral("Example One"));
         // The odd id survived the bus both ways and is taken away as it is.
         QCOMPARE(AccessRevoker::revoke(*portal, {QString(), oddId, QStringLiteral("org.example.Flat")}), 2);
@@ -135,7 +137,8 @@ private Q_SLOTS:
     void aStoreThatCannotBeReached()
     {
         const PortalCameraPermissionStore portal(
-            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")),
+            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                          QStringLiteral("nowhere")),
             {}, {});
         QVERIFY(!portal.isAvailable());
         QVERIFY(portal.apps().isEmpty());

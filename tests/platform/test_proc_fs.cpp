@@ -34,7 +34,7 @@ private Q_SLOTS:
         const QList<QByteArray> fields = ProcFs::statFields(pid_t(child.processId()));
         QVERIFY(fields.size() > 20);
         QVERIFY(QByteArrayLiteral("RSD").contains(fields.at(0))); // state
-        QCOMPARE(fields.at(1).toInt(), int(getpid()));             // parent
+        QCOMPARE(fields.at(1).toInt(), int(getpid()));            // parent
         child.kill();
         child.waitForFinished();
         QVERIFY(ProcFs::statFields(pid_t(child.processId())).isEmpty()); // gone: nothing, no crash

@@ -22,7 +22,8 @@ class TestPulseCaptureRules : public QObject {
         return s;
     }
     static Stream stream(quint32 index, quint32 client = 10, quint32 source = 1, bool corked = false,
-                         const QByteArray &resampleMethod = {}, const QHash<QByteArray, QByteArray> &props = {})
+                         const QByteArray &resampleMethod = {},
+                         const QHash<QByteArray, QByteArray> &props = {})
     {
         return {index, client, source, corked, resampleMethod, props};
     }
@@ -31,12 +32,12 @@ private Q_SLOTS:
     void streamsThatDoNotListenAreLeftOut()
     {
         const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(snapshot({
-            stream(30),                        // counts
-            stream(31, PA_INVALID_INDEX),      // a module's loopback
-            stream(32, 10, PA_INVALID_INDEX),  // not linked yet
-            stream(33, 10, 2),                 // records a sink's monitor
-            stream(34, 10, 7),                 // a source the read did not see
-            stream(35, 11),                    // a client the read did not see
+            stream(30),                       // counts
+            stream(31, PA_INVALID_INDEX),     // a module's loopback
+            stream(32, 10, PA_INVALID_INDEX), // not linked yet
+            stream(33, 10, 2),                // records a sink's monitor
+            stream(34, 10, 7),                // a source the read did not see
+            stream(35, 11),                   // a client the read did not see
             stream(36, 10, 1, true),
             stream(37, 10, 1, false, {}, {{"stream.monitor", "true"}}), // a level meter
             stream(38, 10, 1, false, "peaks"),

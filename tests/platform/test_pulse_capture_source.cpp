@@ -19,7 +19,7 @@ using Kind = PrivatePulseServer::Kind;
 #define START_SERVER()                                                                                       \
     do {                                                                                                     \
         const QString error = m_server->start();                                                             \
-        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));                \
+        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));                 \
     } while (false)
 
 class TestPulseCaptureSource : public QObject {
@@ -85,24 +85,29 @@ private Q_SLOTS:
 
         // A stream opened but never started, and a recording of what the
         // speakers play: neither listens to a microphone.
-        auto corked = record(QStringLiteral(PULSE_RECORD_CLIENT),
-                             {QStringLiteral("--corked"), QStringLiteral("--device"), QStringLiteral("rig_source")});
+        auto corked =
+            record(QStringLiteral(PULSE_RECORD_CLIENT),
+                   {QStringLiteral("--corked"), QStringLiteral("--device"), QStringLiteral("rig_source")});
         QVERIFY(corked->nextLine().startsWith("ready"));
         auto monitor = parecord(QStringLiteral("rig_sink.monitor"));
         // Both on the server before the marker starts: the read that shows the marker saw them too.
-        QTRY_COMPARE(m_server->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")})
-                         .value_or(QByteArray())
-                         .count('\n'),
-                     2);
+        QTRY_COMPARE(
+            m_server
+                ->pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("source-outputs")})
+                .value_or(QByteArray())
+                .count('\n'),
+            2);
         auto marker = parecord();
         QTRY_COMPARE(source.captures().size(), 1);
         QCOMPARE(source.captures().constFirst().pid, marker->pid());
 
         // Two streams of one process are two captures.
-        auto twoStreams = record(QStringLiteral(PULSE_RECORD_CLIENT), {QStringLiteral("--streams"), QStringLiteral("2")});
+        auto twoStreams =
+            record(QStringLiteral(PULSE_RECORD_CLIENT), {QStringLiteral("--streams"), QStringLiteral("2")});
         QTRY_COMPARE(capturesOf(source, twoStreams->pid()).size(), 2);
         QCOMPARE(source.captures().size(), 3);
-        QCOMPARE(capturesOf(source, twoStreams->pid()).constFirst().clientName, QStringLiteral("pulse_record_client"));
+        QCOMPARE(capturesOf(source, twoStreams->pid()).constFirst().clientName,
+                 QStringLiteral("pulse_record_client"));
     }
 
     void recoversWhenTheServerRestarts_data()

@@ -41,7 +41,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("own");
         // A new file stands in for the system's, so it includes it first.
         QTest::newRow("no file yet") << QByteArray();
-        QTest::newRow("the user's") << QByteArray(".include /etc/pulse/default.pa\nload-module module-echo-cancel\n");
+        QTest::newRow("the user's") << QByteArray(
+            ".include /etc/pulse/default.pa\nload-module module-echo-cancel\n");
     }
     void pulseAudioKeepsWhatIsTheUsers()
     {
@@ -51,8 +52,8 @@ private Q_SLOTS:
             writeFile(persistence.pulseAudioFile(), own);
         QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString());
         const QByteArray written = contentsOf(persistence.pulseAudioFile());
-        QVERIFY(written.startsWith((own.isEmpty() ? ".include /etc/pulse/default.pa\n" : own)
-                                   + "### Tarnwick quiet microphone"));
+        QVERIFY(written.startsWith((own.isEmpty() ? ".include /etc/pulse/default.pa\n" : own) +
+                                   "### Tarnwick quiet microphone"));
         QCOMPARE(written.count(".include"), 1);
         QVERIFY(written.contains("\n.nofail\nload-module module-null-sink sink_name=TarnwickQuietMicSink"));
         QVERIFY(written.contains("load-module module-remap-source master=TarnwickQuietMicSink.monitor "

@@ -27,9 +27,9 @@ double recordedLevel(const PrivatePulseServer &server, const QString &input, int
 {
     QProcess recorder;
     recorder.setProcessEnvironment(server.clientEnvironment());
-    recorder.start(QStringLiteral("parecord"), {QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
-                                               QStringLiteral("--channels=1"), QStringLiteral("--rate=%1").arg(rate),
-                                               QStringLiteral("-d"), input});
+    recorder.start(QStringLiteral("parecord"),
+                   {QStringLiteral("--raw"), QStringLiteral("--format=s16le"), QStringLiteral("--channels=1"),
+                    QStringLiteral("--rate=%1").arg(rate), QStringLiteral("-d"), input});
     QSignalSpy output(&recorder, &QProcess::readyReadStandardOutput);
     QByteArray audio;
     while (audio.size() < seconds * rate * 2 && (recorder.bytesAvailable() > 0 || output.wait(10000)))
@@ -47,7 +47,8 @@ double recordedLevel(const PrivatePulseServer &server, const QString &input, int
 
 QString defaultInputOf(const PrivatePulseServer &server)
 {
-    return QString::fromUtf8(server.pactl({QStringLiteral("get-default-source")}).value_or(QByteArray()).trimmed());
+    return QString::fromUtf8(
+        server.pactl({QStringLiteral("get-default-source")}).value_or(QByteArray()).trimmed());
 }
 
 } // namespace
@@ -72,7 +73,8 @@ private Q_SLOTS:
 
         std::optional<QuietMic::Result> installed;
         QObject context;
-        QuietMic::install(driver, &context, [&installed](const QuietMic::Result &result) { installed = result; });
+        QuietMic::install(driver, &context,
+                          [&installed](const QuietMic::Result &result) { installed = result; });
         QTRY_VERIFY(installed.has_value());
         QCOMPARE(*installed, QuietMic::Result());
         QVERIFY(driver.isInstalled());
@@ -81,7 +83,8 @@ private Q_SLOTS:
         QVERIFY(QuietMic::activate(driver, defaults));
         QVERIFY(QuietMic::activate(driver, defaults)); // the first remembered input stays
         QTRY_COMPARE(defaultInputOf(server), QStringLiteral("TarnwickQuietMic_UID"));
-        QCOMPARE(defaults.stringValue(QStringLiteral("QuietMicPreviousDefaultInput")), QStringLiteral("rig_source"));
+        QCOMPARE(defaults.stringValue(QStringLiteral("QuietMicPreviousDefaultInput")),
+                 QStringLiteral("rig_source"));
 
         // A fresh output has about two seconds of latency: the last of four
         // seconds is what a call hears.

@@ -28,7 +28,9 @@ class TestSwitchApp : public QObject {
     QByteArrayList levels() const
     {
         QByteArrayList found;
-        for (const QByteArray &line : m_server->pactl({QStringLiteral("list"), QStringLiteral("sources")}).value_or(QByteArray()).split('\n')) {
+        for (const QByteArray &line : m_server->pactl({QStringLiteral("list"), QStringLiteral("sources")})
+                                          .value_or(QByteArray())
+                                          .split('\n')) {
             if (line.contains("Mute:") || line.trimmed().startsWith("Volume:"))
                 found.append(line.trimmed());
         }
@@ -53,9 +55,10 @@ private Q_SLOTS:
         REQUIRE_SERVICE(busError.isEmpty(), QStringLiteral("a session bus (%1)").arg(busError));
         QVERIFY(m_server->pactl({QStringLiteral("load-module"), QStringLiteral("module-null-source"),
                                  QStringLiteral("source_name=desk"), QStringLiteral("channels=2")}));
-        QVERIFY(m_server->pactl({QStringLiteral("set-source-volume"), QStringLiteral("desk"), QStringLiteral("39322"),
-                                 QStringLiteral("20000")}));
-        QVERIFY(m_server->pactl({QStringLiteral("set-source-mute"), QStringLiteral("rig_source"), QStringLiteral("1")}));
+        QVERIFY(m_server->pactl({QStringLiteral("set-source-volume"), QStringLiteral("desk"),
+                                 QStringLiteral("39322"), QStringLiteral("20000")}));
+        QVERIFY(m_server->pactl(
+            {QStringLiteral("set-source-mute"), QStringLiteral("rig_source"), QStringLiteral("1")}));
         m_levels = levels();
         QProcessEnvironment env = m_server->clientEnvironment();
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus->address());

@@ -32,9 +32,9 @@ struct HaloScene {
 struct SampleBanners {
     DefaultsStore defaults;
     Hub hub{defaults, AppInfo::compiledIn()};
-    SensorAnnouncer announcer{hub,
-                              {[] { return false; }, [] { return false; },
-                               [](const SensorUser &user) { return user.bundleID; }}};
+    SensorAnnouncer announcer{
+        hub,
+        {[] { return false; }, [] { return false; }, [](const SensorUser &user) { return user.bundleID; }}};
     const SensorUser zoom{1, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
     const SensorUser chrome{2, QStringLiteral("Google Chrome"), QStringLiteral("com.google.Chrome")};
     const SensorUser voiceMemos{3, QStringLiteral("Voice Memos"), QStringLiteral("com.apple.VoiceMemos")};

@@ -12,10 +12,11 @@ namespace {
 const QSet<QString> &launchers()
 {
     static const QSet<QString> names{
-        QStringLiteral("env"),     QStringLiteral("sh"),     QStringLiteral("bash"),    QStringLiteral("dash"),
-        QStringLiteral("python"),  QStringLiteral("python3"), QStringLiteral("perl"),   QStringLiteral("java"),
-        QStringLiteral("node"),    QStringLiteral("gjs"),    QStringLiteral("flatpak"), QStringLiteral("snap"),
-        QStringLiteral("sudo"),    QStringLiteral("pkexec"), QStringLiteral("xdg-open"),
+        QStringLiteral("env"),  QStringLiteral("sh"),      QStringLiteral("bash"),
+        QStringLiteral("dash"), QStringLiteral("python"),  QStringLiteral("python3"),
+        QStringLiteral("perl"), QStringLiteral("java"),    QStringLiteral("node"),
+        QStringLiteral("gjs"),  QStringLiteral("flatpak"), QStringLiteral("snap"),
+        QStringLiteral("sudo"), QStringLiteral("pkexec"),  QStringLiteral("xdg-open"),
     };
     return names;
 }
@@ -31,11 +32,21 @@ QString unescapeValue(const QString &raw)
             continue;
         }
         switch (raw.at(++i).unicode()) {
-        case 's': value += QLatin1Char(' '); break;
-        case 'n': value += QLatin1Char('\n'); break;
-        case 't': value += QLatin1Char('\t'); break;
-        case 'r': value += QLatin1Char('\r'); break;
-        default: value += raw.at(i); break;
+        case 's':
+            value += QLatin1Char(' ');
+            break;
+        case 'n':
+            value += QLatin1Char('\n');
+            break;
+        case 't':
+            value += QLatin1Char('\t');
+            break;
+        case 'r':
+            value += QLatin1Char('\r');
+            break;
+        default:
+            value += raw.at(i);
+            break;
         }
     }
     return value;
@@ -85,8 +96,7 @@ QString fileName(const QString &path)
 DesktopEntryIndex::DesktopEntryIndex(QStringList folders, QLocale locale)
     : m_folders(std::move(folders))
     , m_locale(std::move(locale))
-{
-}
+{}
 
 QStringList DesktopEntryIndex::defaultFolders()
 {
@@ -123,7 +133,8 @@ QString DesktopEntryIndex::execProgram(const QString &exec)
     return at < arguments.size() ? fileName(arguments.at(at)) : QString();
 }
 
-std::optional<DesktopEntry> DesktopEntryIndex::parse(const QByteArray &text, const QString &id, const QLocale &locale)
+std::optional<DesktopEntry> DesktopEntryIndex::parse(const QByteArray &text, const QString &id,
+                                                     const QLocale &locale)
 {
     QHash<QString, QString> values;
     bool inMainGroup = false;
@@ -142,8 +153,8 @@ std::optional<DesktopEntry> DesktopEntryIndex::parse(const QByteArray &text, con
         if (!values.contains(key))
             values.insert(key, unescapeValue(line.mid(equals + 1).trimmed()));
     }
-    if (values.value(QStringLiteral("Type")) != QLatin1String("Application")
-        || values.value(QStringLiteral("Hidden")) == QLatin1String("true"))
+    if (values.value(QStringLiteral("Type")) != QLatin1String("Application") ||
+        values.value(QStringLiteral("Hidden")) == QLatin1String("true"))
         return std::nullopt;
 
     // Name[ll_CC], then Name[ll], then Name.

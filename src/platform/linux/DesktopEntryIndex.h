@@ -37,7 +37,8 @@ public:
     std::optional<DesktopEntry> byWindowClass(const QString &windowClass) const;
 
     // One entry's text; nothing when it is not a shown application.
-    static std::optional<DesktopEntry> parse(const QByteArray &text, const QString &id, const QLocale &locale);
+    static std::optional<DesktopEntry> parse(const QByteArray &text, const QString &id,
+                                             const QLocale &locale);
     // The file name of the program an Exec value starts.
     static QString execProgram(const QString &exec);
 

@@ -18,8 +18,7 @@ LinuxCameraClientFinder::LinuxCameraClientFinder(CameraNodeScan scan, const Proc
     : m_scan(std::move(scan))
     , m_processes(processes)
     , m_pwDump(std::move(pwDumpProgram))
-{
-}
+{}
 
 QList<qint32> LinuxCameraClientFinder::clients() const
 {
@@ -43,19 +42,22 @@ QList<qint32> LinuxCameraClientFinder::clients() const
         if (std::none_of(byAge.begin(), byAge.end(), [&](const auto &p) { return p.second == pid; }))
             byAge.append({ProcFs::startTime(pid, m_scan.procRoot()).value_or(0), pid});
     }
-    std::stable_sort(byAge.begin(), byAge.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::stable_sort(byAge.begin(), byAge.end(),
+                     [](const auto &a, const auto &b) { return a.first > b.first; });
     QList<qint32> ordered;
     for (const auto &entry : std::as_const(byAge))
         ordered.append(entry.second);
     return ordered;
 }
 
-QList<qint32> LinuxCameraClientFinder::pipeWireConsumers(const QStringList &nodes, const QList<qint32> &daemons) const
+QList<qint32> LinuxCameraClientFinder::pipeWireConsumers(const QStringList &nodes,
+                                                         const QList<qint32> &daemons) const
 {
     const std::optional<QByteArray> dump = PipeWireGraph::dump(m_pwDump, pwDumpTimeoutMs);
     if (!dump) {
         std::call_once(m_toolMissingLogged, [this] {
-            TW_WARN << m_pwDump << " cannot be run: camera users behind PipeWire are shown as PipeWire itself";
+            TW_WARN << m_pwDump
+                    << " cannot be run: camera users behind PipeWire are shown as PipeWire itself";
         });
         return daemons;
     }

@@ -21,8 +21,8 @@ QString fileName(const QString &path)
 
 bool isAppUnit(const QString &unit)
 {
-    return unit.startsWith(QLatin1String("app-"))
-           && (unit.endsWith(QLatin1String(".scope")) || unit.endsWith(QLatin1String(".service")));
+    return unit.startsWith(QLatin1String("app-")) &&
+           (unit.endsWith(QLatin1String(".scope")) || unit.endsWith(QLatin1String(".service")));
 }
 
 QString unescapeUnit(QString text)
@@ -32,12 +32,12 @@ QString unescapeUnit(QString text)
 
 } // namespace
 
-LinuxProcessDirectory::LinuxProcessDirectory(QString procRoot, QStringList applicationFolders, QString cgroupRoot)
+LinuxProcessDirectory::LinuxProcessDirectory(QString procRoot, QStringList applicationFolders,
+                                             QString cgroupRoot)
     : m_procRoot(std::move(procRoot))
     , m_cgroupRoot(std::move(cgroupRoot))
     , m_entries(std::move(applicationFolders))
-{
-}
+{}
 
 QStringList LinuxProcessDirectory::appIdsOfUnit(const QString &unit)
 {
@@ -80,7 +80,8 @@ QString LinuxProcessDirectory::cgroupOf(qint32 pid) const
 
 QString LinuxProcessDirectory::flatpakIdOf(qint32 pid) const
 {
-    const QByteArray text = ProcFs::readFile(QStringLiteral("%1/%2/root/.flatpak-info").arg(m_procRoot).arg(pid));
+    const QByteArray text =
+        ProcFs::readFile(QStringLiteral("%1/%2/root/.flatpak-info").arg(m_procRoot).arg(pid));
     bool inApplication = false;
     for (const QByteArray &raw : text.split('\n')) {
         const QByteArray line = raw.trimmed();
@@ -106,7 +107,8 @@ std::optional<DesktopEntry> LinuxProcessDirectory::entryOf(qint32 pid) const
     const QString base = QStringLiteral("%1/%2/").arg(m_procRoot).arg(pid);
     const QString comm = processName(pid);
     QStringList programs{fileName(ProcFs::linkTarget(base + QStringLiteral("exe")))};
-    programs.append(fileName(QString::fromUtf8(ProcFs::readFile(base + QStringLiteral("cmdline")).split('\0').constFirst())));
+    programs.append(fileName(
+        QString::fromUtf8(ProcFs::readFile(base + QStringLiteral("cmdline")).split('\0').constFirst())));
     programs.append(comm);
     programs.removeAll(QString());
     if (auto entry = m_entries.byProgram(programs))

@@ -42,7 +42,8 @@ PipeWireGraph::PipeWireGraph(const QByteArray &dump)
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(dump, &error);
     if (!document.isArray()) {
-        TW_WARN << "PipeWire graph unreadable: " << (error.error ? error.errorString() : QStringLiteral("not a list"));
+        TW_WARN << "PipeWire graph unreadable: "
+                << (error.error ? error.errorString() : QStringLiteral("not a list"));
         return;
     }
     for (const QJsonValue &value : document.array()) {
@@ -58,9 +59,9 @@ QList<PipeWireClient> PipeWireGraph::cameraConsumers(const QString &devicePath) 
     QList<qint64> cameras;
     for (auto it = m_objects.cbegin(); it != m_objects.cend(); ++it) {
         const QJsonObject props = propsOf(*it);
-        if (it->value(QLatin1String("type")).toString() == nodeType
-            && props.value(QLatin1String("media.class")).toString() == QLatin1String("Video/Source")
-            && props.value(QLatin1String("api.v4l2.path")).toString() == devicePath)
+        if (it->value(QLatin1String("type")).toString() == nodeType &&
+            props.value(QLatin1String("media.class")).toString() == QLatin1String("Video/Source") &&
+            props.value(QLatin1String("api.v4l2.path")).toString() == devicePath)
             cameras.append(it.key());
     }
     QList<PipeWireClient> consumers;
@@ -70,12 +71,13 @@ QList<PipeWireClient> PipeWireGraph::cameraConsumers(const QString &devicePath) 
         const QJsonObject info = link.value(QLatin1String("info")).toObject();
         if (!cameras.contains(info.value(QLatin1String("output-node-id")).toInteger(-1)))
             continue;
-        const QJsonObject consumer = m_objects.value(info.value(QLatin1String("input-node-id")).toInteger(-1));
+        const QJsonObject consumer =
+            m_objects.value(info.value(QLatin1String("input-node-id")).toInteger(-1));
         const QJsonObject nodeProps = propsOf(consumer);
         // A node made by a client names it; its own properties are the fallback.
         const QJsonObject client = m_objects.value(numberIn(nodeProps, QLatin1String("client.id")));
-        const QJsonObject props = client.value(QLatin1String("type")).toString() == clientType ? propsOf(client)
-                                                                                              : nodeProps;
+        const QJsonObject props =
+            client.value(QLatin1String("type")).toString() == clientType ? propsOf(client) : nodeProps;
         PipeWireClient found;
         found.appId = props.value(QLatin1String("pipewire.access.portal.app_id")).toString();
         // A portal client's socket was opened by the portal (so the peer pid
@@ -103,8 +105,8 @@ std::optional<QByteArray> PipeWireGraph::dump(const QString &program, int timeou
     // Read as it comes: a large graph would fill the pipe before the tool exits.
     while (tool.waitForReadyRead(int(std::max<qint64>(1, deadline.remainingTime()))))
         output += tool.readAllStandardOutput();
-    if (tool.state() != QProcess::NotRunning
-        && !tool.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())))) {
+    if (tool.state() != QProcess::NotRunning &&
+        !tool.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())))) {
         TW_WARN << program << " did not finish in time";
         tool.kill();
         tool.waitForFinished();

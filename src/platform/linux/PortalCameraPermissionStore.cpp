@@ -22,12 +22,12 @@ PortalCameraPermissionStore::PortalCameraPermissionStore(QDBusConnection bus, QS
     : m_bus(std::move(bus))
     , m_flatpakAppFolders(std::move(flatpakAppFolders))
     , m_desktopEntries(std::move(desktopFolders))
-{
-}
+{}
 
 QStringList PortalCameraPermissionStore::defaultFlatpakAppFolders()
 {
-    return {QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/flatpak/app"),
+    return {QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                QStringLiteral("/flatpak/app"),
             QStringLiteral("/var/lib/flatpak/app")};
 }
 
@@ -43,8 +43,8 @@ bool PortalCameraPermissionStore::isAvailable() const
     if (!m_bus.isConnected())
         return false;
     // Starts the store when the bus can activate it.
-    QDBusMessage ping = QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Peer"),
-                                                       QStringLiteral("Ping"));
+    QDBusMessage ping = QDBusMessage::createMethodCall(
+        service, path, QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
     return m_bus.call(ping, QDBus::Block, callTimeoutMs).type() == QDBusMessage::ReplyMessage;
 }
 
@@ -98,12 +98,13 @@ bool PortalCameraPermissionStore::revoke(const QString &appId)
         return false;
     if (!byApp->contains(appId))
         return true; // nothing to take away: it asks anyway
-    const QDBusMessage denied =
-        call(QStringLiteral("SetPermission"), {table, false, entry, appId, QStringList{QStringLiteral("no")}});
+    const QDBusMessage denied = call(QStringLiteral("SetPermission"),
+                                     {table, false, entry, appId, QStringList{QStringLiteral("no")}});
     const QDBusMessage deleted = call(QStringLiteral("DeletePermission"), {table, entry, appId});
     if (deleted.type() == QDBusMessage::ErrorMessage) {
         TW_WARN << "camera permission of " << appId << " not deleted: " << deleted.errorMessage()
-                << (denied.type() == QDBusMessage::ErrorMessage ? QString() : QStringLiteral(" (it is set to no)"));
+                << (denied.type() == QDBusMessage::ErrorMessage ? QString()
+                                                                : QStringLiteral(" (it is set to no)"));
         return false;
     }
     return true;

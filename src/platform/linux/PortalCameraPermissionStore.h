@@ -22,7 +22,8 @@ class PortalCameraPermissionStore : public CameraPermissionStore {
 public:
     // `flatpakAppFolders`: the "app" folders of the Flatpak installations;
     // `desktopFolders`: where the apps' desktop entries are, for their names.
-    PortalCameraPermissionStore(QDBusConnection bus, QStringList flatpakAppFolders, QStringList desktopFolders);
+    PortalCameraPermissionStore(QDBusConnection bus, QStringList flatpakAppFolders,
+                                QStringList desktopFolders);
 
     // The user's and the system's Flatpak installations.
     static QStringList defaultFlatpakAppFolders();

@@ -31,7 +31,8 @@ QString linkTarget(const QString &path)
 {
     char target[4096];
     const ssize_t length = readlink(QFile::encodeName(path).constData(), target, sizeof target);
-    return length > 0 && length < ssize_t(sizeof target) ? QFile::decodeName(QByteArray(target, length)) : QString();
+    return length > 0 && length < ssize_t(sizeof target) ? QFile::decodeName(QByteArray(target, length))
+                                                         : QString();
 }
 
 QList<QByteArray> statFields(pid_t pid, const QString &procRoot)
@@ -101,15 +102,16 @@ std::optional<quint64> footprintBytes(pid_t pid, const QString &procRoot)
     const QString base = QStringLiteral("%1/%2/").arg(procRoot).arg(pid);
     const QByteArray rollup = readFile(base + QStringLiteral("smaps_rollup"));
     if (const auto anon = statusValue(rollup, "Pss_Anon")) {
-        const quint64 kb = *anon + statusValue(rollup, "Pss_Shmem").value_or(0)
-                           + statusValue(rollup, "SwapPss").value_or(0);
+        const quint64 kb =
+            *anon + statusValue(rollup, "Pss_Shmem").value_or(0) + statusValue(rollup, "SwapPss").value_or(0);
         return kb * 1024;
     }
     const QByteArray status = readFile(base + QStringLiteral("status"));
     const auto anon = statusValue(status, "RssAnon");
     if (!anon)
         return std::nullopt;
-    return (*anon + statusValue(status, "RssShmem").value_or(0) + statusValue(status, "VmSwap").value_or(0)) * 1024;
+    return (*anon + statusValue(status, "RssShmem").value_or(0) + statusValue(status, "VmSwap").value_or(0)) *
+           1024;
 }
 
 std::optional<quint64> residentBytes(pid_t pid)

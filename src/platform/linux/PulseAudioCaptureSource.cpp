@@ -63,8 +63,7 @@ struct PulseAudioCaptureSource::Read {
     }
 
     // One item of a list, or its end (eol 1), or its failure (eol -1).
-    template<typename Info>
-    static void collect(pa_context *, const Info *info, int eol, void *data)
+    template <typename Info> static void collect(pa_context *, const Info *info, int eol, void *data)
     {
         auto *read = static_cast<Read *>(data);
         if (eol != 0 || !info) {
@@ -101,8 +100,7 @@ struct PulseAudioCaptureSource::Read {
 PulseAudioCaptureSource::PulseAudioCaptureSource(PulseConnection &connection, QObject *parent)
     : AudioCaptureSource(parent)
     , m_connection(connection)
-{
-}
+{}
 
 PulseAudioCaptureSource::~PulseAudioCaptureSource() = default;
 
@@ -118,12 +116,16 @@ void PulseAudioCaptureSource::start()
         case PA_SUBSCRIPTION_EVENT_SOURCE_OUTPUT:
         case PA_SUBSCRIPTION_EVENT_SOURCE:
         case PA_SUBSCRIPTION_EVENT_CLIENT:
-        case PA_SUBSCRIPTION_EVENT_SERVER: requestRead(); break;
-        default: break;
+        case PA_SUBSCRIPTION_EVENT_SERVER:
+            requestRead();
+            break;
+        default:
+            break;
         }
     });
-    m_connection.subscribe(pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT | PA_SUBSCRIPTION_MASK_SOURCE
-                                                  | PA_SUBSCRIPTION_MASK_CLIENT | PA_SUBSCRIPTION_MASK_SERVER));
+    m_connection.subscribe(pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT |
+                                                  PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_CLIENT |
+                                                  PA_SUBSCRIPTION_MASK_SERVER));
     m_connection.start();
     if (m_connection.isReady())
         requestRead();
@@ -151,7 +153,8 @@ void PulseAudioCaptureSource::read()
     m_read = std::make_unique<Read>();
     Read *r = m_read.get();
     r->owner = this;
-    r->operations[0] = pa_context_get_source_output_info_list(context, &Read::collect<pa_source_output_info>, r);
+    r->operations[0] =
+        pa_context_get_source_output_info_list(context, &Read::collect<pa_source_output_info>, r);
     r->operations[1] = pa_context_get_source_info_list(context, &Read::collect<pa_source_info>, r);
     r->operations[2] = pa_context_get_client_info_list(context, &Read::collect<pa_client_info>, r);
 }
@@ -210,12 +213,14 @@ QList<AudioCapture> PulseAudioCaptureSource::capturesIn(const Snapshot &snapshot
         capture.pid = pidValue(firstOf("application.process.id", stream.props, client->props));
         if (capture.pid == 0)
             capture.pid = pidValue(firstOf("pipewire.sec.pid", stream.props, client->props));
-        capture.appId = QString::fromUtf8(firstOf("pipewire.access.portal.app_id", stream.props, client->props));
+        capture.appId =
+            QString::fromUtf8(firstOf("pipewire.access.portal.app_id", stream.props, client->props));
         capture.clientName = client->name;
         if (capture.clientName.isEmpty())
             capture.clientName = QString::fromUtf8(firstOf("application.name", stream.props, client->props));
         found.append(capture);
     }
-    std::sort(found.begin(), found.end(), [](const AudioCapture &a, const AudioCapture &b) { return a.id < b.id; });
+    std::sort(found.begin(), found.end(),
+              [](const AudioCapture &a, const AudioCapture &b) { return a.id < b.id; });
     return found;
 }

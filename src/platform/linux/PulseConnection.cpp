@@ -5,8 +5,8 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 
-#include <pulse/glib-mainloop.h>
 #include <pulse/error.h>
+#include <pulse/glib-mainloop.h>
 #include <pulse/operation.h>
 
 #include <algorithm>
@@ -84,7 +84,8 @@ void PulseConnection::connectToServer()
         return;
     }
     pa_context_set_state_callback(
-        m_context, [](pa_context *, void *self) { static_cast<PulseConnection *>(self)->onStateChanged(); }, this);
+        m_context, [](pa_context *, void *self) { static_cast<PulseConnection *>(self)->onStateChanged(); },
+        this);
     pa_context_set_subscribe_callback(
         m_context,
         [](pa_context *, pa_subscription_event_type_t type, uint32_t index, void *self) {
@@ -96,8 +97,8 @@ void PulseConnection::connectToServer()
     const pa_context_flags_t flags = pa_context_flags_t(PA_CONTEXT_NOAUTOSPAWN | PA_CONTEXT_NOFAIL);
     // A connection that fails at once may have reported it already (and the
     // context is gone), or not.
-    if (pa_context_connect(m_context, server.isEmpty() ? nullptr : server.constData(), flags, nullptr) < 0
-        && m_context)
+    if (pa_context_connect(m_context, server.isEmpty() ? nullptr : server.constData(), flags, nullptr) < 0 &&
+        m_context)
         onStateChanged();
     if (!m_ready)
         armRetry();
@@ -160,7 +161,8 @@ void PulseConnection::onStateChanged()
         return;
     }
     if (m_retryPauseMs == firstRetryMs)
-        TW_LOG << "audio server not reachable (" << pa_strerror(pa_context_errno(m_context)) << "), waiting for it";
+        TW_LOG << "audio server not reachable (" << pa_strerror(pa_context_errno(m_context))
+               << "), waiting for it";
     dropContext();
     armRetry();
 }

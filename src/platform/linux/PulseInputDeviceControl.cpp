@@ -18,8 +18,7 @@ struct PulseInputDeviceControl::Write : PulseOperations::Data {
 PulseInputDeviceControl::PulseInputDeviceControl(PulseConnection &connection, QObject *parent)
     : InputDeviceControl(parent)
     , m_connection(connection)
-{
-}
+{}
 
 PulseInputDeviceControl::~PulseInputDeviceControl() = default;
 
@@ -171,7 +170,8 @@ void PulseInputDeviceControl::write(const QString &uid, Done done, const StartWr
     m_operations.keep(operation, std::move(pending));
 }
 
-void PulseInputDeviceControl::showAsAsked(const QString &uid, const std::function<void(InputDevice &)> &change)
+void PulseInputDeviceControl::showAsAsked(const QString &uid,
+                                          const std::function<void(InputDevice &)> &change)
 {
     for (InputDevice &device : m_sources) {
         if (device.uid != uid)
@@ -199,9 +199,11 @@ void PulseInputDeviceControl::finishWrite(Write &write, bool ok)
 void PulseInputDeviceControl::setMute(const QString &uid, bool mute, Done done)
 {
     const QByteArray name = uid.toUtf8();
-    write(uid, std::move(done), [&name, mute](pa_context *context, pa_context_success_cb_t confirmed, void *data) {
-        return pa_context_set_source_mute_by_name(context, name.constData(), mute ? 1 : 0, confirmed, data);
-    });
+    write(uid, std::move(done),
+          [&name, mute](pa_context *context, pa_context_success_cb_t confirmed, void *data) {
+              return pa_context_set_source_mute_by_name(context, name.constData(), mute ? 1 : 0, confirmed,
+                                                        data);
+          });
     showAsAsked(uid, [mute](InputDevice &device) { device.mute = mute; });
 }
 
@@ -218,9 +220,11 @@ void PulseInputDeviceControl::setVolumes(const QString &uid, const QList<quint32
     for (qsizetype channel = 0; channel < volumes.size(); ++channel)
         volume.values[channel] = volumes.at(channel);
     const QByteArray name = uid.toUtf8();
-    write(uid, std::move(done), [&name, &volume](pa_context *context, pa_context_success_cb_t confirmed, void *data) {
-        return pa_context_set_source_volume_by_name(context, name.constData(), &volume, confirmed, data);
-    });
+    write(uid, std::move(done),
+          [&name, &volume](pa_context *context, pa_context_success_cb_t confirmed, void *data) {
+              return pa_context_set_source_volume_by_name(context, name.constData(), &volume, confirmed,
+                                                          data);
+          });
     showAsAsked(uid, [&volumes](InputDevice &device) {
         if (device.volumes.size() == volumes.size())
             device.volumes = volumes;

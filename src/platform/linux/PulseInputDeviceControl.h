@@ -46,7 +46,8 @@ private:
     void onEvent(int facility, int type, quint32 index);
     void onLost();
     void setAvailable(bool available);
-    using StartWrite = std::function<pa_operation *(pa_context *, void (*)(pa_context *, int, void *), void *)>;
+    using StartWrite =
+        std::function<pa_operation *(pa_context *, void (*)(pa_context *, int, void *), void *)>;
     void write(const QString &uid, Done done, const StartWrite &startWrite);
     void finishWrite(Write &write, bool ok);
     void showAsAsked(const QString &uid, const std::function<void(InputDevice &)> &change);

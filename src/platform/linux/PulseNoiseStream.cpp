@@ -53,16 +53,19 @@ void PulseNoiseStream::play(const QString &sinkName, quint32 rate)
     m_rate = rate;
     ++m_generation;
     pa_stream_set_write_callback(
-        m_stream, [](pa_stream *, size_t bytes, void *self) { static_cast<PulseNoiseStream *>(self)->writeMore(bytes); },
+        m_stream,
+        [](pa_stream *, size_t bytes, void *self) {
+            static_cast<PulseNoiseStream *>(self)->writeMore(bytes);
+        },
         this);
     pa_stream_set_state_callback(
-        m_stream, [](pa_stream *, void *self) { static_cast<PulseNoiseStream *>(self)->stateChanged(); }, this);
+        m_stream, [](pa_stream *, void *self) { static_cast<PulseNoiseStream *>(self)->stateChanged(); },
+        this);
     const uint32_t chunk = uint32_t(pa_usec_to_bytes(chunkUsec, &spec));
     const pa_buffer_attr buffer{uint32_t(-1), 2 * chunk, uint32_t(-1), chunk, uint32_t(-1)};
     // Never moved to another output by the server's stream rules.
-    if (pa_stream_connect_playback(m_stream, sinkName.toUtf8().constData(), &buffer, PA_STREAM_DONT_MOVE, nullptr,
-                                   nullptr)
-        < 0) {
+    if (pa_stream_connect_playback(m_stream, sinkName.toUtf8().constData(), &buffer, PA_STREAM_DONT_MOVE,
+                                   nullptr, nullptr) < 0) {
         TW_WARN << "quiet microphone: noise not played: " << pa_strerror(pa_context_errno(context));
         stop();
     }

@@ -18,8 +18,7 @@ PulseQuietMicDriver::PulseQuietMicDriver(PulseConnection &connection, QString co
     , m_connection(connection)
     , m_persistence(std::move(configHome))
     , m_noise(connection)
-{
-}
+{}
 
 PulseQuietMicDriver::~PulseQuietMicDriver() = default;
 
@@ -33,12 +32,13 @@ void PulseQuietMicDriver::start()
     connect(&m_connection, &PulseConnection::event, this, [this](int facility, int type, quint32) {
         // Level changes of sources are many and say nothing about what is read here.
         const bool listChange = type != PA_SUBSCRIPTION_EVENT_CHANGE;
-        if (facility == PA_SUBSCRIPTION_EVENT_SERVER
-            || ((facility == PA_SUBSCRIPTION_EVENT_SOURCE || facility == PA_SUBSCRIPTION_EVENT_SINK) && listChange))
+        if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
+            ((facility == PA_SUBSCRIPTION_EVENT_SOURCE || facility == PA_SUBSCRIPTION_EVENT_SINK) &&
+             listChange))
             requestRead();
     });
-    m_connection.subscribe(
-        pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_SINK));
+    m_connection.subscribe(pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SOURCE |
+                                                  PA_SUBSCRIPTION_MASK_SINK));
     m_connection.start();
     if (m_connection.isReady())
         requestRead();
@@ -185,7 +185,8 @@ void PulseQuietMicDriver::loadModule(const QuietMicPersistence::Module &module,
     pa_context *context = m_connection.context();
     const auto failure = [context] {
         return L("The audio server could not add the quiet microphone: %@",
-                 QString::fromUtf8(pa_strerror(context ? pa_context_errno(context) : PA_ERR_CONNECTIONTERMINATED)));
+                 QString::fromUtf8(
+                     pa_strerror(context ? pa_context_errno(context) : PA_ERR_CONNECTIONTERMINATED)));
     };
     if (!context) {
         done(failure());
@@ -197,7 +198,9 @@ void PulseQuietMicDriver::loadModule(const QuietMicPersistence::Module &module,
     Call *c = call.get();
     pa_operation *operation = pa_context_load_module(
         context, module.name.constData(), module.arguments.constData(),
-        [](pa_context *, uint32_t index, void *data) { static_cast<Call *>(data)->done(index != PA_INVALID_INDEX); },
+        [](pa_context *, uint32_t index, void *data) {
+            static_cast<Call *>(data)->done(index != PA_INVALID_INDEX);
+        },
         c);
     if (!m_operations.keep(operation, std::move(call)))
         done(failure());
@@ -222,7 +225,8 @@ void PulseQuietMicDriver::unloadModules()
                 return;
             const QByteArray arguments(info->argument ? info->argument : "");
             // Ours by the names it was given, however it was loaded.
-            if (!arguments.contains(QuietMicPersistence::sinkName) && !arguments.contains(QuietMicDriver::uid))
+            if (!arguments.contains(QuietMicPersistence::sinkName) &&
+                !arguments.contains(QuietMicDriver::uid))
                 return;
             auto *driver = static_cast<PulseQuietMicDriver *>(self);
             driver->m_operations.keep(pa_context_unload_module(

@@ -52,7 +52,8 @@ private:
     void read();
     void listAnswered();
     void onLost();
-    void loadModule(const QuietMicPersistence::Module &module, std::function<void(const QString &error)> done);
+    void loadModule(const QuietMicPersistence::Module &module,
+                    std::function<void(const QString &error)> done);
     void loadInput();
     void finishInstall(const QString &error);
     void unloadModules();

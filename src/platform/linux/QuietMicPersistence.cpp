@@ -63,18 +63,19 @@ const QList<QuietMicPersistence::Module> &QuietMicPersistence::modules()
     // Values with spaces are quoted for the module's argument parser, and
     // again inside for the property list parser.
     static const QList<Module> list{
-        {"module-null-sink", QByteArray("sink_name=") + sinkName
-                                 + " channels=1 sink_properties=\"device.description='Quiet Microphone Feed'\""},
-        {"module-remap-source", QByteArray("master=") + sinkName + ".monitor source_name=TarnwickQuietMic_UID"
-                                    + " source_properties=\"device.description='Quiet Microphone'\""},
+        {"module-null-sink",
+         QByteArray("sink_name=") + sinkName +
+             " channels=1 sink_properties=\"device.description='Quiet Microphone Feed'\""},
+        {"module-remap-source", QByteArray("master=") + sinkName +
+                                    ".monitor source_name=TarnwickQuietMic_UID" +
+                                    " source_properties=\"device.description='Quiet Microphone'\""},
     };
     return list;
 }
 
 QuietMicPersistence::QuietMicPersistence(QString configHome)
     : m_configHome(std::move(configHome))
-{
-}
+{}
 
 QString QuietMicPersistence::pulseAudioFile() const
 {
@@ -140,11 +141,12 @@ QString QuietMicPersistence::removeFromPulseAudio() const
 
 QString QuietMicPersistence::addToPipeWire() const
 {
-    QByteArray contents = "# Tarnwick's quiet microphone: soft white noise instead of a silenced microphone.\n"
-                          "pulse.cmd = [\n";
+    QByteArray contents =
+        "# Tarnwick's quiet microphone: soft white noise instead of a silenced microphone.\n"
+        "pulse.cmd = [\n";
     for (const Module &module : modules())
-        contents += "    { cmd = \"load-module\" args = " + spaString(module.name + ' ' + module.arguments)
-                    + " flags = [ \"nofail\" ] }\n";
+        contents += "    { cmd = \"load-module\" args = " + spaString(module.name + ' ' + module.arguments) +
+                    " flags = [ \"nofail\" ] }\n";
     contents += "]\n";
     return write(pipeWireFile(), contents);
 }

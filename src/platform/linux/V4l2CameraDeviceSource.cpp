@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr uint32_t folderEvents = IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
+constexpr uint32_t folderEvents =
+    IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR;
 constexpr uint32_t nodeEvents = IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE;
 
 } // namespace
@@ -26,11 +27,10 @@ V4l2CameraDeviceSource::V4l2CameraDeviceSource(CameraNodeScan scan, std::chrono:
     m_clock.start();
     m_confirm.setSingleShot(true);
     connect(&m_confirm, &QTimer::timeout, this, &V4l2CameraDeviceSource::evaluate);
-    connect(&m_holderScan, &QFutureWatcher<QList<CameraHolder>>::finished, this,
-            [this] {
-                m_holderScanRunning = false;
-                applyHolders(m_holderScan.result(), m_holderScanStartedAt);
-            });
+    connect(&m_holderScan, &QFutureWatcher<QList<CameraHolder>>::finished, this, [this] {
+        m_holderScanRunning = false;
+        applyHolders(m_holderScan.result(), m_holderScanStartedAt);
+    });
 }
 
 V4l2CameraDeviceSource::~V4l2CameraDeviceSource()
@@ -50,8 +50,8 @@ void V4l2CameraDeviceSource::start()
         return;
     }
     if (inotify_add_watch(m_inotify, QFile::encodeName(m_scan.deviceRoot()).constData(), folderEvents) < 0)
-        TW_WARN << "cameras not watched: cannot watch " << m_scan.deviceRoot() << " (" << qt_error_string(errno)
-                << ")";
+        TW_WARN << "cameras not watched: cannot watch " << m_scan.deviceRoot() << " ("
+                << qt_error_string(errno) << ")";
     m_notifier = new QSocketNotifier(m_inotify, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &V4l2CameraDeviceSource::readEvents);
     rescanNodes();
@@ -92,7 +92,8 @@ void V4l2CameraDeviceSource::rescanNodes()
     const QList<CameraNode> now = m_scan.nodes();
     for (auto it = m_nodeWatches.begin(); it != m_nodeWatches.end();) {
         const QString path = it.value();
-        const bool kept = std::any_of(now.begin(), now.end(), [&](const CameraNode &n) { return n.path == path; });
+        const bool kept =
+            std::any_of(now.begin(), now.end(), [&](const CameraNode &n) { return n.path == path; });
         if (kept) {
             ++it;
             continue;
@@ -126,9 +127,8 @@ void V4l2CameraDeviceSource::requestHolderScan()
         return;
     }
     m_holderScanRunning = true;
-    m_holderScan.setFuture(QtConcurrent::run([scan = m_scan, nodes = m_nodes, me = qint32(getpid())] {
-        return scan.holders(nodes, me);
-    }));
+    m_holderScan.setFuture(QtConcurrent::run(
+        [scan = m_scan, nodes = m_nodes, me = qint32(getpid())] { return scan.holders(nodes, me); }));
 }
 
 void V4l2CameraDeviceSource::applyHolders(const QList<CameraHolder> &holders, qint64 startedAt)

@@ -59,7 +59,7 @@ private:
     QFutureWatcher<QList<CameraHolder>> m_holderScan;
     qint64 m_holderScanStartedAt = 0;
     bool m_holderScanRunning = false; // until its result is applied
-    bool m_holderScanAgain = false; // something happened after the running scan began
+    bool m_holderScanAgain = false;   // something happened after the running scan began
 
     QElapsedTimer m_clock;
     // Since when each (process, node) pair has been seen open without a break,

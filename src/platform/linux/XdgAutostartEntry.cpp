@@ -8,8 +8,7 @@ XdgAutostartEntry::XdgAutostartEntry(QString autostartFolder, QString appId, QSt
     : m_folder(std::move(autostartFolder))
     , m_appId(std::move(appId))
     , m_executable(std::move(executable))
-{
-}
+{}
 
 QString XdgAutostartEntry::filePath() const
 {
@@ -37,11 +36,20 @@ QString XdgAutostartEntry::execValue(const QString &program)
     QString value;
     for (QChar c : quoted) {
         switch (c.unicode()) {
-        case '\\': value += QStringLiteral("\\\\"); break;
-        case '\n': value += QStringLiteral("\\n"); break;
-        case '\t': value += QStringLiteral("\\t"); break;
-        case '\r': value += QStringLiteral("\\r"); break;
-        default: value += c;
+        case '\\':
+            value += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            value += QStringLiteral("\\n");
+            break;
+        case '\t':
+            value += QStringLiteral("\\t");
+            break;
+        case '\r':
+            value += QStringLiteral("\\r");
+            break;
+        default:
+            value += c;
         }
     }
     return value;

@@ -24,7 +24,8 @@ inline SensorState micState(QList<SensorUser> users)
 
 // A development build's id ends in ".dev".
 inline AppInfo build(const QString &appId = QStringLiteral("dev.orvane.Tarnwick"),
-                     bool offersWhiteNoise = false) {
+                     bool offersWhiteNoise = false)
+{
     return AppInfo{appId, QStringLiteral("1.0"), {}, offersWhiteNoise, false};
 }
 

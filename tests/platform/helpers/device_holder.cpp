@@ -2,10 +2,9 @@
 //
 //   device_holder [--probe MS] PATH...
 //
-// Opens every PATH and prints "open <CLOCK_MONOTONIC ns after the opens>". With --probe it closes them again after
-// MS milliseconds and exits, like a program that only looks at a device.
-// Otherwise it waits: a line on standard input closes them ("closed" is
-// printed), the end of standard input ends the program.
+// Opens every PATH and prints "open <CLOCK_MONOTONIC ns after the opens>". With --probe it closes them again
+// after MS milliseconds and exits, like a program that only looks at a device. Otherwise it waits: a line on
+// standard input closes them ("closed" is printed), the end of standard input ends the program.
 
 #include <cstdio>
 #include <cstdlib>

@@ -63,7 +63,8 @@ void onContextState(pa_context *context, void *data)
         pa_stream *stream = pa_stream_new(context, "test capture", &spec, nullptr);
         pa_stream_set_state_callback(stream, onStreamState, &c);
         pa_stream_set_read_callback(stream, onRead, nullptr);
-        if (pa_stream_connect_record(stream, c.device, nullptr, c.corked ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS) < 0)
+        if (pa_stream_connect_record(stream, c.device, nullptr,
+                                     c.corked ? PA_STREAM_START_CORKED : PA_STREAM_NOFLAGS) < 0)
             return fail(c, "cannot record");
     }
 }

@@ -54,7 +54,8 @@ std::optional<QByteArray> ChildProcess::output(const QString &program, const QSt
     QProcess tool;
     tool.setProcessEnvironment(environment);
     tool.start(program, arguments);
-    if (!tool.waitForFinished(timeoutMs) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+    if (!tool.waitForFinished(timeoutMs) || tool.exitStatus() != QProcess::NormalExit ||
+        tool.exitCode() != 0) {
         tool.kill();
         tool.waitForFinished();
         return std::nullopt;

@@ -12,7 +12,8 @@ PrivatePulseServer::PrivatePulseServer(Kind kind)
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("run"));
     QDir(m_dir.path()).mkpath(QStringLiteral("home"));
-    QFile::setPermissions(runtimePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(runtimePath(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 PrivatePulseServer::~PrivatePulseServer()
@@ -22,7 +23,8 @@ PrivatePulseServer::~PrivatePulseServer()
 
 QString PrivatePulseServer::socketPath() const
 {
-    return runtimePath() + (m_kind == Kind::PulseAudio ? QStringLiteral("/native") : QStringLiteral("/pulse/native"));
+    return runtimePath() +
+           (m_kind == Kind::PulseAudio ? QStringLiteral("/native") : QStringLiteral("/pulse/native"));
 }
 
 QProcessEnvironment PrivatePulseServer::clientEnvironment() const
@@ -72,8 +74,8 @@ QString PrivatePulseServer::start()
     if (m_kind == Kind::PulseAudio) {
         error = launch(QStringLiteral("pulseaudio"),
                        {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                        QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-target=stderr"), QStringLiteral("-n"),
-                        QStringLiteral("--load=module-native-protocol-unix"),
+                        QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-target=stderr"),
+                        QStringLiteral("-n"), QStringLiteral("--load=module-native-protocol-unix"),
                         QStringLiteral("--load=module-null-sink sink_name=rig_sink"),
                         QStringLiteral("--load=module-null-source source_name=rig_source")});
         return error.isEmpty() ? waitUntilAnswering() : error;
@@ -91,9 +93,10 @@ QString PrivatePulseServer::start()
     error = waitUntilAnswering();
     if (!error.isEmpty())
         return error;
-    if (!pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"), QStringLiteral("sink_name=rig_sink")})
-        || !pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                   QStringLiteral("media.class=Audio/Source/Virtual"), QStringLiteral("sink_name=rig_source")}))
+    if (!pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                QStringLiteral("sink_name=rig_sink")}) ||
+        !pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
+                QStringLiteral("media.class=Audio/Source/Virtual"), QStringLiteral("sink_name=rig_source")}))
         return QStringLiteral("the null devices could not be made");
     return {};
 }
@@ -129,6 +132,7 @@ void PrivatePulseServer::stop()
 
 std::optional<QByteArray> PrivatePulseServer::pactl(const QStringList &arguments) const
 {
-    return ChildProcess::output(QStringLiteral("pactl"), QStringList{QStringLiteral("--server=") + address()} + arguments,
+    return ChildProcess::output(QStringLiteral("pactl"),
+                                QStringList{QStringLiteral("--server=") + address()} + arguments,
                                 clientEnvironment());
 }

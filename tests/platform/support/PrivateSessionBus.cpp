@@ -32,7 +32,9 @@ QString PrivateSessionBus::start()
                                                    QStringLiteral("--address=") + address()});
     if (!m_daemon.waitForStarted())
         return QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
-    return appeared(m_dir.filePath(QStringLiteral("bus"))) ? QString() : QStringLiteral("the session bus did not open its socket");
+    return appeared(m_dir.filePath(QStringLiteral("bus")))
+               ? QString()
+               : QStringLiteral("the session bus did not open its socket");
 }
 
 bool PrivateSessionBus::appeared(const QString &socket)

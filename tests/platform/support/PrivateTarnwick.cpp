@@ -8,7 +8,8 @@ PrivateTarnwick::PrivateTarnwick(QProcessEnvironment env)
     : m_env(std::move(env))
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("run"));
-    QFile::setPermissions(filePath(QStringLiteral("run")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(filePath(QStringLiteral("run")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     m_env.remove(QStringLiteral("TARNWICK_SIMULATED"));
     m_env.insert(QStringLiteral("TARNWICK_DEFAULTS"), filePath(QStringLiteral("settings.json")));
     m_env.insert(QStringLiteral("TARNWICK_DATA"), filePath(QStringLiteral("data")));
@@ -46,8 +47,8 @@ QList<qint64> PrivateTarnwick::runningPids() const
     QList<qint64> pids;
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile environment(QStringLiteral("/proc/%1/environ").arg(entry));
-        if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == binary()
-            && environment.open(QIODevice::ReadOnly) && environment.readAll().split('\0').contains(marker))
+        if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == binary() &&
+            environment.open(QIODevice::ReadOnly) && environment.readAll().split('\0').contains(marker))
             pids.append(entry.toLongLong());
     }
     return pids;

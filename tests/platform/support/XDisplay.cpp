@@ -24,8 +24,7 @@ quint32 numberAt(const void *data)
 
 XDisplay::XDisplay()
     : m_connection(xcb_connect(nullptr, &m_screen))
-{
-}
+{}
 
 XDisplay::~XDisplay()
 {
@@ -40,8 +39,8 @@ bool XDisplay::isOpen() const
 bool XDisplay::hasTray()
 {
     const xcb_atom_t selection = atom("_NET_SYSTEM_TRAY_S" + QByteArray::number(m_screen));
-    const auto reply = owned(
-        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, selection), nullptr));
+    const auto reply = owned(xcb_get_selection_owner_reply(
+        m_connection, xcb_get_selection_owner(m_connection, selection), nullptr));
     return reply && reply->owner != XCB_NONE;
 }
 
@@ -50,9 +49,10 @@ QList<qint64> XDisplay::trayIconPids()
     QList<qint64> pids;
     visit(root(), false, [&](quint32 window, bool insideTray) {
         const QByteArray pid = insideTray ? property(window, "_NET_WM_PID") : QByteArray();
-        const auto attributes = owned(
-            xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
-        if (pid.size() == 4 && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE && showsSeveralColours(window))
+        const auto attributes = owned(xcb_get_window_attributes_reply(
+            m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
+        if (pid.size() == 4 && attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE &&
+            showsSeveralColours(window))
             pids.append(numberAt(pid.constData()));
     });
     return pids;
@@ -98,7 +98,8 @@ quint32 XDisplay::atom(const QByteArray &name)
 QByteArray XDisplay::property(quint32 window, const QByteArray &name)
 {
     const auto reply = owned(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, window, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr));
+        m_connection,
+        xcb_get_property(m_connection, 0, window, atom(name), XCB_GET_PROPERTY_TYPE_ANY, 0, 256), nullptr));
     return reply ? QByteArray(static_cast<const char *>(xcb_get_property_value(reply.get())),
                               xcb_get_property_value_length(reply.get()))
                  : QByteArray();
@@ -107,12 +108,14 @@ QByteArray XDisplay::property(quint32 window, const QByteArray &name)
 // The rig's Xvfb runs at depth 24 with 32 bits a pixel.
 bool XDisplay::showsSeveralColours(quint32 window)
 {
-    const auto geometry = owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
-    const auto image = owned(geometry ? xcb_get_image_reply(m_connection,
-                                                            xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window,
-                                                                          0, 0, geometry->width, geometry->height, ~0u),
-                                                            nullptr)
-                                      : nullptr);
+    const auto geometry =
+        owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
+    const auto image =
+        owned(geometry ? xcb_get_image_reply(m_connection,
+                                             xcb_get_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0,
+                                                           0, geometry->width, geometry->height, ~0u),
+                                             nullptr)
+                       : nullptr);
     if (!image || image->depth != 24)
         return false;
     const uint8_t *data = xcb_get_image_data(image.get());
@@ -129,8 +132,10 @@ void XDisplay::visit(quint32 window, bool insideTray, const std::function<void(q
 {
     each(window, insideTray);
     const QList<QByteArray> wmClass = property(window, "WM_CLASS").split('\0');
-    insideTray = insideTray || (wmClass.size() >= 2 && wmClass.at(1).compare("trayer", Qt::CaseInsensitive) == 0);
-    const auto tree = owned(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
+    insideTray =
+        insideTray || (wmClass.size() >= 2 && wmClass.at(1).compare("trayer", Qt::CaseInsensitive) == 0);
+    const auto tree =
+        owned(xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, window), nullptr));
     for (int i = 0; tree && i < xcb_query_tree_children_length(tree.get()); ++i)
         visit(xcb_query_tree_children(tree.get())[i], insideTray, each);
 }
