@@ -31,7 +31,7 @@ Banner cameraBanner()
 class TestHaloGeometry : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The spec's own parsing is the cutout test's; here, that the display gets it.
+    // Parsing the fake cutout is the cutout test's; here, that the display gets it.
     void theFakeCutoutWinsWhenValid_data()
     {
         QTest::addColumn<QProcessEnvironment>("env");
