@@ -10,33 +10,6 @@
 
 namespace CommandLine {
 
-namespace {
-
-QString describe(LaunchOptions::Mode mode)
-{
-    switch (mode) {
-    case LaunchOptions::Mode::CheckMenus:
-        return QStringLiteral("Check the menus and write a report to <path>.");
-    case LaunchOptions::Mode::CheckTutorial:
-        return QStringLiteral("Walk through the tutorial and write a report.");
-    case LaunchOptions::Mode::SnapshotWindows:
-        return QStringLiteral("Render windows and overlays as PNG files into the folder <path>.");
-    case LaunchOptions::Mode::BenchShelf:
-        return QStringLiteral("Measure the shelf and write a report.");
-    case LaunchOptions::Mode::CheckSwitch:
-        return QStringLiteral("Check the camera and microphone switch and write a report.");
-    case LaunchOptions::Mode::SensorReport:
-        return QStringLiteral("Log camera and microphone changes for TARNWICK_REPORT_SECONDS (30).");
-    case LaunchOptions::Mode::IdleReport:
-        return QStringLiteral("Measure idle cost over TARNWICK_IDLE_SECONDS (300) and write a report.");
-    case LaunchOptions::Mode::Normal:
-        break;
-    }
-    return {};
-}
-
-} // namespace
-
 bool answerInformationRequest(int argc, char **argv)
 {
     bool asked = false;
@@ -59,7 +32,8 @@ bool answerInformationRequest(int argc, char **argv)
     parser.addHelpOption();
     parser.addVersionOption();
     for (LaunchOptions::Mode mode : LaunchOptions::modesInOrder())
-        parser.addOption({LaunchOptions::flag(mode).mid(2), describe(mode), QStringLiteral("path")});
+        parser.addOption(
+            {LaunchOptions::flag(mode).mid(2), LaunchOptions::help(mode), QStringLiteral("path")});
     parser.parse(app.arguments());
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();

@@ -2,35 +2,61 @@
 
 #include <QFileInfo>
 
+namespace {
+
+struct ModeEntry {
+    LaunchOptions::Mode mode;
+    const char *flag;
+    const char *help;
+};
+
+// In the order the flags are looked for: the first present one wins.
+constexpr ModeEntry modeTable[] = {
+    {LaunchOptions::Mode::CheckMenus, "--check-menus", "Check the menus and write a report to <path>."},
+    {LaunchOptions::Mode::CheckTutorial, "--check-tutorial", "Walk through the tutorial and write a report."},
+    {LaunchOptions::Mode::SnapshotWindows, "--snapshot-windows",
+     "Render windows and overlays as PNG files into the folder <path>."},
+    {LaunchOptions::Mode::BenchShelf, "--bench-shelf", "Measure the shelf and write a report."},
+    {LaunchOptions::Mode::CheckSwitch, "--check-switch",
+     "Check the camera and microphone switch and write a report."},
+    {LaunchOptions::Mode::SensorReport, "--sensor-report",
+     "Log camera and microphone changes for TARNWICK_REPORT_SECONDS (30)."},
+    {LaunchOptions::Mode::IdleReport, "--idle-report",
+     "Measure idle cost over TARNWICK_IDLE_SECONDS (300) and write a report."},
+};
+
+const ModeEntry *entryFor(LaunchOptions::Mode mode)
+{
+    for (const ModeEntry &entry : modeTable) {
+        if (entry.mode == mode)
+            return &entry;
+    }
+    return nullptr;
+}
+
+} // namespace
+
 const QList<LaunchOptions::Mode> &LaunchOptions::modesInOrder()
 {
-    static const QList<Mode> order{Mode::CheckMenus, Mode::CheckTutorial, Mode::SnapshotWindows,
-                                   Mode::BenchShelf, Mode::CheckSwitch,   Mode::SensorReport,
-                                   Mode::IdleReport};
+    static const QList<Mode> order = [] {
+        QList<Mode> modes;
+        for (const ModeEntry &entry : modeTable)
+            modes.append(entry.mode);
+        return modes;
+    }();
     return order;
 }
 
 QString LaunchOptions::flag(Mode mode)
 {
-    switch (mode) {
-    case Mode::CheckMenus:
-        return QStringLiteral("--check-menus");
-    case Mode::CheckTutorial:
-        return QStringLiteral("--check-tutorial");
-    case Mode::SnapshotWindows:
-        return QStringLiteral("--snapshot-windows");
-    case Mode::BenchShelf:
-        return QStringLiteral("--bench-shelf");
-    case Mode::CheckSwitch:
-        return QStringLiteral("--check-switch");
-    case Mode::SensorReport:
-        return QStringLiteral("--sensor-report");
-    case Mode::IdleReport:
-        return QStringLiteral("--idle-report");
-    case Mode::Normal:
-        break;
-    }
-    return {};
+    const ModeEntry *entry = entryFor(mode);
+    return entry ? QString::fromLatin1(entry->flag) : QString();
+}
+
+QString LaunchOptions::help(Mode mode)
+{
+    const ModeEntry *entry = entryFor(mode);
+    return entry ? QString::fromLatin1(entry->help) : QString();
 }
 
 LaunchOptions LaunchOptions::fromArguments(const QStringList &arguments)

@@ -26,6 +26,8 @@ public:
     static LaunchOptions fromArguments(const QStringList &arguments); // arguments without the program name
     static const QList<Mode> &modesInOrder();
     static QString flag(Mode mode);
+    // One line for --help.
+    static QString help(Mode mode);
 
     Mode mode() const { return m_mode; }
     QString path() const { return m_path; } // absolute
