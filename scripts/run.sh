@@ -16,7 +16,7 @@ cmake --build "$build_dir" -j2 --target tarnwick
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
     echo "run: no desktop session here; start it from a terminal on your desktop," >&2
-    echo "     or try it headless: scripts/desktop-rig.sh $build_dir/src/app/tarnwick" >&2
+    echo "     or try it headless: scripts/desktop-rig.sh $build_dir/src/shell/tarnwick" >&2
     exit 1
 fi
-exec "$build_dir/src/app/tarnwick" "$@"
+exec "$build_dir/src/shell/tarnwick" "$@"

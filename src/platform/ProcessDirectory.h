@@ -9,7 +9,7 @@
 struct RunningApp {
     qint32 pid = 0;
     QString name;                // the desktop entry's Name, localised
-    QString bundleID;            // desktop-file id or sandbox app id; empty when none
+    QString appId;               // desktop-file id or sandbox app id; empty when none
     bool backgroundOnly = false; // no window and no desktop entry of its own
     friend bool operator==(const RunningApp &, const RunningApp &) = default;
 };

@@ -17,7 +17,7 @@ struct Rig {
 
     Rig()
     {
-        sim.processes.addApp(RunningApp{zoom.pid, zoom.name, zoom.bundleID, false});
+        sim.processes.addApp(RunningApp{zoom.pid, zoom.name, zoom.appId, false});
         hub.setClock([this] { return clock = clock.addSecs(1); });
     }
     QString historyFile() const { return dir.filePath(QStringLiteral("history.json")); }

@@ -166,7 +166,7 @@ private Q_SLOTS:
     void newCameraUsersAreAskedToQuitOnce()
     {
         Rig rig;
-        rig.hub->setAllowed(zoom.bundleID, true);
+        rig.hub->setAllowed(zoom.appId, true);
         rig.hub->setAutoQuitWhenOff(true);
         rig.hub->setCameraOff(true);
         rig.simulate({zoom, chat});

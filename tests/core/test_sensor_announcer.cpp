@@ -14,7 +14,7 @@ struct Rig : SimHub {
     bool bannerShowing = false;
     SensorAnnouncer announcer{hub,
                               {[this] { return panelOpen; }, [this] { return bannerShowing; },
-                               [](const SensorUser &user) { return user.bundleID; }}};
+                               [](const SensorUser &user) { return user.appId; }}};
     QSignalSpy announced{&announcer, &SensorAnnouncer::announce};
     QSignalSpy replaced{&announcer, &SensorAnnouncer::replaceBanner};
     QDateTime now = QDateTime(QDate(2026, 12, 6), QTime(9, 0), Qt::UTC);
@@ -151,7 +151,7 @@ private Q_SLOTS:
         banner.actions.at(0).run();
         QCOMPARE(quit.at(0).at(0).toInt(), chat.pid);
         banner.actions.at(1).run(); // Allow
-        QVERIFY(rig.hub.isAllowed(chat.bundleID));
+        QVERIFY(rig.hub.isAllowed(chat.appId));
         QCOMPARE(ended.size(), 2);
 
         banner = rig.announcer.cameraBanner({chat});

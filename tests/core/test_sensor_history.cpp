@@ -94,7 +94,7 @@ private Q_SLOTS:
                                                       {"bundleID", "us.zoom.xos"},
                                                       {"start", 86400.5},
                                                       {"end", 86405.5}}));
-        // No bundle id, still open: both keys left out.
+        // No app id, still open: both keys left out.
         QCOMPARE(
             array.at(0).toObject(),
             (QJsonObject{{"id", id(0)}, {"sensor", "microphone"}, {"app", "arecord"}, {"start", 86400.5}}));
@@ -123,7 +123,7 @@ private Q_SLOTS:
             QCOMPARE(s.end.has_value(), s.sensor == Sensor::Microphone);
 
         // A restarted app (new pid) gets its old session closed and a new one.
-        const SensorUser restarted{zoom.pid + 1, zoom.name, zoom.bundleID};
+        const SensorUser restarted{zoom.pid + 1, zoom.name, zoom.appId};
         history.update(Sensor::Camera, {restarted, chat}, at(6));
         QCOMPARE(history.sessions().size(), 5);
         QCOMPARE(history.sessions().at(4).end, at(6));
@@ -175,7 +175,7 @@ private Q_SLOTS:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("start is text") << QByteArray("[" + good + R"(,"start":"yesterday"}])");
         QTest::newRow("end out of range") << QByteArray("[" + good + R"(,"end":1e300}])");
-        QTest::newRow("bundle id is a number") << QByteArray("[" + good + R"(,"bundleID":5}])");
+        QTest::newRow("app id is a number") << QByteArray("[" + good + R"(,"bundleID":5}])");
         QTest::newRow("not a UUID") << QByteArray(
             R"([{"id":"session-1","sensor":"camera","app":"Zoom","start":1}])");
         QTest::newRow("unknown sensor") << QByteArray("[" + id + R"(,"sensor":"gps","app":"Z","start":1}])");

@@ -21,7 +21,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_processes.addApp({100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos"), false});
-        m_processes.addApp({browser.pid, browser.name, browser.bundleID, false});
+        m_processes.addApp({browser.pid, browser.name, browser.appId, false});
         // Helpers: one without a record of its own, one whose record is background-only.
         m_processes.addProcess(301, QStringLiteral("browser-gpu"), 300, 300);
         m_processes.addProcess(302, QStringLiteral("browser-audio"), 300, 300);
@@ -32,7 +32,7 @@ private Q_SLOTS:
         m_processes.addProcess(600, QStringLiteral("obs"));
         m_processes.addApp({600, QString(), QStringLiteral("com.obsproject.Studio"), false});
         m_processes.addProcess(0, QStringLiteral("swapper"));
-        m_processes.addApp({recorder.pid, recorder.name, recorder.bundleID, false});
+        m_processes.addApp({recorder.pid, recorder.name, recorder.appId, false});
         m_processes.addProcess(3, QStringLiteral("host-process"));
     }
 
@@ -56,7 +56,7 @@ private Q_SLOTS:
         QTest::newRow("pid 0 is nobody") << 0 << QString() << nobody;
         QTest::newRow("a negative pid is nobody") << -7 << QString() << nobody;
         QTest::newRow("a process that cannot be named is nobody") << 700 << QString() << nobody;
-        QTest::newRow("sandboxed: the app of that id") << 3 << recorder.bundleID << recorder;
+        QTest::newRow("sandboxed: the app of that id") << 3 << recorder.appId << recorder;
         QTest::newRow("sandboxed, app not running: the id, never the pid's process")
             << 3 << QStringLiteral("org.gone")
             << SensorUser{3, QStringLiteral("org.gone"), QStringLiteral("org.gone")};

@@ -19,7 +19,7 @@ struct Rig : SimSensorSources {
     {
         watcher.setAttributionRetryDelay(std::chrono::milliseconds(5));
         for (const SensorUser &u : {zoom, chat, browser})
-            processes.addApp(RunningApp{u.pid, u.name, u.bundleID, false});
+            processes.addApp(RunningApp{u.pid, u.name, u.appId, false});
         processes.addProcess(me, QStringLiteral("tarnwick"));
         // Two background helpers of the browser.
         processes.addProcess(301, QStringLiteral("browser-audio"), 300, 300);

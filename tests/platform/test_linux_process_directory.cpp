@@ -218,15 +218,15 @@ private Q_SLOTS:
         // A command in a terminal belongs to the terminal (ids of subfolders
         // carry the folder); a shell is nobody's application.
         QCOMPARE(processes.responsible(120), 118);
-        QCOMPARE(processes.runningApp(118)->bundleID, QStringLiteral("debian-xterm"));
-        QCOMPARE(processes.runningApp(119)->bundleID, QString());
+        QCOMPARE(processes.runningApp(118)->appId, QStringLiteral("debian-xterm"));
+        QCOMPARE(processes.runningApp(119)->appId, QString());
         QCOMPARE(processes.runningApp(130)->name, QStringLiteral("Slack")); // by window class
         QCOMPARE(processes.responsible(140), 140);
         QCOMPARE(processes.parent(120), std::optional<qint32>(119));
         QCOMPARE(processes.allPIDs().size(), 8);
 
         // An application installed later is found without restarting.
-        QVERIFY(!processes.runningApp(140)->bundleID.size());
+        QVERIFY(!processes.runningApp(140)->appId.size());
         addEntry(QStringLiteral("lonely.desktop"), "Name=Lonely\nExec=lonely\n");
         QCOMPARE(processes.runningApp(140)->name, QStringLiteral("Lonely"));
     }

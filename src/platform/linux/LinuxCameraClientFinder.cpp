@@ -56,8 +56,8 @@ QList<qint32> LinuxCameraClientFinder::pipeWireConsumers(const QStringList &node
     const std::optional<QByteArray> dump = PipeWireGraph::dump(m_pwDump, pwDumpTimeoutMs);
     if (!dump) {
         std::call_once(m_toolMissingLogged, [this] {
-            TW_WARN << m_pwDump
-                    << " cannot be run: camera users behind PipeWire are shown as PipeWire itself";
+            qCWarning(lcCamera).noquote().nospace()
+                << m_pwDump << " cannot be run: camera users behind PipeWire are shown as PipeWire itself";
         });
         return daemons;
     }

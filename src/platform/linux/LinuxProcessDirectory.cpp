@@ -124,12 +124,12 @@ std::optional<RunningApp> LinuxProcessDirectory::runningApp(qint32 pid) const
     app.pid = pid;
     if (const std::optional<DesktopEntry> entry = entryOf(pid)) {
         app.name = entry->name;
-        app.bundleID = entry->id;
+        app.appId = entry->id;
         // A helper of an application is not the application itself.
         app.backgroundOnly = responsible(pid) != pid;
     } else {
         app.name = processName(pid);
-        app.bundleID = flatpakIdOf(pid);
+        app.appId = flatpakIdOf(pid);
         app.backgroundOnly = true;
     }
     return app;
@@ -157,7 +157,7 @@ std::optional<RunningApp> LinuxProcessDirectory::runningAppById(const QString &a
     const qint32 main = responsible(oldest);
     RunningApp app;
     app.pid = main;
-    app.bundleID = appId;
+    app.appId = appId;
     const std::optional<DesktopEntry> entry = m_entries.byId(appId);
     app.name = entry ? entry->name : processName(main);
     return app;

@@ -42,8 +42,9 @@ PipeWireGraph::PipeWireGraph(const QByteArray &dump)
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(dump, &error);
     if (!document.isArray()) {
-        TW_WARN << "PipeWire graph unreadable: "
-                << (error.error ? error.errorString() : QStringLiteral("not a list"));
+        qCWarning(lcCamera).noquote().nospace()
+            << "PipeWire graph unreadable: "
+            << (error.error ? error.errorString() : QStringLiteral("not a list"));
         return;
     }
     for (const QJsonValue &value : document.array()) {
@@ -107,7 +108,7 @@ std::optional<QByteArray> PipeWireGraph::dump(const QString &program, int timeou
         output += tool.readAllStandardOutput();
     if (tool.state() != QProcess::NotRunning &&
         !tool.waitForFinished(int(std::max<qint64>(1, deadline.remainingTime())))) {
-        TW_WARN << program << " did not finish in time";
+        qCWarning(lcCamera).noquote().nospace() << program << " did not finish in time";
         tool.kill();
         tool.waitForFinished();
     }

@@ -54,7 +54,8 @@ std::optional<QMap<QString, QStringList>> PortalCameraPermissionStore::decisions
     if (reply.type() == QDBusMessage::ErrorMessage) {
         if (reply.errorName() == notFound)
             return QMap<QString, QStringList>();
-        TW_WARN << "camera permissions cannot be read: " << reply.errorMessage();
+        qCWarning(lcPermissions).noquote().nospace()
+            << "camera permissions cannot be read: " << reply.errorMessage();
         return std::nullopt;
     }
     QMap<QString, QStringList> byApp;
@@ -102,9 +103,10 @@ bool PortalCameraPermissionStore::revoke(const QString &appId)
                                      {table, false, entry, appId, QStringList{QStringLiteral("no")}});
     const QDBusMessage deleted = call(QStringLiteral("DeletePermission"), {table, entry, appId});
     if (deleted.type() == QDBusMessage::ErrorMessage) {
-        TW_WARN << "camera permission of " << appId << " not deleted: " << deleted.errorMessage()
-                << (denied.type() == QDBusMessage::ErrorMessage ? QString()
-                                                                : QStringLiteral(" (it is set to no)"));
+        qCWarning(lcPermissions).noquote().nospace()
+            << "camera permission of " << appId << " not deleted: " << deleted.errorMessage()
+            << (denied.type() == QDBusMessage::ErrorMessage ? QString()
+                                                            : QStringLiteral(" (it is set to no)"));
         return false;
     }
     return true;

@@ -49,7 +49,8 @@ void PulseConnection::start()
     // dispatcher runs; any other dispatcher would leave it silent forever.
     const QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
     if (!dispatcher || !dispatcher->inherits("QEventDispatcherGlib")) {
-        TW_WARN << "audio server not watched: Qt is not running the GLib event loop (is QT_NO_GLIB set?)";
+        qCWarning(lcAudio).noquote().nospace()
+            << "audio server not watched: Qt is not running the GLib event loop (is QT_NO_GLIB set?)";
         return;
     }
     m_mainloop = pa_glib_mainloop_new(nullptr);
@@ -80,7 +81,7 @@ void PulseConnection::connectToServer()
     m_context = pa_context_new_with_proplist(pa_glib_mainloop_get_api(m_mainloop), "Tarnwick", props);
     pa_proplist_free(props);
     if (!m_context) {
-        TW_WARN << "audio server: cannot create a libpulse context";
+        qCWarning(lcAudio).noquote().nospace() << "audio server: cannot create a libpulse context";
         return;
     }
     pa_context_set_state_callback(
@@ -142,7 +143,7 @@ void PulseConnection::onStateChanged()
         m_ready = true;
         m_retry.stop();
         m_retryPauseMs = firstRetryMs;
-        TW_LOG << "audio server connected: " << pa_context_get_server(m_context);
+        qCInfo(lcAudio).noquote().nospace() << "audio server connected: " << pa_context_get_server(m_context);
         applySubscription();
         Q_EMIT ready();
         return;
@@ -153,7 +154,8 @@ void PulseConnection::onStateChanged()
     const bool wasReady = m_ready;
     m_ready = false;
     if (wasReady) {
-        TW_LOG << "audio server lost: " << pa_strerror(pa_context_errno(m_context));
+        qCInfo(lcAudio).noquote().nospace()
+            << "audio server lost: " << pa_strerror(pa_context_errno(m_context));
         dropContext();
         Q_EMIT lost();
         // A fresh NOFAIL connection waits for the server's return where libpulse can.
@@ -161,8 +163,9 @@ void PulseConnection::onStateChanged()
         return;
     }
     if (m_retryPauseMs == firstRetryMs)
-        TW_LOG << "audio server not reachable (" << pa_strerror(pa_context_errno(m_context))
-               << "), waiting for it";
+        qCInfo(lcAudio).noquote().nospace()
+            << "audio server not reachable (" << pa_strerror(pa_context_errno(m_context))
+            << "), waiting for it";
     dropContext();
     armRetry();
 }

@@ -161,7 +161,8 @@ void PulseInputDeviceControl::write(const QString &uid, Done done, const StartWr
     };
     pa_operation *operation = startWrite(context, confirmed, w);
     if (!operation) {
-        TW_WARN << "input " << uid << " cannot be changed: " << pa_strerror(pa_context_errno(context));
+        qCWarning(lcAudio).noquote().nospace()
+            << "input " << uid << " cannot be changed: " << pa_strerror(pa_context_errno(context));
         if (w->done)
             w->done(false);
         return;
@@ -191,7 +192,7 @@ void PulseInputDeviceControl::finishWrite(Write &write, bool ok)
         readSource(write.uid);
     }
     if (!ok)
-        TW_WARN << "the audio server refused a change of input " << write.uid;
+        qCWarning(lcAudio).noquote().nospace() << "the audio server refused a change of input " << write.uid;
     if (write.done)
         write.done(ok);
 }

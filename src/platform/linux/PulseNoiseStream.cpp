@@ -46,7 +46,8 @@ void PulseNoiseStream::play(const QString &sinkName, quint32 rate)
     const pa_sample_spec spec{PA_SAMPLE_S16LE, rate, 1};
     m_stream = pa_stream_new(context, "Quiet microphone noise", &spec, nullptr);
     if (!m_stream) {
-        TW_WARN << "quiet microphone: no noise stream: " << pa_strerror(pa_context_errno(context));
+        qCWarning(lcAudio).noquote().nospace()
+            << "quiet microphone: no noise stream: " << pa_strerror(pa_context_errno(context));
         return;
     }
     m_sink = sinkName;
@@ -66,7 +67,8 @@ void PulseNoiseStream::play(const QString &sinkName, quint32 rate)
     // Never moved to another output by the server's stream rules.
     if (pa_stream_connect_playback(m_stream, sinkName.toUtf8().constData(), &buffer, PA_STREAM_DONT_MOVE,
                                    nullptr, nullptr) < 0) {
-        TW_WARN << "quiet microphone: noise not played: " << pa_strerror(pa_context_errno(context));
+        qCWarning(lcAudio).noquote().nospace()
+            << "quiet microphone: noise not played: " << pa_strerror(pa_context_errno(context));
         stop();
     }
 }
@@ -102,7 +104,8 @@ void PulseNoiseStream::stateChanged()
     if (state != PA_STREAM_FAILED && state != PA_STREAM_TERMINATED)
         return;
     // Leave libpulse's callback before the stream goes.
-    TW_WARN << "quiet microphone: the server ended the noise stream into " << m_sink;
+    qCWarning(lcAudio).noquote().nospace()
+        << "quiet microphone: the server ended the noise stream into " << m_sink;
     QMetaObject::invokeMethod(
         this,
         [this, generation = m_generation] {

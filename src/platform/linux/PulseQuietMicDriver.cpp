@@ -233,8 +233,9 @@ void PulseQuietMicDriver::unloadModules()
                 c, info->index,
                 [](pa_context *unloading, int success, void *) {
                     if (!success)
-                        TW_WARN << "quiet microphone: a module could not be unloaded: "
-                                << pa_strerror(pa_context_errno(unloading));
+                        qCWarning(lcAudio).noquote().nospace()
+                            << "quiet microphone: a module could not be unloaded: "
+                            << pa_strerror(pa_context_errno(unloading));
                 },
                 nullptr));
         },
@@ -253,7 +254,8 @@ bool PulseQuietMicDriver::setDefaultInput(const QString &inputUid)
     call->done = [this, inputUid](bool ok) {
         --m_unconfirmedDefaults;
         if (!ok)
-            TW_WARN << "quiet microphone: the default input could not be set to " << inputUid;
+            qCWarning(lcAudio).noquote().nospace()
+                << "quiet microphone: the default input could not be set to " << inputUid;
         requestRead();
     };
     Call *c = call.get();

@@ -28,7 +28,7 @@ QByteArray spaString(const QByteArray &text)
 
 QString problem(const QString &path, const QString &why)
 {
-    TW_WARN << "quiet microphone: " << path << ": " << why;
+    qCWarning(lcAudio).noquote().nospace() << "quiet microphone: " << path << ": " << why;
     return L("The quiet microphone’s setting in %@ could not be changed: %@", path, why);
 }
 

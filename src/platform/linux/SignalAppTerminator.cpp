@@ -13,5 +13,6 @@ void SignalAppTerminator::terminate(qint32 pid)
     if (pid <= 1 || pid == qint32(::getpid()))
         return;
     if (::kill(pid, SIGTERM) != 0 && errno != ESRCH)
-        TW_WARN << "could not ask process " << pid << " to quit: " << std::strerror(errno);
+        qCWarning(lcProcess).noquote().nospace()
+            << "could not ask process " << pid << " to quit: " << std::strerror(errno);
 }

@@ -46,12 +46,13 @@ void V4l2CameraDeviceSource::start()
     m_started = true;
     m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_inotify < 0) {
-        TW_WARN << "cameras not watched: inotify is not available (" << qt_error_string(errno) << ")";
+        qCWarning(lcCamera).noquote().nospace()
+            << "cameras not watched: inotify is not available (" << qt_error_string(errno) << ")";
         return;
     }
     if (inotify_add_watch(m_inotify, QFile::encodeName(m_scan.deviceRoot()).constData(), folderEvents) < 0)
-        TW_WARN << "cameras not watched: cannot watch " << m_scan.deviceRoot() << " ("
-                << qt_error_string(errno) << ")";
+        qCWarning(lcCamera).noquote().nospace() << "cameras not watched: cannot watch " << m_scan.deviceRoot()
+                                                << " (" << qt_error_string(errno) << ")";
     m_notifier = new QSocketNotifier(m_inotify, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &V4l2CameraDeviceSource::readEvents);
     rescanNodes();
@@ -109,7 +110,8 @@ void V4l2CameraDeviceSource::rescanNodes()
         if (wd >= 0)
             m_nodeWatches.insert(wd, node.path);
         else
-            TW_WARN << "camera " << node.path << " not watched: " << qt_error_string(errno);
+            qCWarning(lcCamera).noquote().nospace()
+                << "camera " << node.path << " not watched: " << qt_error_string(errno);
     }
     m_nodes = now;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "LoginItemService.h"
+#include "AutostartService.h"
 
-// The login item as an XDG autostart entry: $XDG_CONFIG_HOME/autostart/<app id>.desktop.
-class XdgAutostartEntry : public LoginItemService {
+// Start at login as an XDG autostart entry: $XDG_CONFIG_HOME/autostart/<app id>.desktop.
+class XdgAutostartEntry : public AutostartService {
 public:
     XdgAutostartEntry(QString autostartFolder, QString appId, QString executable);
 

@@ -15,7 +15,7 @@ std::optional<RunningApp> SimProcessDirectory::runningAppById(const QString &app
 {
     QMutexLocker lock(&m_mutex);
     for (const RunningApp &app : m_apps) {
-        if (!appId.isEmpty() && app.bundleID == appId)
+        if (!appId.isEmpty() && app.appId == appId)
             return app;
     }
     return std::nullopt;

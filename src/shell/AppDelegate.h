@@ -1,0 +1,83 @@
+#pragma once
+
+#include "AppInfo.h"
+#include "Autostart.h"
+#include "Backends.h"
+#include "DefaultsStore.h"
+#include "LaunchOptions.h"
+#include "Prefs.h"
+
+#include <QColor>
+#include <QObject>
+#include <QProcessEnvironment>
+
+#include <memory>
+#include <optional>
+
+class Halo;
+class Hub;
+class SensorAnnouncer;
+struct SensorState;
+struct SensorUser;
+class IdleReport;
+class Report;
+class SensorReport;
+class SwitchCheck;
+class StatusItem;
+
+// Owns every long-lived object of the shell, wires them together at launch,
+// runs a self-check mode when one was asked for, and carries the
+// application-level actions of the menus.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backends, const LaunchOptions &options,
+                const QProcessEnvironment &env, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    void launch();
+    void shutDown();
+    void reopen();
+
+    void statusClicked();
+    void openHub();
+    void toggleEverythingOff();
+    void note(const QString &text, std::optional<QColor> swatch = std::nullopt);
+
+    Hub *hub() const { return m_hub.get(); }
+    StatusItem *statusItem() const { return m_statusItem.get(); }
+    Autostart &autostart() { return m_autostart; }
+
+Q_SIGNALS:
+    // A self-check mode has ended; the process should exit with `exitCode`.
+    void selfCheckFinished(int exitCode);
+
+private:
+    void setUpStatusItem();
+    void wireCallbacks();
+    void refreshHalo();
+    void sensorsChanged(const SensorState &before, const SensorState &after);
+    QString iconFor(const SensorUser &user) const;
+    void runUnbuiltMode();
+    void runSnapshots();
+    void runIdleReport();
+    void runSensorReport();
+    void runSwitchCheck();
+
+    AppInfo m_info;
+    Prefs m_prefs;
+    QProcessEnvironment m_env;
+    Backends m_backends;
+    LaunchOptions m_options;
+    DefaultsStore m_defaults;
+    Autostart m_autostart;
+    std::unique_ptr<Halo> m_halo;
+    std::unique_ptr<Hub> m_hub;
+    std::unique_ptr<SensorAnnouncer> m_announcer;
+    std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<Report> m_report;
+    std::unique_ptr<IdleReport> m_idleReport;
+    std::unique_ptr<SensorReport> m_sensorReport;
+    std::unique_ptr<SwitchCheck> m_switchCheck;
+    double m_statusShownSeconds = 0;
+};

@@ -1,0 +1,87 @@
+#include "Backends.h"
+
+#include "AppInfo.h"
+#include "LinuxCameraClientFinder.h"
+#include "LinuxProcessDirectory.h"
+#include "PortalCameraPermissionStore.h"
+#include "Prefs.h"
+#include "ProcSelfUsage.h"
+#include "PulseAudioCaptureSource.h"
+#include "PulseConnection.h"
+#include "PulseInputDeviceControl.h"
+#include "PulseQuietMicDriver.h"
+#include "SignalAppTerminator.h"
+#include "SimAppTerminator.h"
+#include "SimAudioCaptureSource.h"
+#include "SimAutostartService.h"
+#include "SimCameraClientFinder.h"
+#include "SimCameraDeviceSource.h"
+#include "SimCameraPermissionStore.h"
+#include "SimInputDeviceControl.h"
+#include "SimProcessDirectory.h"
+#include "SimProcessUsage.h"
+#include "SimQuietMicDriver.h"
+#include "V4l2CameraDeviceSource.h"
+#include "XdgAutostartEntry.h"
+
+#include <QDBusConnection>
+#include <QStandardPaths>
+
+namespace {
+
+// TARNWICK_CAMERA_DEVICES names a folder of stand-in camera nodes (for
+// trying Tarnwick without a camera): every video* device there counts.
+CameraNodeScan cameraNodes(const QProcessEnvironment &env)
+{
+    const QString standIns = env.value(QStringLiteral("TARNWICK_CAMERA_DEVICES"));
+    if (standIns.isEmpty())
+        return CameraNodeScan();
+    return CameraNodeScan(standIns, CameraNodeScan::NodeCheck::AnyCharacterDevice);
+}
+
+} // namespace
+
+Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QString &executable,
+                            const QProcessEnvironment &env)
+{
+    Backends b;
+    b.autostart = std::make_unique<XdgAutostartEntry>(prefs.autostartFolder(), info.appId, executable);
+    b.processUsage = std::make_unique<ProcSelfUsage>();
+    b.audioServer = std::make_shared<PulseConnection>();
+    b.audioCaptures = std::make_unique<PulseAudioCaptureSource>(*b.audioServer);
+    b.cameras = std::make_unique<V4l2CameraDeviceSource>(cameraNodes(env));
+    b.processes = std::make_unique<LinuxProcessDirectory>();
+    b.cameraClients = std::make_unique<LinuxCameraClientFinder>(cameraNodes(env), *b.processes);
+    b.inputDevices = std::make_unique<PulseInputDeviceControl>(*b.audioServer);
+    b.quietMic = std::make_unique<PulseQuietMicDriver>(
+        *b.audioServer, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+    b.cameraPermissions = std::make_shared<PortalCameraPermissionStore>(
+        QDBusConnection::sessionBus(), PortalCameraPermissionStore::defaultFlatpakAppFolders(),
+        DesktopEntryIndex::defaultFolders());
+    b.appTerminator = std::make_unique<SignalAppTerminator>();
+    return b;
+}
+
+Backends Backends::simulated()
+{
+    Backends b;
+    b.autostart = std::make_unique<SimAutostartService>();
+    b.processUsage = std::make_unique<SimProcessUsage>();
+    b.audioCaptures = std::make_unique<SimAudioCaptureSource>();
+    b.cameras = std::make_unique<SimCameraDeviceSource>();
+    b.cameraClients = std::make_unique<SimCameraClientFinder>();
+    b.processes = std::make_unique<SimProcessDirectory>();
+    auto inputs = std::make_unique<SimInputDeviceControl>();
+    inputs->putDevice({QStringLiteral("builtin"),
+                       QStringLiteral("Built-in Microphone"),
+                       false,
+                       {InputDevice::volumeNorm * 3 / 4, InputDevice::volumeNorm * 3 / 4}});
+    b.inputDevices = std::move(inputs);
+    auto quietMic = std::make_unique<SimQuietMicDriver>();
+    quietMic->inputs = {QStringLiteral("builtin")};
+    quietMic->chooseDefaultInput(QStringLiteral("builtin"));
+    b.quietMic = std::move(quietMic);
+    b.cameraPermissions = std::make_shared<SimCameraPermissionStore>();
+    b.appTerminator = std::make_unique<SimAppTerminator>();
+    return b;
+}

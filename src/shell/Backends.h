@@ -1,0 +1,42 @@
+#pragma once
+
+#include "AppTerminator.h"
+#include "AudioCaptureSource.h"
+#include "AutostartService.h"
+#include "CameraClientFinder.h"
+#include "CameraDeviceSource.h"
+#include "CameraPermissionStore.h"
+#include "InputDeviceControl.h"
+#include "ProcessDirectory.h"
+#include "ProcessUsage.h"
+#include "QuietMicDriver.h"
+
+#include <QProcessEnvironment>
+
+#include <memory>
+
+struct AppInfo;
+class Prefs;
+class PulseConnection;
+
+// The platform services the shell runs on: the real Linux ones, or simulated
+// ones for demonstrations (TARNWICK_SIMULATED=1) and tests.
+struct Backends {
+    std::unique_ptr<AutostartService> autostart;
+    std::unique_ptr<ProcessUsage> processUsage;
+    // The one audio server connection every audio service shares (Linux only).
+    std::shared_ptr<PulseConnection> audioServer;
+    std::unique_ptr<AudioCaptureSource> audioCaptures;
+    std::unique_ptr<CameraDeviceSource> cameras;
+    std::unique_ptr<CameraClientFinder> cameraClients;
+    std::unique_ptr<ProcessDirectory> processes;
+    // The privacy switch.
+    std::unique_ptr<InputDeviceControl> inputDevices;
+    std::unique_ptr<QuietMicDriver> quietMic;
+    std::shared_ptr<CameraPermissionStore> cameraPermissions; // shared with the reset on its worker thread
+    std::unique_ptr<AppTerminator> appTerminator;
+
+    static Backends forLinux(const Prefs &prefs, const AppInfo &info, const QString &executable,
+                             const QProcessEnvironment &env);
+    static Backends simulated();
+};

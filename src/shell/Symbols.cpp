@@ -1,0 +1,56 @@
+#include "Symbols.h"
+
+#include "Log.h"
+
+#include <QHash>
+#include <QPainter>
+#include <QPixmap>
+
+namespace Symbols {
+
+namespace {
+
+const QHash<QString, QString> &table()
+{
+    static const QHash<QString, QString> files{
+        {QStringLiteral("capsule.tophalf.filled"), QStringLiteral(":/icons/capsule.tophalf.filled.svg")},
+        {QStringLiteral("checkmark.circle.fill"), QStringLiteral(":/icons/checkmark.circle.fill.svg")},
+        {QStringLiteral("checkmark.shield"), QStringLiteral(":/icons/checkmark.shield.svg")},
+        {QStringLiteral("mic.fill"), QStringLiteral(":/icons/mic.fill.svg")},
+        {QStringLiteral("power"), QStringLiteral(":/icons/power.svg")},
+        {QStringLiteral("video.fill"), QStringLiteral(":/icons/video.fill.svg")},
+        {QStringLiteral("video.slash.fill"), QStringLiteral(":/icons/video.slash.fill.svg")},
+    };
+    return files;
+}
+
+} // namespace
+
+bool has(const QString &name)
+{
+    return table().contains(name);
+}
+
+QIcon icon(const QString &name)
+{
+    const auto file = table().constFind(name);
+    if (file == table().constEnd()) {
+        qCWarning(lcShell).noquote().nospace() << "no drawing for the symbol \"" << name << '"';
+        return {};
+    }
+    return QIcon(*file);
+}
+
+QImage tinted(const QString &name, const QColor &color, QSize size, qreal devicePixelRatio)
+{
+    QImage image = icon(name).pixmap(size, devicePixelRatio).toImage();
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return image;
+    QPainter painter(&image);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(image.rect(), color);
+    return image;
+}
+
+} // namespace Symbols

@@ -1,0 +1,47 @@
+#include "AppDelegate.h"
+#include "CommandLine.h"
+#include "Log.h"
+#include "SingleInstance.h"
+#include "TerminationSignals.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    if (CommandLine::answerInformationRequest(argc, argv))
+        return 0;
+
+    const AppInfo info = AppInfo::compiledIn();
+    qSetMessagePattern(QLatin1String(logMessagePattern));
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tarnwick"));
+    QApplication::setApplicationVersion(info.version);
+    QApplication::setDesktopFileName(info.appId);
+    // An agent: closing its last window does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const LaunchOptions options = LaunchOptions::fromArguments(QApplication::arguments().mid(1));
+    const Prefs prefs(env, info);
+
+    // Self-checks run beside a running Tarnwick; only a normal run is unique.
+    SingleInstance instance(prefs.instanceSocket());
+    if (options.mode() == LaunchOptions::Mode::Normal && !instance.claim()) {
+        qCInfo(lcShell).noquote().nospace() << "already running; asked it to open the hub";
+        return 0;
+    }
+
+    const bool simulated = env.value(QStringLiteral("TARNWICK_SIMULATED")) == QLatin1String("1");
+    Backends backends = simulated ? Backends::simulated()
+                                  : Backends::forLinux(prefs, info, QApplication::applicationFilePath(), env);
+    AppDelegate delegate(info, prefs, std::move(backends), options, env);
+    QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
+    QObject::connect(&delegate, &AppDelegate::selfCheckFinished, &app,
+                     [](int code) { QApplication::exit(code); });
+    QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &AppDelegate::shutDown);
+    TerminationSignals signalsWatcher;
+    QObject::connect(&signalsWatcher, &TerminationSignals::received, &app, [] { QApplication::quit(); });
+
+    delegate.launch();
+    return QApplication::exec();
+}

@@ -1,0 +1,139 @@
+#include "Snapshots.h"
+
+#include "Banner.h"
+#include "DefaultsStore.h"
+#include "HaloGlyphs.h"
+#include "HaloView.h"
+#include "Hub.h"
+#include "Notch.h"
+#include "Report.h"
+#include "SensorAnnouncer.h"
+#include "Text.h"
+
+#include <QDir>
+#include <QLinearGradient>
+#include <QPainter>
+
+#include <optional>
+
+namespace Snapshots {
+
+namespace {
+
+struct HaloScene {
+    const char *name;
+    bool camera;
+    bool mic;
+    std::optional<Banner> banner;
+    QString fakeCutout; // empty: the run's own cutout
+};
+
+// The sample apps, announced by the same rules the running app uses.
+struct SampleBanners {
+    DefaultsStore defaults;
+    Hub hub{defaults, AppInfo::compiledIn()};
+    SensorAnnouncer announcer{
+        hub, {[] { return false; }, [] { return false; }, [](const SensorUser &user) { return user.appId; }}};
+    const SensorUser zoom{1, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
+    const SensorUser chrome{2, QStringLiteral("Google Chrome"), QStringLiteral("com.google.Chrome")};
+    const SensorUser voiceMemos{3, QStringLiteral("Voice Memos"), QStringLiteral("com.apple.VoiceMemos")};
+
+    Banner camera() { return announcer.cameraBanner({zoom}); }
+    Banner blocked()
+    {
+        hub.setCameraOff(true);
+        const Banner banner = announcer.cameraBanner({chrome});
+        hub.setCameraOff(false);
+        return banner;
+    }
+    Banner mic()
+    {
+        hub.setMicOff(true);
+        const Banner banner = announcer.micBanner(voiceMemos);
+        hub.setMicOff(false);
+        return banner;
+    }
+    // A picked colour's note.
+    static Banner note() { return Banner::note(L("Copied #F58C29"), SrgbColor{0.96, 0.55, 0.16}); }
+};
+
+// A plain desktop with a menu bar, so the glow has something to glow over.
+void paintBackdrop(QPainter &painter, const QRect &area, double menuBarHeight)
+{
+    QLinearGradient desktop(area.topLeft(), area.bottomLeft());
+    desktop.setColorAt(0, QColor(0x5b, 0x6e, 0x86));
+    desktop.setColorAt(1, QColor(0x3a, 0x47, 0x5a));
+    painter.fillRect(area, desktop);
+    painter.fillRect(QRectF(area.left(), area.top(), area.width(), menuBarHeight),
+                     QColor(236, 238, 242, 220));
+}
+
+QImage capture(HaloView &view, double menuBarHeight)
+{
+    const qreal scale = 2;
+    QImage image(view.size() * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    QPainter painter(&image);
+    paintBackdrop(painter, view.rect(), menuBarHeight);
+    view.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+    painter.end();
+    return image;
+}
+
+} // namespace
+
+int run(Report &report, const QString &folder, QProcessEnvironment env)
+{
+    const QString fakeKey = QStringLiteral("TARNWICK_FAKE_CUTOUT");
+    if (!env.contains(fakeKey))
+        env.insert(fakeKey, QStringLiteral("notch14"));
+    report.check(QDir().mkpath(folder),
+                 QStringLiteral("the snapshot folder exists (") + folder + QLatin1Char(')'));
+
+    SampleBanners samples;
+    const std::vector<HaloScene> scenes{
+        {"halo-banner-camera", true, false, samples.camera(), {}},
+        {"halo-banner-blocked", true, false, samples.blocked(), {}},
+        {"halo-camera", true, false, std::nullopt, {}},
+        {"halo-mic", false, true, std::nullopt, {}},
+        {"halo-camera-mic", true, true, std::nullopt, {}},
+        {"halo-banner-mic", false, true, samples.mic(), {}},
+        {"halo-note", false, false, SampleBanners::note(), {}},
+        {"halo-island-mic", false, true, std::nullopt, QStringLiteral("island")},
+        {"halo-island-banner", true, false, samples.camera(), QStringLiteral("island")},
+    };
+    HaloGlyphs glyphs;
+    for (const HaloScene &scene : scenes) {
+        const QString name = QString::fromLatin1(scene.name);
+        QProcessEnvironment sceneEnv = env;
+        if (!scene.fakeCutout.isEmpty())
+            sceneEnv.insert(fakeKey, scene.fakeCutout);
+        const std::optional<Notch> notch = Notch::current(sceneEnv);
+        if (!notch) {
+            report.line(name + QStringLiteral(": nothing to capture"));
+            continue;
+        }
+        HaloView view(glyphs);
+        view.setGeometry(HaloView::frameFor(*notch));
+        view.apply(*notch, scene.camera, scene.mic, scene.banner ? &*scene.banner : nullptr, false);
+        const double menuBar = std::max(24.0, notch->cutout.rect().bottom() - notch->screenTop());
+        const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
+        const QImage image = capture(view, menuBar);
+        report.check(!image.isNull() && image.save(file, "PNG"),
+                     name + QStringLiteral(".png (") + QString::number(view.width()) + QLatin1Char('x') +
+                         QString::number(view.height()) + QStringLiteral(", ") +
+                         Cutout::kindText(notch->cutout.kind()) + QLatin1Char(')'));
+    }
+
+    // Windows that are not part of this build yet.
+    for (const char *section : {"privacy", "mirror", "shelf", "tools", "quit", "apps"}) {
+        for (const char *look : {"light", "dark"})
+            report.line(QString::fromLatin1(section) + QLatin1Char('-') + QString::fromLatin1(look) +
+                        QStringLiteral(": nothing to capture"));
+    }
+    for (const char *window : {"welcome", "settings", "history"})
+        report.line(QString::fromLatin1(window) + QStringLiteral(": nothing to capture"));
+    return report.finish();
+}
+
+} // namespace Snapshots

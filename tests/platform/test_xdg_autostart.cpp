@@ -1,0 +1,64 @@
+// Start at login as an XDG autostart entry: the Exec value quoted for any
+// path, and registering that says when it failed.
+#include "XdgAutostartEntry.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestLoginAutostart : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void execValueQuotesEveryReservedCharacter_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        // Expected values are written as they stand in the file.
+        QTest::newRow("plain") << "/usr/bin/tarnwick"
+                               << "\"/usr/bin/tarnwick\"";
+        QTest::newRow("space") << "/opt/My Apps/tarnwick"
+                               << "\"/opt/My Apps/tarnwick\"";
+        QTest::newRow("quote and dollar") << "/opt/a\"b$c/t"
+                                          << "\"/opt/a\\\\\"b\\\\$c/t\"";
+        QTest::newRow("backslash and backtick") << "/opt/a\\b`c/t"
+                                                << "\"/opt/a\\\\\\\\b\\\\`c/t\"";
+        QTest::newRow("field code") << "/opt/100%u/t"
+                                    << "\"/opt/100%%u/t\"";
+        QTest::newRow("newline") << "/opt/a\nb/t"
+                                 << "\"/opt/a\\nb/t\"";
+    }
+    void execValueQuotesEveryReservedCharacter()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        QCOMPARE(XdgAutostartEntry::execValue(program), exec);
+    }
+
+    void registersAndUnregisters()
+    {
+        QTemporaryDir dir;
+        XdgAutostartEntry entry(dir.filePath(QStringLiteral("autostart")),
+                                QStringLiteral("dev.orvane.Tarnwick"),
+                                QStringLiteral("/opt/Tarn wick/tarnwick"));
+        QVERIFY(!entry.isRegistered());
+        QCOMPARE(entry.setRegistered(true), QString());
+        QVERIFY(entry.isRegistered());
+        QFile file(dir.filePath(QStringLiteral("autostart/dev.orvane.Tarnwick.desktop")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY(text.startsWith("[Desktop Entry]\n") && text.contains("\nType=Application\n"));
+        QVERIFY(text.contains("\nExec=\"/opt/Tarn wick/tarnwick\"\n"));
+        QCOMPARE(entry.setRegistered(false), QString());
+        QVERIFY(!entry.isRegistered());
+        QCOMPARE(entry.setRegistered(false), QString()); // already gone is fine
+
+        // A folder that cannot be made: said, not hidden.
+        XdgAutostartEntry nowhere(QStringLiteral("/proc/no-such-folder"),
+                                  QStringLiteral("dev.orvane.Tarnwick"), QStringLiteral("/usr/bin/tarnwick"));
+        QVERIFY(!nowhere.setRegistered(true).isEmpty());
+        QVERIFY(!nowhere.isRegistered());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLoginAutostart)
+#include "test_xdg_autostart.moc"
