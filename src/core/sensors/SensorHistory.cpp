@@ -106,6 +106,13 @@ void SensorHistory::update(Sensor sensor, const QList<SensorUser> &users, const 
         save();
 }
 
+void SensorHistory::clear()
+{
+    m_sessions.clear();
+    m_open.clear();
+    save();
+}
+
 void SensorHistory::save()
 {
     Q_EMIT sessionsChanged();

@@ -39,6 +39,10 @@ public:
     // saves when that changed anything.
     void update(Sensor sensor, const QList<SensorUser> &users, const QDateTime &now);
 
+    // Forgets every session, open ones too, and saves the empty list. A user
+    // still seen afterwards starts a new session at the next update.
+    void clear();
+
     // Blocks until the file holds the latest sessions (or its write failed).
     void flush();
 

@@ -4,10 +4,12 @@
 #include "DefaultsStore.h"
 #include "HaloGlyphs.h"
 #include "HaloView.h"
+#include "HistoryView.h"
 #include "Hub.h"
 #include "Notch.h"
 #include "Report.h"
 #include "SensorAnnouncer.h"
+#include "SensorHistory.h"
 #include "Text.h"
 
 #include <QDir>
@@ -80,6 +82,47 @@ QImage capture(HaloView &view, double menuBarHeight)
     return image;
 }
 
+// A widget as it would show, at twice the resolution.
+QImage capture(QWidget &widget, QSize size)
+{
+    widget.setAttribute(Qt::WA_DontShowOnScreen);
+    widget.resize(size);
+    widget.show();
+    const qreal scale = 2;
+    QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    widget.render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    painter.end();
+    widget.hide();
+    return image;
+}
+
+void saveScene(Report &report, const QString &folder, const QString &name, const QImage &image)
+{
+    const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
+    report.check(!image.isNull() && image.save(file, "PNG"),
+                 name + QStringLiteral(".png (") + QString::number(image.width() / 2) + QLatin1Char('x') +
+                     QString::number(image.height() / 2) + QLatin1Char(')'));
+}
+
+// A morning's uses: a call still on, a voice memo, an earlier call.
+void historyScene(Report &report, const QString &folder, const SampleBanners &samples)
+{
+    SensorHistory history{QString()};
+    const QDateTime morning(QDate::currentDate(), QTime(9, 12, 4));
+    history.update(Sensor::Camera, {samples.zoom}, morning);
+    history.update(Sensor::Microphone, {samples.zoom}, morning);
+    history.update(Sensor::Camera, {}, morning.addSecs(47 * 60 + 13));
+    history.update(Sensor::Microphone, {}, morning.addSecs(47 * 60 + 13));
+    history.update(Sensor::Microphone, {samples.voiceMemos}, morning.addSecs(2 * 3600));
+    history.update(Sensor::Microphone, {}, morning.addSecs(2 * 3600 + 45));
+    history.update(Sensor::Camera, {samples.chrome}, morning.addSecs(3 * 3600));
+    HistoryView view(history);
+    saveScene(report, folder, QStringLiteral("history"), capture(view, QSize(560, 340)));
+}
+
 } // namespace
 
 int run(Report &report, const QString &folder, QProcessEnvironment env)
@@ -131,7 +174,8 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
             report.line(QString::fromLatin1(section) + QLatin1Char('-') + QString::fromLatin1(look) +
                         QStringLiteral(": nothing to capture"));
     }
-    for (const char *window : {"welcome", "settings", "history"})
+    historyScene(report, folder, samples);
+    for (const char *window : {"welcome", "settings"})
         report.line(QString::fromLatin1(window) + QStringLiteral(": nothing to capture"));
     return report.finish();
 }
