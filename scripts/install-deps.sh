@@ -41,6 +41,7 @@ PACKAGES=(
     imagemagick          # import, for screenshots
     procps               # pgrep, ps
     python3
+    python3-dbusmock     # NetworkManager's D-Bus API, mocked on a private bus
 )
 
 missing=()
