@@ -3,6 +3,8 @@
 #include "AppInfo.h"
 #include "LinuxCameraClientFinder.h"
 #include "LinuxProcessDirectory.h"
+#include "MullvadVpnService.h"
+#include "NetworkManagerVpnService.h"
 #include "PortalCameraPermissionStore.h"
 #include "Prefs.h"
 #include "ProcSelfUsage.h"
@@ -21,6 +23,7 @@
 #include "SimProcessDirectory.h"
 #include "SimProcessUsage.h"
 #include "SimQuietMicDriver.h"
+#include "SimVpnService.h"
 #include "V4l2CameraDeviceSource.h"
 #include "XdgAutostartEntry.h"
 
@@ -59,6 +62,8 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
         QDBusConnection::sessionBus(), PortalCameraPermissionStore::defaultFlatpakAppFolders(),
         DesktopEntryIndex::defaultFolders());
     b.appTerminator = std::make_unique<SignalAppTerminator>();
+    b.vpns.push_back(std::make_unique<NetworkManagerVpnService>(QDBusConnection::systemBus()));
+    b.vpns.push_back(std::make_unique<MullvadVpnService>());
     return b;
 }
 
@@ -83,5 +88,9 @@ Backends Backends::simulated()
     b.quietMic = std::move(quietMic);
     b.cameraPermissions = std::make_shared<SimCameraPermissionStore>();
     b.appTerminator = std::make_unique<SimAppTerminator>();
+    auto vpn = std::make_unique<SimVpnService>();
+    vpn->setService({{QStringLiteral("sim-office"), QStringLiteral("Office VPN"), QStringLiteral("wireguard"),
+                      VpnConnection::Status::Disconnected}});
+    b.vpns.push_back(std::move(vpn));
     return b;
 }

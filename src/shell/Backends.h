@@ -10,10 +10,12 @@
 #include "ProcessDirectory.h"
 #include "ProcessUsage.h"
 #include "QuietMicDriver.h"
+#include "VpnService.h"
 
 #include <QProcessEnvironment>
 
 #include <memory>
+#include <vector>
 
 struct AppInfo;
 class Prefs;
@@ -35,6 +37,8 @@ struct Backends {
     std::unique_ptr<QuietMicDriver> quietMic;
     std::shared_ptr<CameraPermissionStore> cameraPermissions; // shared with the reset on its worker thread
     std::unique_ptr<AppTerminator> appTerminator;
+    // Where VPN connections come from, in the order they are listed.
+    std::vector<std::unique_ptr<VpnService>> vpns;
 
     static Backends forLinux(const Prefs &prefs, const AppInfo &info, const QString &executable,
                              const QProcessEnvironment &env);

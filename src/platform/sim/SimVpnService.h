@@ -7,7 +7,7 @@
 // A VPN source in memory. What the "service" holds is set by the test; it
 // reaches connections() on the next read, or at once while watched, as a
 // service's change signal would bring it. Reads answer on the next turn of
-// the event loop, like real ones.
+// the event loop, like real ones. A switch succeeds at once and is read back.
 class SimVpnService : public VpnService {
     Q_OBJECT
 public:
@@ -29,6 +29,7 @@ public:
 
 private:
     void publish();
+    void settle(const QString &id, VpnConnection::Status status);
 
     QList<VpnConnection> m_service;
     bool m_reachable = true;
