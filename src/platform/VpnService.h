@@ -29,9 +29,9 @@ public:
 
     // The source answered its last read (the service is there, the tool is
     // installed). False until the first read has finished.
-    virtual bool isAvailable() const = 0;
+    bool isAvailable() const { return m_available; }
     // The connections as last read, in the source's own order.
-    virtual QList<VpnConnection> connections() const = 0;
+    QList<VpnConnection> connections() const { return m_connections; }
     virtual void refresh() = 0;
     // While watched, the source follows the changes its service announces.
     virtual void setWatched(bool watched) = 0;
@@ -42,4 +42,22 @@ public:
 Q_SIGNALS:
     void connectionsChanged();
     void availabilityChanged();
+
+protected:
+    // Keeps what a read found and signals what differs from before.
+    void publish(const QList<VpnConnection> &connections, bool available)
+    {
+        const bool availabilityChanges = m_available != available;
+        m_available = available;
+        if (m_connections != connections) {
+            m_connections = connections;
+            Q_EMIT connectionsChanged();
+        }
+        if (availabilityChanges)
+            Q_EMIT availabilityChanged();
+    }
+
+private:
+    QList<VpnConnection> m_connections;
+    bool m_available = false;
 };

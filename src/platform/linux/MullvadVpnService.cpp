@@ -74,10 +74,10 @@ void MullvadVpnService::refresh()
         return;
     }
     m_reading = true;
-    run({QStringLiteral("status")}, [this](std::optional<QByteArray> output) { publish(std::move(output)); });
+    run({QStringLiteral("status")}, [this](std::optional<QByteArray> output) { take(std::move(output)); });
 }
 
-void MullvadVpnService::publish(std::optional<QByteArray> status)
+void MullvadVpnService::take(std::optional<QByteArray> status)
 {
     m_reading = false;
     QList<VpnConnection> connections;
@@ -87,14 +87,7 @@ void MullvadVpnService::publish(std::optional<QByteArray> status)
         if (connections.constFirst().status == VpnConnection::Status::Unknown)
             qCInfo(lcVpn) << "the Mullvad tool's status is not understood:" << status->left(200);
     }
-    const bool wasAvailable = m_available;
-    m_available = status.has_value();
-    if (m_connections != connections) {
-        m_connections = connections;
-        Q_EMIT connectionsChanged();
-    }
-    if (wasAvailable != m_available)
-        Q_EMIT availabilityChanged();
+    publish(connections, status.has_value());
     if (m_readAgain) {
         m_readAgain = false;
         refresh();

@@ -16,8 +16,6 @@ class MullvadVpnService : public VpnService {
 public:
     explicit MullvadVpnService(QString program = QStringLiteral("mullvad"), QObject *parent = nullptr);
 
-    bool isAvailable() const override { return m_available; }
-    QList<VpnConnection> connections() const override { return m_connections; }
     void refresh() override;
     void setWatched(bool) override {}
     void connectVpn(const QString &id) override;
@@ -32,14 +30,12 @@ public:
 private:
     // Runs the tool; `done` gets its standard output, or nothing when it could not be started.
     void run(const QStringList &arguments, std::function<void(std::optional<QByteArray>)> done);
-    void publish(std::optional<QByteArray> status);
+    void take(std::optional<QByteArray> status);
     void command(const QString &verb, const QString &target);
 
     QString m_program;
-    bool m_available = false;
     bool m_reading = false;
     bool m_readAgain = false;
     // A switch has just been asked for: a tunnel still changing is looked at once more.
     bool m_switched = false;
-    QList<VpnConnection> m_connections;
 };

@@ -220,17 +220,10 @@ void NetworkManagerVpnService::finish(const std::shared_ptr<Read> &read)
         connections.append({profile->uuid, profile->name, profile->provider, status});
     }
     m_reading = false;
-    const bool wasAvailable = m_available;
-    m_available = read->error.isEmpty();
-    if (!m_available && (wasAvailable || !m_readBefore))
+    if (!read->error.isEmpty() && (isAvailable() || !m_readBefore))
         qCInfo(lcVpn) << "NetworkManager's connections cannot be read:" << read->error;
     m_readBefore = true;
-    if (m_connections != connections) {
-        m_connections = connections;
-        Q_EMIT connectionsChanged();
-    }
-    if (wasAvailable != m_available)
-        Q_EMIT availabilityChanged();
+    publish(connections, read->error.isEmpty());
     if (m_readAgain) {
         m_readAgain = false;
         refresh();

@@ -24,8 +24,6 @@ public:
     explicit NetworkManagerVpnService(QDBusConnection bus, QObject *parent = nullptr);
     ~NetworkManagerVpnService() override;
 
-    bool isAvailable() const override { return m_available; }
-    QList<VpnConnection> connections() const override { return m_connections; }
     void refresh() override;
     void setWatched(bool watched) override;
     void connectVpn(const QString &id) override;
@@ -48,12 +46,10 @@ private:
     bool subscribe(bool on);
 
     QDBusConnection m_bus;
-    bool m_available = false;
     bool m_watched = false;
     bool m_readBefore = false;
     bool m_reading = false;
     bool m_readAgain = false;
-    QList<VpnConnection> m_connections;
     // Connection uuid → the object path of its settings, and of its activation while active.
     QHash<QString, QString> m_settingsPaths;
     QHash<QString, QString> m_activePaths;

@@ -5,7 +5,7 @@
 void SimVpnService::refresh()
 {
     ++m_reads;
-    QTimer::singleShot(0, this, &SimVpnService::publish);
+    QTimer::singleShot(0, this, &SimVpnService::answer);
 }
 
 void SimVpnService::connectVpn(const QString &id)
@@ -35,18 +35,10 @@ void SimVpnService::setService(const QList<VpnConnection> &connections, bool rea
     m_service = connections;
     m_reachable = reachable;
     if (m_watched)
-        QTimer::singleShot(0, this, &SimVpnService::publish);
+        QTimer::singleShot(0, this, &SimVpnService::answer);
 }
 
-void SimVpnService::publish()
+void SimVpnService::answer()
 {
-    const QList<VpnConnection> connections = m_reachable ? m_service : QList<VpnConnection>();
-    if (m_available != m_reachable) {
-        m_available = m_reachable;
-        Q_EMIT availabilityChanged();
-    }
-    if (m_connections != connections) {
-        m_connections = connections;
-        Q_EMIT connectionsChanged();
-    }
+    publish(m_reachable ? m_service : QList<VpnConnection>(), m_reachable);
 }

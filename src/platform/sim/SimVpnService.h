@@ -13,8 +13,6 @@ class SimVpnService : public VpnService {
 public:
     using VpnService::VpnService;
 
-    bool isAvailable() const override { return m_available; }
-    QList<VpnConnection> connections() const override { return m_connections; }
     void refresh() override;
     void setWatched(bool watched) override { m_watched = watched; }
     void connectVpn(const QString &id) override;
@@ -28,13 +26,11 @@ public:
     QStringList requests() const { return m_requests; }
 
 private:
-    void publish();
+    void answer();
     void settle(const QString &id, VpnConnection::Status status);
 
     QList<VpnConnection> m_service;
     bool m_reachable = true;
-    QList<VpnConnection> m_connections;
-    bool m_available = false;
     bool m_watched = false;
     int m_reads = 0;
     QStringList m_requests;
