@@ -50,6 +50,36 @@ private Q_SLOTS:
         QCOMPARE(L("%@ is using the microphone", QStringLiteral("Chrome")),
                  QStringLiteral("Chrome is using the microphone"));
     }
+
+    void cleanName_data()
+    {
+        QTest::addColumn<QString>("raw");
+        QTest::addColumn<QString>("clean");
+        QTest::newRow("plain") << QStringLiteral("Zoom") << QStringLiteral("Zoom");
+        QTest::newRow("line breaks and tabs part words")
+            << QStringLiteral("Zoom\ncamera=off\t[]") << QStringLiteral("Zoom camera=off []");
+        QTest::newRow("other controls and runs of space")
+            << QStringLiteral("\x1b[31mred  \u2028 x\r\n") << QStringLiteral("[31mred x");
+        QTest::newRow("bidirectional overrides go, joiners stay")
+            << QStringLiteral("evil\u202Egpj.exe \U0001F468\u200D\U0001F4BB")
+            << QStringLiteral("evilgpj.exe \U0001F468\u200D\U0001F4BB");
+        QTest::newRow("bytes that were not UTF-8")
+            << QString::fromUtf8("caf\xc3\xa9 \xff\xfe rec") << QStringLiteral("caf\u00e9 rec");
+        QTest::newRow("a lone surrogate") << (QStringLiteral("a") + QChar(0xD800)) << QStringLiteral("a");
+        QTest::newRow("nothing readable") << QStringLiteral("\n\x01 \uFFFD") << QString();
+        QTest::newRow("bounded") << QString(200, QLatin1Char('a'))
+                                 << QString(maxNameLength, QLatin1Char('a'));
+        // A character of two UTF-16 units is never cut in half.
+        QTest::newRow("bounded before a wide character")
+            << (QString(maxNameLength - 1, QLatin1Char('a')) + QStringLiteral("\U0001F600"))
+            << QString(maxNameLength - 1, QLatin1Char('a'));
+    }
+    void cleanName()
+    {
+        QFETCH(QString, raw);
+        QFETCH(QString, clean);
+        QCOMPARE(::cleanName(raw), clean);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestText)
