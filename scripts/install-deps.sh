@@ -38,6 +38,7 @@ PACKAGES=(
     pipewire-bin
     pipewire-pulse       # PipeWire's pulse server: the capture tests run against it too
     wireplumber          # PipeWire's session manager, which links streams to devices
+    bubblewrap           # sandboxes with their own pid namespace, for recorders that report in-sandbox pids
     imagemagick          # import, for screenshots
     procps               # pgrep, ps
     python3

@@ -30,4 +30,7 @@ public:
     // The process's own name; empty when it cannot be read.
     virtual QString processName(qint32 pid) const = 0;
     virtual bool isRunning(qint32 pid) const = 0;
+    // Whether process `pid` runs the program named `program` (a path or a
+    // file name): how a pid another process merely claims is checked.
+    virtual bool runsProgram(qint32 pid, const QString &program) const = 0;
 };

@@ -8,12 +8,28 @@
 
 namespace {
 
+// In double quotes, with backslashes, quotes and anything unprintable
+// escaped: a name holding commas or brackets cannot blur the list.
+QString quoted(const QString &name)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : name) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
+            out += QLatin1Char('\\') + c;
+        else if (!c.isPrint())
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out + QLatin1Char('"');
+}
+
 QString names(const QList<SensorUser> &users)
 {
     QStringList out;
     out.reserve(users.size());
     for (const SensorUser &user : users)
-        out.append(user.name);
+        out.append(quoted(user.name));
     return out.join(QLatin1Char(','));
 }
 

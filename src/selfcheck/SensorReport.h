@@ -31,7 +31,7 @@ public:
     // Starts with the state as it stands, then follows the hub.
     void run();
 
-    // "1.25s camera=on [Zoom] mic=off []"
+    // "1.25s camera=on ["Zoom"] mic=off []"
     static QString stateLine(double seconds, const SensorState &state);
 
 Q_SIGNALS:

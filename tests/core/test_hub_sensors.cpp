@@ -39,7 +39,7 @@ private Q_SLOTS:
             sessionsWhenAnnounced = int(rig.hub.history().sessions().size());
         };
         QObject::connect(&rig.hub, &Hub::sensorChange, &rig.hub, announced);
-        rig.sim.audio.setCaptures({{1, zoom.pid, {}, {}}});
+        rig.sim.audio.setCaptures({seenCapture(1, zoom.pid)});
         QCOMPARE(rig.changes.last().at(0).value<SensorState>(), SensorState{});
         QCOMPARE(rig.changes.last().at(1).value<SensorState>(), micState({zoom}));
         QCOMPARE(sessionsWhenAnnounced, 1);

@@ -12,6 +12,8 @@ const SensorUser nobody{};
 
 } // namespace
 
+Q_DECLARE_METATYPE(AudioCapture)
+
 class TestSensorUser : public QObject {
     Q_OBJECT
 
@@ -34,45 +36,73 @@ private Q_SLOTS:
         m_processes.addProcess(0, QStringLiteral("swapper"));
         m_processes.addApp({recorder.pid, recorder.name, recorder.appId, false});
         m_processes.addProcess(3, QStringLiteral("host-process"));
+        m_processes.addProcess(610, QStringLiteral("two\nlines"));
     }
 
     void resolve_data()
     {
-        // A capture stream's app id, when it has one, names a sandboxed client.
         QTest::addColumn<qint32>("pid");
-        QTest::addColumn<QString>("appId");
         QTest::addColumn<SensorUser>("expected");
         QTest::newRow("an app is itself")
-            << 100 << QString() << SensorUser{100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
-        QTest::newRow("a helper is its app") << 301 << QString() << browser;
-        QTest::newRow("a background-only helper is its app") << 302 << QString() << browser;
+            << 100 << SensorUser{100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
+        QTest::newRow("a helper is its app") << 301 << browser;
+        QTest::newRow("a background-only helper is its app") << 302 << browser;
         QTest::newRow("background-only, responsible for itself")
-            << 400 << QString()
-            << SensorUser{400, QStringLiteral("Dictation"), QStringLiteral("org.dictation")};
+            << 400 << SensorUser{400, QStringLiteral("Dictation"), QStringLiteral("org.dictation")};
         QTest::newRow("its app has gone: the process name")
-            << 500 << QString() << SensorUser{500, QStringLiteral("arecord"), QString()};
+            << 500 << SensorUser{500, QStringLiteral("arecord"), QString()};
         QTest::newRow("a nameless app: the process name")
-            << 600 << QString() << SensorUser{600, QStringLiteral("obs"), QString()};
-        QTest::newRow("pid 0 is nobody") << 0 << QString() << nobody;
-        QTest::newRow("a negative pid is nobody") << -7 << QString() << nobody;
-        QTest::newRow("a process that cannot be named is nobody") << 700 << QString() << nobody;
-        QTest::newRow("sandboxed: the app of that id") << 3 << recorder.appId << recorder;
-        QTest::newRow("sandboxed, app not running: the id, never the pid's process")
-            << 3 << QStringLiteral("org.gone")
-            << SensorUser{3, QStringLiteral("org.gone"), QStringLiteral("org.gone")};
+            << 600 << SensorUser{600, QStringLiteral("obs"), QString()};
+        QTest::newRow("names are cleaned") << 610 << SensorUser{610, QStringLiteral("two lines"), QString()};
+        QTest::newRow("pid 0 is nobody") << 0 << nobody;
+        QTest::newRow("a negative pid is nobody") << -7 << nobody;
+        QTest::newRow("a process that cannot be named is nobody") << 700 << nobody;
     }
     void resolve()
     {
         QFETCH(qint32, pid);
-        QFETCH(QString, appId);
         QFETCH(SensorUser, expected);
-        const std::optional<SensorUser> user =
-            appId.isEmpty() ? SensorUser::resolve(pid, m_processes)
-                            : SensorUser::resolve(AudioCapture{1, pid, appId, {}}, m_processes);
-        QCOMPARE(user.value_or(nobody), expected);
-        // A capture without an app id is named by its pid.
-        if (appId.isEmpty())
-            QCOMPARE(SensorUser::resolve(AudioCapture{1, pid, QString(), {}}, m_processes), user);
+        QCOMPARE(SensorUser::resolve(pid, m_processes).value_or(nobody), expected);
+    }
+
+    void resolveCapture_data()
+    {
+        QTest::addColumn<AudioCapture>("capture");
+        QTest::addColumn<SensorUser>("expected");
+        const auto capture = [](qint32 pid, const QString &binary,
+                                const QString &client = QStringLiteral("rec"), qint32 hostPid = 0,
+                                const QString &appId = {}) {
+            return AudioCapture{1, pid, hostPid, appId, client, binary};
+        };
+        const SensorUser rec{0, QStringLiteral("rec"), QString()};
+        QTest::newRow("a claim its process bears out")
+            << capture(500, QStringLiteral("/usr/bin/arecord"))
+            << SensorUser{500, QStringLiteral("arecord"), QString()};
+        QTest::newRow("a claimed pid running another program")
+            << capture(3, QStringLiteral("arecord")) << rec;
+        QTest::newRow("a claimed pid nobody has") << capture(700, QStringLiteral("arecord")) << rec;
+        QTest::newRow("no claim") << capture(0, QStringLiteral("arecord")) << rec;
+        QTest::newRow("no claim, no client name: the program")
+            << capture(0, QStringLiteral("/bin/arecord"), QString())
+            << SensorUser{0, QStringLiteral("arecord"), QString()};
+        QTest::newRow("nothing readable") << capture(0, QString(), QStringLiteral("\n\x01\u202e"))
+                                          << SensorUser{0, QStringLiteral("Unnamed app"), QString()};
+        QTest::newRow("the server's peer pid over the claim")
+            << capture(3, QStringLiteral("host-process"), QStringLiteral("rec"), 100)
+            << SensorUser{100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
+        QTest::newRow("sandboxed: the app of that id")
+            << capture(3, QStringLiteral("host-process"), QStringLiteral("rec"), 0, recorder.appId)
+            << recorder;
+        QTest::newRow("sandboxed, app not running: the id, never the pid's process")
+            << capture(3, QStringLiteral("host-process"), QStringLiteral("rec"), 0,
+                       QStringLiteral("org.gone"))
+            << SensorUser{0, QStringLiteral("org.gone"), QStringLiteral("org.gone")};
+    }
+    void resolveCapture()
+    {
+        QFETCH(AudioCapture, capture);
+        QFETCH(SensorUser, expected);
+        QCOMPARE(SensorUser::resolve(capture, m_processes), expected);
     }
 };
 

@@ -55,7 +55,7 @@ private Q_SLOTS:
         QCOMPARE(rig.cameras.startCalls, 1);
         QCOMPARE(rig.audio.startCalls, 1);
         // Listeners installed once: one publication per change.
-        rig.audio.addCapture({1, zoom.pid, {}, {}});
+        rig.audio.addCapture(seenCapture(1, zoom.pid));
         rig.cameras.open();
         QCOMPARE(rig.published.size(), 3);
     }
@@ -64,7 +64,7 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.cameras.open();
-        rig.audio.setCaptures({{1, zoom.pid, {}, {}}});
+        rig.audio.setCaptures({seenCapture(1, zoom.pid)});
         rig.finder.setClients({chat.pid});
         rig.watcher.start();
         QCOMPARE(rig.after(0), cameraState({}));
@@ -76,7 +76,6 @@ private Q_SLOTS:
     void cameraOnIsNamedInASecondPublicationNeverAsItself()
     {
         Rig rig;
-        rig.audio.setCaptures({{1, me, {}, {}}});
         // Newest first: itself, a helper, its app, an exited client, a bare process, no process.
         rig.finder.setClients({me, 302, browser.pid, 999, bare.pid, me, 0, -1});
         rig.watcher.start();
@@ -160,16 +159,19 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.watcher.start();
-        // Two helpers of one app are one user; a process nobody can name is nobody.
-        rig.audio.setCaptures({{9, zoom.pid, {}, {}},
-                               {7, 301, {}, {}},
-                               {5, 302, {}, {}},
-                               {6, bare.pid, {}, {}},
-                               {8, 777, {}, {}}});
+        // Two helpers of one app are one user. A stream whose pid leads
+        // nowhere, or that claims to be this process, is named by its client;
+        // two such are one user only when they have the same name.
+        const SensorUser ghost{0, QStringLiteral("ghost"), QString()};
+        rig.audio.setCaptures({seenCapture(9, zoom.pid), seenCapture(7, 301), seenCapture(5, 302),
+                               seenCapture(6, bare.pid), claimedCapture(8, 777, ghost.name),
+                               claimedCapture(11, me, ghost.name, QStringLiteral("recorder")),
+                               claimedCapture(12, me, QStringLiteral("x"), QStringLiteral("recorder"))});
         QCOMPARE(rig.published.size(), 2);
-        QCOMPARE(rig.last(), (SensorState{false, true, {}, {browser, bare, zoom}}));
-        rig.audio.addCapture({10, zoom.pid, {}, {}});
-        rig.audio.removeCapture(8);
+        const SensorUser x{0, QStringLiteral("x"), QString()};
+        QCOMPARE(rig.last(), (SensorState{false, true, {}, {browser, bare, ghost, zoom, x}}));
+        rig.audio.addCapture(seenCapture(10, zoom.pid));
+        rig.audio.removeCapture(11);
         QCOMPARE(rig.published.size(), 2);
         rig.audio.setCaptures({});
         QCOMPARE(rig.published.size(), 3);
@@ -191,7 +193,7 @@ private Q_SLOTS:
         const SensorState made{true, true, {chat}, {zoom}};
         rig.watcher.simulate(made);
         QCOMPARE(rig.last(), made);
-        rig.audio.setCaptures({{1, browser.pid, {}, {}}});
+        rig.audio.setCaptures({seenCapture(1, browser.pid)});
         const int before = int(rig.published.size());
 
         rig.watcher.resync();

@@ -48,36 +48,52 @@ private Q_SLOTS:
         QCOMPARE(captures.constFirst().clientName, QStringLiteral("Firefox"));
     }
 
-    void thePidIsTheOneTheClientGives()
+    void whatTheClientClaimsAndWhatTheServerSaw_data()
     {
+        QTest::addColumn<QByteArray>("ownPeerPid");
+        QTest::addColumn<qint32>("hostPid");
+        // PipeWire's pulse server records itself (900) as every client's peer.
+        QTest::newRow("the server records itself as the peer") << QByteArray("900") << 0;
+        QTest::newRow("the server records no peer") << QByteArray() << 0;
+        QTest::newRow("the server records the real peer") << QByteArray("77") << 5123;
+    }
+    void whatTheClientClaimsAndWhatTheServerSaw()
+    {
+        QFETCH(QByteArray, ownPeerPid);
+        QFETCH(qint32, hostPid);
         Snapshot s = snapshot({
             stream(41, 12),
             // The stream's own properties come before its client's.
-            stream(40, 10, 1, false, {}, {{"application.process.id", "4100"}}),
-            stream(39, 13),
-            stream(42, 14),
+            stream(40, 10, 1, false, {}, {{"application.process.id", "4100"}}), stream(39, 13),
+            stream(42, 14), stream(43, 20), // this process's own
         });
-        // Through PipeWire's pulse server the peer the server saw is the pulse
-        // server itself (900); a sandboxed client says pid 2 and carries the
-        // app id the portal vouched for.
-        s.clients.insert(12, {QStringLiteral("Chat"),
-                              {{"application.process.id", "2"},
-                               {"pipewire.sec.pid", "900"},
-                               {"pipewire.access.portal.app_id", "org.example.Chat"}}});
-        // Nonsense pids give no pid rather than a wrong one; the server's
-        // record of the peer is the last resort.
-        s.clients.insert(13, {QString(), {{"application.process.id", "-5"}, {"application.name", "tool"}}});
-        s.clients.insert(14, {QStringLiteral("native"), {{"pipewire.sec.pid", "5123"}}});
+        s.ownClient = 20;
+        s.ownPid = 77;
+        s.clients.insert(20, {QStringLiteral("tarnwick"),
+                              {{"application.process.id", "77"}, {"pipewire.sec.pid", ownPeerPid}}});
+        s.clients.insert(
+            12, {QStringLiteral("Chat"),
+                 {{"application.process.id", "2"}, {"pipewire.access.portal.app_id", "org.example.Chat"}}});
+        // A nonsense pid is no pid rather than a wrong one.
+        s.clients.insert(13, {QString(),
+                              {{"application.process.id", "-5"},
+                               {"application.name", "tool"},
+                               {"application.process.binary", "parecord"}}});
+        s.clients.insert(
+            14, {QStringLiteral("native"), {{"application.process.id", "77"}, {"pipewire.sec.pid", "5123"}}});
 
         const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(s);
         QCOMPARE(captures.size(), 4);
         QCOMPARE(captures.at(0).id, 39u); // ascending by id
         QCOMPARE(captures.at(0).pid, 0);
         QCOMPARE(captures.at(0).clientName, QStringLiteral("tool"));
+        QCOMPARE(captures.at(0).binary, QStringLiteral("parecord"));
         QCOMPARE(captures.at(1).pid, 4100);
         QCOMPARE(captures.at(2).pid, 2);
         QCOMPARE(captures.at(2).appId, QStringLiteral("org.example.Chat"));
-        QCOMPARE(captures.at(3).pid, 5123);
+        // Claiming this process's pid hides nothing.
+        QCOMPARE(captures.at(3).pid, 77);
+        QCOMPARE(captures.at(3).hostPid, hostPid);
     }
 };
 

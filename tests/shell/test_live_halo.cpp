@@ -62,7 +62,7 @@ private Q_SLOTS:
         QProcess recorder;
         recorder.start(QStringLiteral("parecord"), {QStringLiteral("--client-name=Field Recorder"),
                                                     m_app->filePath(QStringLiteral("take.wav"))});
-        QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(mic=on \[parecord\]$)")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(mic=on \["parecord"\]$)")), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s banner: parecord is using the microphone$)")),
                                  5000);
         QTRY_VERIFY_WITH_TIMEOUT(haloWindows() == 1, 5000);
@@ -105,7 +105,7 @@ private Q_SLOTS:
         QProcess holder;
         holder.start(QStringLiteral("sh"),
                      {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\"; exec sleep 30"), node});
-        QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s camera=on \[sleep\] mic=off \[\]$)")), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s camera=on \["sleep"\] mic=off \[\]$)")), 10000);
         QVERIFY(reported(QStringLiteral(R"(s banner: sleep is using the camera$)")));
         holder.kill();
         holder.waitForFinished();

@@ -62,16 +62,16 @@ void SensorHistory::keepAside(const QString &reason)
         << " and could not be moved aside; this run keeps its history in memory only";
 }
 
-QString SensorHistory::openKey(Sensor sensor, qint32 pid)
+QString SensorHistory::openKey(Sensor sensor, const SensorUser &user)
 {
-    return sensorText(sensor) + QLatin1Char(':') + QString::number(pid);
+    return sensorText(sensor) + QLatin1Char(':') + user.identity();
 }
 
 void SensorHistory::update(Sensor sensor, const QList<SensorUser> &users, const QDateTime &now)
 {
     QSet<QString> live;
     for (const SensorUser &user : users)
-        live.insert(openKey(sensor, user.pid));
+        live.insert(openKey(sensor, user));
 
     bool changed = false;
     const QString prefix = sensorText(sensor) + QLatin1Char(':');
@@ -90,7 +90,7 @@ void SensorHistory::update(Sensor sensor, const QList<SensorUser> &users, const 
     }
 
     for (const SensorUser &user : users) {
-        const QString key = openKey(sensor, user.pid);
+        const QString key = openKey(sensor, user);
         if (m_open.contains(key))
             continue;
         const SensorSession session{QUuid::createUuid(), sensor, user.name, user.appId, now, std::nullopt};

@@ -53,7 +53,7 @@ private:
     void load();
     void keepAside(const QString &reason);
     void save();
-    static QString openKey(Sensor sensor, qint32 pid);
+    static QString openKey(Sensor sensor, const SensorUser &user);
 
     QString m_path;
     QString m_keptAside;

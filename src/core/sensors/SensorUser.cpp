@@ -2,17 +2,34 @@
 
 #include "AudioCaptureSource.h"
 #include "ProcessDirectory.h"
+#include "Text.h"
 
 namespace {
 
+// The first of `names` with something readable left; never empty.
+QString shownName(std::initializer_list<QString> names)
+{
+    for (const QString &name : names) {
+        const QString clean = cleanName(name);
+        if (!clean.isEmpty())
+            return clean;
+    }
+    return L("Unnamed app");
+}
+
 std::optional<SensorUser> fromApp(const std::optional<RunningApp> &app)
 {
-    if (!app || app->name.isEmpty())
+    if (!app || cleanName(app->name).isEmpty())
         return std::nullopt;
-    return SensorUser{app->pid, app->name, app->appId};
+    return SensorUser{app->pid, cleanName(app->name), app->appId};
 }
 
 } // namespace
+
+QString SensorUser::identity() const
+{
+    return pid > 0 ? QString::number(pid) : QLatin1Char('?') + name;
+}
 
 std::optional<SensorUser> SensorUser::resolve(qint32 pid, const ProcessDirectory &processes)
 {
@@ -31,16 +48,26 @@ std::optional<SensorUser> SensorUser::resolve(qint32 pid, const ProcessDirectory
     const QString name = processes.processName(pid);
     if (name.isEmpty())
         return std::nullopt;
-    return SensorUser{pid, name, QString()};
+    return SensorUser{pid, shownName({name}), QString()};
 }
 
-std::optional<SensorUser> SensorUser::resolve(const AudioCapture &capture, const ProcessDirectory &processes)
+SensorUser SensorUser::resolve(const AudioCapture &capture, const ProcessDirectory &processes)
 {
-    if (capture.appId.isEmpty())
-        return resolve(capture.pid, processes);
-    if (auto user = fromApp(processes.runningAppById(capture.appId)))
-        return user;
-    // The app is not known as running (no window yet): its id is still a
-    // truthful name, where the in-sandbox pid could name a stranger.
-    return SensorUser{capture.pid, capture.appId, capture.appId};
+    if (!capture.appId.isEmpty()) {
+        if (auto user = fromApp(processes.runningAppById(capture.appId)))
+            return *user;
+        // The app is not known as running (no window yet): its id is still a
+        // truthful name, where the in-sandbox pid could name a stranger.
+        return SensorUser{0, shownName({capture.appId}), capture.appId};
+    }
+    // A sandboxed client claims its in-sandbox pid, which out here is some
+    // other process, and any client can claim any pid: a claim counts only
+    // when that process runs the program the client says it runs.
+    const qint32 pid = capture.hostPid > 0                                  ? capture.hostPid
+                       : processes.runsProgram(capture.pid, capture.binary) ? capture.pid
+                                                                            : 0;
+    if (auto user = resolve(pid, processes))
+        return *user;
+    return SensorUser{0, shownName({capture.clientName, capture.binary.section(QLatin1Char('/'), -1)}),
+                      QString()};
 }

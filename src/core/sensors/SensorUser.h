@@ -12,7 +12,8 @@ class ProcessDirectory;
 // An application (or a bare process) that uses a sensor. `pid` is the
 // process the user is shown as: the application's own process when one was
 // found (for a helper, the application responsible for it), otherwise the
-// process itself. History and de-duplication key on it.
+// process itself; 0 when no process could be vouched for, and the user is
+// known only by the name its client gave. Names are clean (cleanName).
 struct SensorUser {
     qint32 pid = 0;
     QString name;  // the application's name, otherwise the process name
@@ -20,15 +21,20 @@ struct SensorUser {
 
     friend bool operator==(const SensorUser &, const SensorUser &) = default;
 
+    // What de-duplication and the history key on: the pid, or the name of a
+    // user without one.
+    QString identity() const;
+
     // The user a process is shown as: its own application, else the
     // application responsible for it, else its bare process name. Nothing for
     // a pid below 1 or a process that cannot be named.
     static std::optional<SensorUser> resolve(qint32 pid, const ProcessDirectory &processes);
 
-    // A capture stream's user. A sandboxed client reports a pid from inside its
-    // sandbox, which means nothing out here, so it is named by the app id the
-    // portal vouched for and never by that pid.
-    static std::optional<SensorUser> resolve(const AudioCapture &capture, const ProcessDirectory &processes);
+    // A capture stream's user, never nothing: every stream that captures is
+    // someone. Named by the app id the portal vouched for, else by the pid the
+    // server saw, else by the pid the client claims if that process runs the
+    // program the client names, else by what the client calls itself.
+    static SensorUser resolve(const AudioCapture &capture, const ProcessDirectory &processes);
 };
 
 Q_DECLARE_METATYPE(SensorUser)

@@ -17,9 +17,11 @@ QList<qint32> without(QList<qint32> pids, qint32 me)
     return pids;
 }
 
-bool holdsPid(const QList<SensorUser> &users, qint32 pid)
+bool holds(const QList<SensorUser> &users, const SensorUser &user)
 {
-    return std::any_of(users.cbegin(), users.cend(), [pid](const SensorUser &u) { return u.pid == pid; });
+    const QString identity = user.identity();
+    return std::any_of(users.cbegin(), users.cend(),
+                       [&identity](const SensorUser &u) { return u.identity() == identity; });
 }
 
 } // namespace
@@ -102,13 +104,13 @@ void SensorWatcher::recomputeMic()
     std::stable_sort(captures.begin(), captures.end(),
                      [](const AudioCapture &a, const AudioCapture &b) { return a.id < b.id; });
     QList<SensorUser> users;
+    // The source leaves out this process's own streams by what it created:
+    // a pid is only a claim, and anyone may claim ours.
     for (const AudioCapture &capture : std::as_const(captures)) {
-        if (capture.pid == m_me)
-            continue;
         // Helpers of one application collapse into the application, first kept.
-        const std::optional<SensorUser> user = SensorUser::resolve(capture, m_sources.processes);
-        if (user && !holdsPid(users, user->pid))
-            users.append(*user);
+        const SensorUser user = SensorUser::resolve(capture, m_sources.processes);
+        if (!holds(users, user))
+            users.append(user);
     }
     if (!users.isEmpty() == m_state.micOn && users == m_state.micUsers)
         return;
@@ -142,7 +144,7 @@ void SensorWatcher::applyAttribution(int generation, const QList<qint32> &pids)
     QList<SensorUser> users;
     for (const qint32 pid : pids) {
         const std::optional<SensorUser> user = SensorUser::resolve(pid, m_sources.processes);
-        if (user && !holdsPid(users, user->pid) && m_sources.processes.isRunning(user->pid))
+        if (user && !holds(users, *user) && m_sources.processes.isRunning(user->pid))
             users.append(*user);
     }
     if (users.isEmpty())

@@ -29,7 +29,8 @@ public:
         ProcessDirectory &processes;
     };
 
-    // `me` is this process's pid: its own captures and camera use are never listed.
+    // `me` is this process's pid: its own camera use is never listed. Its own
+    // captures the audio source leaves out.
     SensorWatcher(Sources sources, qint32 me, QObject *parent = nullptr);
     ~SensorWatcher() override;
 

@@ -104,16 +104,35 @@ std::optional<DesktopEntry> LinuxProcessDirectory::entryOf(qint32 pid) const
         if (auto entry = m_entries.byId(flatpakId))
             return entry;
     }
-    const QString base = QStringLiteral("%1/%2/").arg(m_procRoot).arg(pid);
     const QString comm = processName(pid);
-    QStringList programs{fileName(ProcFs::linkTarget(base + QStringLiteral("exe")))};
-    programs.append(fileName(
-        QString::fromUtf8(ProcFs::readFile(base + QStringLiteral("cmdline")).split('\0').constFirst())));
-    programs.append(comm);
-    programs.removeAll(QString());
+    QStringList programs = programsOf(pid);
+    if (!comm.isEmpty())
+        programs.append(comm);
     if (auto entry = m_entries.byProgram(programs))
         return entry;
     return comm.isEmpty() ? std::nullopt : m_entries.byWindowClass(comm);
+}
+
+QStringList LinuxProcessDirectory::programsOf(qint32 pid) const
+{
+    const QString base = QStringLiteral("%1/%2/").arg(m_procRoot).arg(pid);
+    QStringList programs{fileName(ProcFs::linkTarget(base + QStringLiteral("exe")))};
+    programs.append(fileName(
+        QString::fromUtf8(ProcFs::readFile(base + QStringLiteral("cmdline")).split('\0').constFirst())));
+    programs.removeAll(QString());
+    return programs;
+}
+
+bool LinuxProcessDirectory::runsProgram(qint32 pid, const QString &program) const
+{
+    const QString name = fileName(program);
+    if (pid < 1 || name.isEmpty())
+        return false;
+    if (programsOf(pid).contains(name))
+        return true;
+    const QString comm = processName(pid);
+    constexpr qsizetype commBytes = 15;
+    return !comm.isEmpty() && comm.toUtf8() == name.toUtf8().left(commBytes);
 }
 
 std::optional<RunningApp> LinuxProcessDirectory::runningApp(qint32 pid) const

@@ -27,6 +27,8 @@ public:
     QList<qint32> allPIDs() const override;
     QString processName(qint32 pid) const override;
     bool isRunning(qint32 pid) const override;
+    // By its executable, its argv[0] or its name (which the kernel cuts to 15 bytes).
+    bool runsProgram(qint32 pid, const QString &program) const override;
 
     // The app ids a systemd unit name may carry, most likely first:
     // "app[-<launcher>]-<id>-<random>.scope", "app[-<launcher>]-<id>[@<random>].service".
@@ -37,6 +39,7 @@ private:
     QString cgroupOf(qint32 pid) const;
     QString flatpakIdOf(qint32 pid) const;
     std::optional<DesktopEntry> entryOf(qint32 pid) const;
+    QStringList programsOf(qint32 pid) const; // file names of its executable and argv[0]
     qint32 oldestIn(const QList<qint32> &pids) const;
     qint32 firstOfUnit(qint32 pid, const QString &cgroup) const;
     std::optional<qint32> firstInSandbox(qint32 pid) const;

@@ -8,11 +8,14 @@
 #include <algorithm>
 #include <array>
 
+#include <unistd.h>
+
 namespace {
 
 const QList<QByteArray> &keptStreamProps()
 {
-    static const QList<QByteArray> keys{"application.process.id", "application.name", "pipewire.sec.pid",
+    static const QList<QByteArray> keys{"application.process.id",        "application.name",
+                                        "application.process.binary",    "pipewire.sec.pid",
                                         "pipewire.access.portal.app_id", "stream.monitor"};
     return keys;
 }
@@ -153,6 +156,8 @@ void PulseAudioCaptureSource::read()
     m_read = std::make_unique<Read>();
     Read *r = m_read.get();
     r->owner = this;
+    r->snapshot.ownClient = pa_context_get_index(context);
+    r->snapshot.ownPid = qint32(::getpid());
     r->operations[0] =
         pa_context_get_source_output_info_list(context, &Read::collect<pa_source_output_info>, r);
     r->operations[1] = pa_context_get_source_info_list(context, &Read::collect<pa_source_info>, r);
@@ -189,12 +194,20 @@ void PulseAudioCaptureSource::publish(const QList<AudioCapture> &captures)
 
 QList<AudioCapture> PulseAudioCaptureSource::capturesIn(const Snapshot &snapshot)
 {
+    // PipeWire's pulse server records itself as every pulse client's peer
+    // (pipewire.sec.pid); a server that records the real peer records us as
+    // ourselves, and only then is the peer pid the client's.
+    const bool peerPidsTrue =
+        snapshot.ownPid > 0 &&
+        pidValue(snapshot.clients.value(snapshot.ownClient).props.value("pipewire.sec.pid")) ==
+            snapshot.ownPid;
     QList<AudioCapture> found;
     for (const Snapshot::Stream &stream : snapshot.streams) {
         // Streams of modules (loopbacks, remaps) have no client: they carry
         // audio between devices, nobody listens through them.
         const auto client = snapshot.clients.constFind(stream.client);
-        if (stream.client == PA_INVALID_INDEX || client == snapshot.clients.constEnd())
+        if (stream.client == PA_INVALID_INDEX || client == snapshot.clients.constEnd() ||
+            stream.client == snapshot.ownClient)
             continue;
         // A stream is first made corked and unlinked, then started.
         if (stream.corked || stream.source == PA_INVALID_INDEX)
@@ -207,17 +220,16 @@ QList<AudioCapture> PulseAudioCaptureSource::capturesIn(const Snapshot &snapshot
             continue;
         AudioCapture capture;
         capture.id = stream.index;
-        // PipeWire's pulse server records itself as every pulse client's peer
-        // (pipewire.sec.pid), so the pid the client gives is the better one.
-        // A sandboxed client gives its in-sandbox pid, but carries the app id.
         capture.pid = pidValue(firstOf("application.process.id", stream.props, client->props));
-        if (capture.pid == 0)
-            capture.pid = pidValue(firstOf("pipewire.sec.pid", stream.props, client->props));
+        if (peerPidsTrue)
+            capture.hostPid = pidValue(client->props.value("pipewire.sec.pid"));
         capture.appId =
             QString::fromUtf8(firstOf("pipewire.access.portal.app_id", stream.props, client->props));
         capture.clientName = client->name;
         if (capture.clientName.isEmpty())
             capture.clientName = QString::fromUtf8(firstOf("application.name", stream.props, client->props));
+        capture.binary =
+            QString::fromUtf8(firstOf("application.process.binary", stream.props, client->props));
         found.append(capture);
     }
     std::sort(found.begin(), found.end(),

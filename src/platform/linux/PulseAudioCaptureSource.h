@@ -31,6 +31,8 @@ public:
         QList<Stream> streams;
         QHash<quint32, bool> sourceIsMonitor; // by source index
         QHash<quint32, Client> clients;       // by client index
+        quint32 ownClient = 0xffffffff;       // this process's own connection (PA_INVALID_INDEX: none)
+        qint32 ownPid = 0;
     };
 
     explicit PulseAudioCaptureSource(PulseConnection &connection, QObject *parent = nullptr);
@@ -39,7 +41,8 @@ public:
     void start() override;
     QList<AudioCapture> captures() const override { return m_captures; }
 
-    // Which streams are microphone use, and who they belong to.
+    // Which streams are microphone use, and who they belong to. This
+    // process's own streams are known by its own client, never by a pid.
     static QList<AudioCapture> capturesIn(const Snapshot &snapshot);
 
 private:

@@ -57,6 +57,14 @@ bool SimProcessDirectory::isRunning(qint32 pid) const
     return m_processes.contains(pid);
 }
 
+bool SimProcessDirectory::runsProgram(qint32 pid, const QString &program) const
+{
+    QMutexLocker lock(&m_mutex);
+    const auto it = m_processes.constFind(pid);
+    return it != m_processes.constEnd() && !program.isEmpty() &&
+           it->name == program.section(QLatin1Char('/'), -1);
+}
+
 void SimProcessDirectory::addProcess(qint32 pid, const QString &name, qint32 parent, qint32 responsible)
 {
     QMutexLocker lock(&m_mutex);

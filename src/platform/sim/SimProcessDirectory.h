@@ -15,6 +15,8 @@ public:
     QList<qint32> allPIDs() const override;
     QString processName(qint32 pid) const override;
     bool isRunning(qint32 pid) const override;
+    // By the process's name.
+    bool runsProgram(qint32 pid, const QString &program) const override;
 
     // A running process. `responsible` 0 means it answers for itself.
     void addProcess(qint32 pid, const QString &name, qint32 parent = 0, qint32 responsible = 0);

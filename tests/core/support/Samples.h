@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppInfo.h"
+#include "AudioCaptureSource.h"
 #include "SensorState.h"
 
 #include <QFile>
@@ -20,6 +21,27 @@ inline SensorState cameraState(QList<SensorUser> users)
 inline SensorState micState(QList<SensorUser> users)
 {
     return SensorState{false, !users.isEmpty(), {}, std::move(users)};
+}
+
+// A capture stream whose process the audio server saw.
+inline AudioCapture seenCapture(quint32 id, qint32 pid)
+{
+    AudioCapture capture;
+    capture.id = id;
+    capture.hostPid = pid;
+    return capture;
+}
+
+// A capture stream known only by what its client claims.
+inline AudioCapture claimedCapture(quint32 id, qint32 pid, const QString &clientName,
+                                   const QString &binary = {})
+{
+    AudioCapture capture;
+    capture.id = id;
+    capture.pid = pid;
+    capture.clientName = clientName;
+    capture.binary = binary;
+    return capture;
 }
 
 // A development build's id ends in ".dev".

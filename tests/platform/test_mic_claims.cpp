@@ -1,0 +1,134 @@
+// Who the watcher says listens, against a real audio server and real
+// recording clients that lie about themselves or run in a sandbox: a client's
+// claims never hide a recording, and never name a stranger.
+#include "ChildProcess.h"
+#include "LinuxProcessDirectory.h"
+#include "PrivatePulseServer.h"
+#include "PulseAudioCaptureSource.h"
+#include "PulseConnection.h"
+#include "RequiredService.h"
+#include "SensorWatcher.h"
+#include "SimCameraClientFinder.h"
+#include "SimCameraDeviceSource.h"
+
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+
+#include <pulse/stream.h>
+#include <unistd.h>
+
+using Kind = PrivatePulseServer::Kind;
+
+namespace {
+
+const QString recorderName = QStringLiteral("pulse_record_client");
+
+} // namespace
+
+class TestMicClaims : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PrivatePulseServer> m_server;
+
+    // The watcher of this process, which plays Tarnwick, on the real server.
+    struct Watching {
+        PulseConnection connection;
+        PulseAudioCaptureSource audio{connection};
+        SimCameraDeviceSource cameras;
+        SimCameraClientFinder finder;
+        LinuxProcessDirectory processes;
+        SensorWatcher watcher{{audio, cameras, finder, processes}, qint32(::getpid())};
+
+        explicit Watching(const QString &server)
+            : connection(server)
+        {
+            watcher.start();
+        }
+    };
+
+    std::unique_ptr<ChildProcess> recorder(const QStringList &wrapper, const QByteArray &claims) const
+    {
+        QProcessEnvironment env = m_server->clientEnvironment();
+        if (!claims.isEmpty())
+            env.insert(QStringLiteral("PULSE_PROP"), QString::fromUtf8(claims));
+        const QStringList command = wrapper + QStringList{QStringLiteral(PULSE_RECORD_CLIENT)};
+        auto child = std::make_unique<ChildProcess>(command.first(), command.mid(1), env);
+        return child;
+    }
+
+private Q_SLOTS:
+    void cleanup() { m_server.reset(); }
+
+    void claimsNeitherHideNorMisname_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<bool>("sandboxed");
+        QTest::addColumn<QByteArray>("claims");
+        const QByteArray own = "application.process.id=" + QByteArray::number(::getpid());
+        QTest::newRow("a pid nobody has")
+            << Kind::PulseAudio << false << QByteArray("application.process.id=2147483646");
+        QTest::newRow("a pid that is no number")
+            << Kind::PulseAudio << false << QByteArray("application.process.id=me");
+        QTest::newRow("the watcher's own pid") << Kind::PulseAudio << false << own;
+        QTest::newRow("the watcher's own pid, through PipeWire") << Kind::PipeWire << false << own;
+        QTest::newRow("another process's pid")
+            << Kind::PulseAudio << false << QByteArray("application.process.id=1");
+        // Its own pid namespace: the pid it reports is another process out here.
+        QTest::newRow("a sandbox of its own") << Kind::PulseAudio << true << QByteArray();
+    }
+    void claimsNeitherHideNorMisname()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(bool, sandboxed);
+        QFETCH(QByteArray, claims);
+        if (sandboxed) {
+            REQUIRE_SERVICE(!QStandardPaths::findExecutable(QStringLiteral("bwrap")).isEmpty(),
+                            "bwrap (bubblewrap)");
+        }
+        m_server = std::make_unique<PrivatePulseServer>(kind);
+        const QString error = m_server->start();
+        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
+        Watching w(m_server->address());
+        QTRY_VERIFY(w.connection.isReady());
+        // The watcher's own recording is known by its own connection and left out.
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+        pa_stream *own = pa_stream_new(w.connection.context(), "own capture", &spec, nullptr);
+        const auto dropOwn = qScopeGuard([own] {
+            pa_stream_disconnect(own);
+            pa_stream_unref(own);
+        });
+        QCOMPARE(pa_stream_connect_record(own, nullptr, nullptr, PA_STREAM_NOFLAGS), 0);
+        QTRY_COMPARE(pa_stream_get_state(own), PA_STREAM_READY);
+
+        const QStringList wrapper = sandboxed ? QStringList{QStringLiteral("bwrap"),
+                                                            QStringLiteral("--unshare-pid"),
+                                                            QStringLiteral("--die-with-parent"),
+                                                            QStringLiteral("--dev-bind"),
+                                                            QStringLiteral("/"),
+                                                            QStringLiteral("/"),
+                                                            QStringLiteral("--")}
+                                              : QStringList();
+        auto lying = recorder(wrapper, claims);
+        QVERIFY(lying->nextLine().startsWith("ready"));
+        // Known by what it calls itself: no process vouches for it.
+        QTRY_VERIFY(w.watcher.state().micOn);
+        QCOMPARE(w.watcher.state().micUsers, (QList<SensorUser>{{0, recorderName, QString()}}));
+
+        // An honest client beside it is named by its process.
+        auto honest = recorder({}, {});
+        QVERIFY(honest->nextLine().startsWith("ready"));
+        QTRY_COMPARE(w.watcher.state().micUsers.size(), 2);
+        QVERIFY(w.watcher.state().micUsers.contains(
+            SensorUser{honest->pid(), w.processes.processName(honest->pid()), QString()}));
+
+        lying->kill();
+        honest->kill();
+        QTRY_VERIFY(!w.watcher.state().micOn);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMicClaims)
+#include "test_mic_claims.moc"
