@@ -182,6 +182,7 @@ void AppDelegate::setUpStatusItem()
         StatusMenu::fill(*menu, *m_hub,
                          {[this] { toggleEverythingOff(); }, [] { QCoreApplication::quit(); }});
     });
+    connect(m_hub.get(), &Hub::sensorStateChanged, m_statusItem.get(), &StatusItem::refresh);
     if (!m_statusItem->show())
         qCWarning(lcShell).noquote().nospace()
             << "no system tray is running; the status icon appears when one starts";

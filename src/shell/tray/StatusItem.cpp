@@ -30,6 +30,12 @@ void StatusItem::popUpMenu(const QPoint &at)
     m_menu.popup(at);
 }
 
+void StatusItem::refresh()
+{
+    if (m_menu.isVisible())
+        Q_EMIT menuNeedsUpdate(&m_menu);
+}
+
 void StatusItem::activated(QSystemTrayIcon::ActivationReason reason)
 {
     // The tray shows the context menu itself on a right click.

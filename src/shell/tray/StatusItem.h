@@ -18,6 +18,8 @@ public:
     QMenu &menu() { return m_menu; }
     QSystemTrayIcon &trayIcon() { return m_tray; }
     void popUpMenu(const QPoint &at);
+    // What the menu shows changed: an open menu is filled again.
+    void refresh();
 
 Q_SIGNALS:
     void clicked();

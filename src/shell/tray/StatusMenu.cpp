@@ -4,6 +4,8 @@
 #include "Symbols.h"
 #include "Text.h"
 
+#include <algorithm>
+
 namespace StatusMenu {
 
 namespace {
@@ -25,12 +27,32 @@ QAction *addItem(QMenu &menu, const QString &title, const QString &symbol, const
     return item;
 }
 
+// Everyone who uses a sensor, each once, in alphabetical order.
+QString userList(const SensorState &state)
+{
+    QStringList names;
+    for (const QList<SensorUser> *users : {&state.cameraUsers, &state.micUsers}) {
+        for (const SensorUser &user : *users)
+            names.append(user.name);
+    }
+    names.removeDuplicates();
+    std::sort(names.begin(), names.end());
+    return QLocale().createSeparatedList(names);
+}
+
 } // namespace
 
 void fill(QMenu &menu, const Hub &hub, const Actions &actions)
 {
     menu.clear();
-    addItem(menu, L("Camera and microphone not in use"), QStringLiteral("checkmark.shield"), {}, {});
+    const SensorState &state = hub.sensorState();
+    QAction *status =
+        !state.cameraOn && !state.micOn
+            ? addItem(menu, L("Camera and microphone not in use"), QStringLiteral("checkmark.shield"), {}, {})
+            : addItem(menu, L("In use now"),
+                      state.cameraOn ? QStringLiteral("video.fill") : QStringLiteral("mic.fill"),
+                      userList(state), {});
+    status->setObjectName(QStringLiteral("status"));
     menu.addSeparator();
 
     const bool allOff = hub.cameraOff() && hub.micOff();

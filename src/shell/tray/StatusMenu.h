@@ -6,7 +6,8 @@
 
 class Hub;
 
-// The menu of the status item, built from the hub's state each time it opens.
+// The menu of the status item, built from the hub's state each time it opens
+// and again when the sensors change while it is open.
 namespace StatusMenu {
 
 struct Actions {
