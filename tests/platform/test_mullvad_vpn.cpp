@@ -82,13 +82,8 @@ private Q_SLOTS:
         QTest::newRow("any letter case") << QByteArray("CONNECTED to se-got-wg-001\n") << Status::Connected;
         QTest::newRow("connecting") << QByteArray("Connecting to se-got-wg-001 in Gothenburg, Sweden...\n")
                                     << Status::Connecting;
-        QTest::newRow("connecting, before 2022")
-            << QByteArray("Tunnel status: Connecting to WireGuard 185.213.154.68:51820 over UDP...\n")
-            << Status::Connecting;
         QTest::newRow("disconnecting") << QByteArray("Disconnecting...\n") << Status::Disconnecting;
         QTest::newRow("disconnected") << QByteArray("Disconnected\n") << Status::Disconnected;
-        QTest::newRow("disconnected, before 2022")
-            << QByteArray("Tunnel status: Disconnected\n") << Status::Disconnected;
         QTest::newRow("blocked") << QByteArray("Blocked: Failed to set system DNS server\n")
                                  << Status::Disconnected;
         QTest::newRow("blocked, before 2022")
@@ -140,26 +135,17 @@ private Q_SLOTS:
     // No tool, or one that cannot run: no Mullvad entry, nothing to switch.
     void toolMissing()
     {
-        QVERIFY(write(QStringLiteral("status"), "Connected\n"));
-        MullvadVpnService mullvad;
-        QSignalSpy availability(&mullvad, &VpnService::availabilityChanged);
-        mullvad.refresh();
-        QTRY_VERIFY(mullvad.isAvailable());
-
-        const QString tool = m_dir.filePath(QStringLiteral("mullvad"));
-        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner));
-        mullvad.refresh();
-        mullvad.connectVpn(QStringLiteral("mullvad"));
-        QTRY_VERIFY(!mullvad.isAvailable());
-        QVERIFY(mullvad.connections().isEmpty());
-        QCOMPARE(availability.size(), 2);
-        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-
         MullvadVpnService elsewhere(QStringLiteral("mullvad-not-installed"));
         elsewhere.refresh();
-        QVERIFY(!elsewhere.isAvailable());
-        QVERIFY(elsewhere.connections().isEmpty());
-        QCOMPARE(calls(), QStringList{QStringLiteral("status")});
+        QVERIFY(!elsewhere.isAvailable() && elsewhere.connections().isEmpty());
+        const QString tool = m_dir.filePath(QStringLiteral("mullvad"));
+        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner));
+        MullvadVpnService mullvad;
+        mullvad.refresh();
+        mullvad.connectVpn(QStringLiteral("mullvad"));
+        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(!mullvad.isAvailable() && mullvad.connections().isEmpty());
+        QVERIFY(calls().isEmpty());
     }
 };
 
