@@ -33,4 +33,7 @@ public:
     // Whether process `pid` runs the program named `program` (a path or a
     // file name): how a pid another process merely claims is checked.
     virtual bool runsProgram(qint32 pid, const QString &program) const = 0;
+    // When the process started, in a unit of the directory's own; a pid reused
+    // by a new process gives another value. Nothing when it is not running.
+    virtual std::optional<quint64> startTime(qint32 pid) const = 0;
 };

@@ -88,7 +88,7 @@ private Q_SLOTS:
         const CameraNodeScan scan(m_root.path(), CameraNodeScan::NodeCheck::AnyCharacterDevice);
         auto app = sleeper();
         const OneSandboxedApp processes(QStringLiteral("org.example.Camera"), app->pid());
-        QVERIFY(LinuxCameraClientFinder(scan, processes).clients().isEmpty());
+        QVERIFY(LinuxCameraClientFinder(scan, processes).clients({}).isEmpty());
 
         auto direct = holder();
         QTest::qWait(20);
@@ -99,7 +99,7 @@ private Q_SLOTS:
         auto cheese = sleeper();
         auto obs = sleeper();
         const auto clients = [&](const char *fixture, const QList<std::pair<QByteArray, qint32>> &pids) {
-            return LinuxCameraClientFinder(scan, processes, pwDump(fixture, pids)).clients();
+            return LinuxCameraClientFinder(scan, processes, pwDump(fixture, pids)).clients({});
         };
         // Behind the daemon its consumers are the clients, each once.
         QCOMPARE(
@@ -110,8 +110,9 @@ private Q_SLOTS:
                  (QList<qint32>{obs->pid(), direct->pid(), app->pid()}));
         QCOMPARE(clients("pw-dump-camera-no-consumer.json", {}), QList<qint32>{direct->pid()});
         // Without pw-dump the daemon is all there is to name.
-        QCOMPARE(LinuxCameraClientFinder(scan, processes, path(QStringLiteral("missing/pw-dump"))).clients(),
-                 (QList<qint32>{pipewire->pid(), direct->pid()}));
+        QCOMPARE(
+            LinuxCameraClientFinder(scan, processes, path(QStringLiteral("missing/pw-dump"))).clients({}),
+            (QList<qint32>{pipewire->pid(), direct->pid()}));
     }
 };
 

@@ -1,19 +1,27 @@
 // The real tarnwick binary on the rig's desktop: its icon reaches the tray,
-// SIGTERM ends it cleanly, a second launch leaves the first alone, and a
-// crash does not keep it from starting again.
+// SIGTERM ends it cleanly (and at once, whatever camera attribution is
+// waiting for), a second launch leaves the first alone, and a crash does not
+// keep it from starting again.
+#include "ChildProcess.h"
 #include "PrivateTarnwick.h"
 #include "RequiredService.h"
 #include "XDisplay.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 constexpr int startTimeoutMs = 20000;
 constexpr int endTimeoutMs = 10000;
+// How long pw-dump may run before Tarnwick gives up on it.
+constexpr int pwDumpLimitMs = 3000;
 
 // Waits until the launch's icon is the tray's only one; a launch that ends
 // on the way fails at once.
@@ -80,6 +88,46 @@ private Q_SLOTS:
         // No instance of its own left behind either.
         QCOMPARE(m_app->runningPids(), QList<qint64>{first.processId()});
         QCOMPARE(m_x.trayIconPids(), QList<qint64>{first.processId()});
+    }
+
+    // Attribution asks pw-dump who consumes a camera the PipeWire daemon
+    // holds; one that never answers must not hold up quitting, nor outlive it.
+    void quitsAtOnceWhileAttributionWaitsForAHungPwDump()
+    {
+        QTemporaryDir dir;
+        const QString node = dir.filePath(QStringLiteral("video0"));
+        const QString dumpPidFile = dir.filePath(QStringLiteral("pw-dump.pid"));
+        REQUIRE_SERVICE(mknod(QFile::encodeName(node).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0,
+                        "mknod (needs root)");
+        QFile dump(dir.filePath(QStringLiteral("pw-dump")));
+        QVERIFY(dump.open(QIODevice::WriteOnly));
+        dump.write("#!/bin/sh
+echo $$ > '" + QFile::encodeName(dumpPidFile) + "'
+exec sleep 600
+");
+        dump.close();
+        QVERIFY(dump.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        // The node held under the daemon's name.
+        const QString daemon = dir.filePath(QStringLiteral("pipewire"));
+        QVERIFY(QFile::copy(QStringLiteral(DEVICE_HOLDER), daemon));
+
+        QProcessEnvironment &env = m_app->environment();
+        env.insert(QStringLiteral("TARNWICK_CAMERA_DEVICES"), dir.path());
+        env.insert(QStringLiteral("PATH"), dir.path() + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
+        QProcess &tarnwick = m_app->launch();
+        AWAIT_TRAY_ICON(tarnwick);
+        ChildProcess pipewire(daemon, {node});
+        QVERIFY(pipewire.nextLine().startsWith("open"));
+        QTRY_VERIFY_WITH_TIMEOUT(!PrivateTarnwick::lines(dumpPidFile).isEmpty(), startTimeoutMs);
+        const QString dumpPid = PrivateTarnwick::lines(dumpPidFile).constFirst();
+
+        QElapsedTimer quitting;
+        quitting.start();
+        tarnwick.terminate();
+        AWAIT_END(tarnwick);
+        // Well within the tool's own limit, which the next attempt would add to.
+        QVERIFY2(quitting.elapsed() < pwDumpLimitMs, qPrintable(QString::number(quitting.elapsed())));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/proc/") + dumpPid));
     }
 
     // A crash leaves the socket file behind; it must not keep Tarnwick from

@@ -5,9 +5,9 @@
 #include "CameraDeviceSource.h"
 #include "ProcessDirectory.h"
 
-#include <QThread>
-
 #include <algorithm>
+#include <condition_variable>
+#include <mutex>
 
 namespace {
 
@@ -30,6 +30,7 @@ SensorWatcher::SensorWatcher(Sources sources, qint32 me, QObject *parent)
     : QObject(parent)
     , m_sources(sources)
     , m_me(me)
+    , m_micUsers(sources.processes)
 {
     m_attributionRuns.setMaxThreadCount(4);
 }
@@ -37,7 +38,7 @@ SensorWatcher::SensorWatcher(Sources sources, qint32 me, QObject *parent)
 SensorWatcher::~SensorWatcher()
 {
     // A run in flight still uses the finder and must not outlive its owner's sources.
-    waitForAttributions();
+    cancelAttributions();
 }
 
 void SensorWatcher::start()
@@ -108,10 +109,13 @@ void SensorWatcher::recomputeMic()
     // a pid is only a claim, and anyone may claim ours.
     for (const AudioCapture &capture : std::as_const(captures)) {
         // Helpers of one application collapse into the application, first kept.
-        const SensorUser user = SensorUser::resolve(capture, m_sources.processes);
+        const SensorUser user = m_micUsers.resolve(capture);
         if (!holds(users, user))
             users.append(user);
     }
+    // Answers of processes that exited are never used again; drop them once they pile up.
+    if (m_micUsers.size() > 2 * captures.size() + 64)
+        m_micUsers.forgetExited();
     if (!users.isEmpty() == m_state.micOn && users == m_state.micUsers)
         return;
     publish(SensorState{m_state.cameraOn, !users.isEmpty(), m_state.cameraUsers, users});
@@ -120,39 +124,54 @@ void SensorWatcher::recomputeMic()
 void SensorWatcher::startAttribution(int generation)
 {
     CameraClientFinder &finder = m_sources.cameraClients;
+    const ProcessDirectory &processes = m_sources.processes;
     const qint32 me = m_me;
     const auto retryDelay = m_retryDelay;
-    m_attributionRuns.start([this, &finder, me, retryDelay, generation] {
-        QList<qint32> pids = without(finder.clients(), me);
+    if (m_attributionStop.stop_requested())
+        return;
+    m_attributionRuns.start([this, &finder, &processes, me, retryDelay, generation,
+                             stop = m_attributionStop.get_token()] {
+        QList<qint32> pids = without(finder.clients(stop), me);
         if (pids.isEmpty()) {
             // A client that just opened the camera may not be visible yet.
-            QThread::msleep(static_cast<unsigned long>(retryDelay.count()));
-            pids = without(finder.clients(), me);
+            std::mutex mutex;
+            std::unique_lock lock(mutex);
+            std::condition_variable_any().wait_for(lock, stop, retryDelay, [] { return false; });
+            if (stop.stop_requested())
+                return;
+            pids = without(finder.clients(stop), me);
+        }
+        // Naming walks /proc: here, off the main thread.
+        QList<SensorUser> users;
+        for (const qint32 pid : std::as_const(pids)) {
+            if (stop.stop_requested())
+                return;
+            const std::optional<SensorUser> user = SensorUser::resolve(pid, processes);
+            if (user && !holds(users, *user) && processes.isRunning(user->pid))
+                users.append(*user);
         }
         // Posted to the watcher itself: Qt drops events for a receiver that is
         // gone, and the destructor waits for this run, so a late result never
         // reaches a dead watcher.
         QMetaObject::invokeMethod(
-            this, [this, generation, pids] { applyAttribution(generation, pids); }, Qt::QueuedConnection);
+            this, [this, generation, users] { applyAttribution(generation, users); }, Qt::QueuedConnection);
     });
 }
 
-void SensorWatcher::applyAttribution(int generation, const QList<qint32> &pids)
+void SensorWatcher::applyAttribution(int generation, const QList<SensorUser> &users)
 {
-    if (generation != m_attributionGeneration || !m_state.cameraOn)
-        return;
-    QList<SensorUser> users;
-    for (const qint32 pid : pids) {
-        const std::optional<SensorUser> user = SensorUser::resolve(pid, m_sources.processes);
-        if (user && !holds(users, *user) && m_sources.processes.isRunning(user->pid))
-            users.append(*user);
-    }
-    if (users.isEmpty())
+    if (generation != m_attributionGeneration || !m_state.cameraOn || users.isEmpty())
         return;
     publish(SensorState{m_state.cameraOn, m_state.micOn, users, m_state.micUsers});
 }
 
 void SensorWatcher::waitForAttributions()
 {
+    m_attributionRuns.waitForDone();
+}
+
+void SensorWatcher::cancelAttributions()
+{
+    m_attributionStop.request_stop();
     m_attributionRuns.waitForDone();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "SensorState.h"
+#include "SensorUserCache.h"
 
 #include <QList>
 #include <QObject>
 #include <QThreadPool>
 
 #include <chrono>
+#include <stop_token>
 
 class AudioCaptureSource;
 class CameraClientFinder;
@@ -55,6 +57,9 @@ public:
     // Blocks until no attribution run is busy off the main thread; their
     // results are then queued for the main thread.
     void waitForAttributions();
+    // Ends every attribution run soon, stopping the tools they started; their
+    // results are dropped. Nothing starts one again. For quitting.
+    void cancelAttributions();
 
 Q_SIGNALS:
     // After every assignment of the state, with the value before and after.
@@ -67,10 +72,11 @@ private:
     void recomputeCamera(bool initial);
     void recomputeMic();
     void startAttribution(int generation);
-    void applyAttribution(int generation, const QList<qint32> &pids);
+    void applyAttribution(int generation, const QList<SensorUser> &users);
 
     Sources m_sources;
     const qint32 m_me;
+    SensorUserCache m_micUsers;
     SensorState m_state;
     bool m_ownCameraUse = false;
     // Counts camera recomputations that published; a late attribution result
@@ -80,4 +86,5 @@ private:
     std::chrono::milliseconds m_retryDelay{1000};
     // Runs may overlap when the camera goes off and on again; the newest wins.
     QThreadPool m_attributionRuns;
+    std::stop_source m_attributionStop;
 };

@@ -20,7 +20,7 @@ LinuxCameraClientFinder::LinuxCameraClientFinder(CameraNodeScan scan, const Proc
     , m_pwDump(std::move(pwDumpProgram))
 {}
 
-QList<qint32> LinuxCameraClientFinder::clients() const
+QList<qint32> LinuxCameraClientFinder::clients(std::stop_token stop) const
 {
     QList<qint32> pids;
     QStringList daemonNodes;
@@ -33,8 +33,8 @@ QList<qint32> LinuxCameraClientFinder::clients() const
             pids.append(holder.pid);
         }
     }
-    if (!daemonNodes.isEmpty())
-        pids += pipeWireConsumers(daemonNodes, daemons);
+    if (!daemonNodes.isEmpty() && !stop.stop_requested())
+        pids += pipeWireConsumers(daemonNodes, daemons, stop);
 
     // Newest first; a process that is gone sorts last, the caller drops it.
     QList<std::pair<quint64, qint32>> byAge;
@@ -51,9 +51,12 @@ QList<qint32> LinuxCameraClientFinder::clients() const
 }
 
 QList<qint32> LinuxCameraClientFinder::pipeWireConsumers(const QStringList &nodes,
-                                                         const QList<qint32> &daemons) const
+                                                         const QList<qint32> &daemons,
+                                                         std::stop_token stop) const
 {
-    const std::optional<QByteArray> dump = PipeWireGraph::dump(m_pwDump, pwDumpTimeoutMs);
+    const std::optional<QByteArray> dump = PipeWireGraph::dump(m_pwDump, pwDumpTimeoutMs, stop);
+    if (stop.stop_requested())
+        return {};
     if (!dump) {
         std::call_once(m_toolMissingLogged, [this] {
             qCWarning(lcCamera).noquote().nospace()

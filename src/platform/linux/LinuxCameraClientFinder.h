@@ -16,10 +16,11 @@ public:
     LinuxCameraClientFinder(CameraNodeScan scan, const ProcessDirectory &processes,
                             QString pwDumpProgram = QStringLiteral("pw-dump"));
 
-    QList<qint32> clients() const override;
+    QList<qint32> clients(std::stop_token stop) const override;
 
 private:
-    QList<qint32> pipeWireConsumers(const QStringList &nodes, const QList<qint32> &daemons) const;
+    QList<qint32> pipeWireConsumers(const QStringList &nodes, const QList<qint32> &daemons,
+                                    std::stop_token stop) const;
 
     CameraNodeScan m_scan;
     const ProcessDirectory &m_processes;

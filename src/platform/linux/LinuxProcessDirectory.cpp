@@ -305,6 +305,11 @@ QString LinuxProcessDirectory::processName(qint32 pid) const
     return ProcFs::command(pid, m_procRoot);
 }
 
+std::optional<quint64> LinuxProcessDirectory::startTime(qint32 pid) const
+{
+    return pid < 1 ? std::nullopt : ProcFs::startTime(pid, m_procRoot);
+}
+
 bool LinuxProcessDirectory::isRunning(qint32 pid) const
 {
     if (pid < 1)

@@ -29,6 +29,7 @@ public:
     bool isRunning(qint32 pid) const override;
     // By its executable, its argv[0] or its name (which the kernel cuts to 15 bytes).
     bool runsProgram(qint32 pid, const QString &program) const override;
+    std::optional<quint64> startTime(qint32 pid) const override;
 
     // The app ids a systemd unit name may carry, most likely first:
     // "app[-<launcher>]-<id>-<random>.scope", "app[-<launcher>]-<id>[@<random>].service".

@@ -6,6 +6,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QScopeGuard>
+
+#include <csignal>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,13 +99,24 @@ QList<PipeWireClient> PipeWireGraph::cameraConsumers(const QString &devicePath) 
     return consumers;
 }
 
-std::optional<QByteArray> PipeWireGraph::dump(const QString &program, int timeoutMs)
+std::optional<QByteArray> PipeWireGraph::dump(const QString &program, int timeoutMs, std::stop_token stop)
 {
     QProcess tool;
     tool.setStandardErrorFile(QProcess::nullDevice());
     tool.start(program, {});
     if (!tool.waitForStarted())
         return std::nullopt;
+    // Runs on the thread asking to stop; the waits below then see the tool end.
+    // Through a pidfd, which names this very process even once it was reaped.
+    const int process = int(syscall(SYS_pidfd_open, pid_t(tool.processId()), 0));
+    const auto closeProcess = qScopeGuard([process] {
+        if (process >= 0)
+            close(process);
+    });
+    const std::stop_callback killOnStop(stop, [process] {
+        if (process >= 0)
+            syscall(SYS_pidfd_send_signal, process, SIGKILL, nullptr, 0);
+    });
     QByteArray output;
     const QDeadlineTimer deadline(timeoutMs);
     // Read as it comes: a large graph would fill the pipe before the tool exits.

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <optional>
+#include <stop_token>
 
 // A client of the PipeWire daemon that consumes a camera.
 struct PipeWireClient {
@@ -29,9 +30,10 @@ public:
     // of every node linked to the camera's "Video/Source" node, once each.
     QList<PipeWireClient> cameraConsumers(const QString &devicePath) const;
 
-    // Runs `pw-dump` (`program`), waiting at most `timeoutMs`; nothing when it
-    // cannot be started, everything it printed otherwise.
-    static std::optional<QByteArray> dump(const QString &program, int timeoutMs);
+    // Runs `pw-dump` (`program`), waiting at most `timeoutMs`, and kills it
+    // at once when `stop` is requested; nothing when it cannot be started,
+    // everything it printed otherwise.
+    static std::optional<QByteArray> dump(const QString &program, int timeoutMs, std::stop_token stop = {});
 
 private:
     QHash<qint64, QJsonObject> m_objects; // by id

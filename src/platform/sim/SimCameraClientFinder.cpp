@@ -3,14 +3,18 @@
 #include <QDeadlineTimer>
 #include <QMutexLocker>
 
-QList<qint32> SimCameraClientFinder::clients() const
+QList<qint32> SimCameraClientFinder::clients(std::stop_token stop) const
 {
+    const std::stop_callback wake(stop, [this] {
+        QMutexLocker lock(&m_mutex);
+        m_changed.wakeAll();
+    });
     QMutexLocker lock(&m_mutex);
     ++m_queries;
     if (m_holding) {
         const qint64 ticket = m_nextTicket++;
         m_changed.wakeAll();
-        while (m_holding && ticket >= m_releasedUpTo)
+        while (m_holding && ticket >= m_releasedUpTo && !stop.stop_requested())
             m_changed.wait(&m_mutex);
         if (m_releasedAnswers.contains(ticket))
             return m_releasedAnswers.take(ticket);

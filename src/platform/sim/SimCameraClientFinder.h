@@ -13,7 +13,8 @@
 // set at the moment of its release.
 class SimCameraClientFinder : public CameraClientFinder {
 public:
-    QList<qint32> clients() const override;
+    // A held query also goes on once `stop` is requested.
+    QList<qint32> clients(std::stop_token stop) const override;
 
     void setClients(const QList<qint32> &pids);
     // Queries asked from now on wait at the gate until released.

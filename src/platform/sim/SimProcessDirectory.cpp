@@ -51,6 +51,12 @@ QString SimProcessDirectory::processName(qint32 pid) const
     return m_processes.value(pid).name;
 }
 
+std::optional<quint64> SimProcessDirectory::startTime(qint32 pid) const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_processes.contains(pid) ? std::optional(m_changes) : std::nullopt;
+}
+
 bool SimProcessDirectory::isRunning(qint32 pid) const
 {
     QMutexLocker lock(&m_mutex);
@@ -69,6 +75,7 @@ void SimProcessDirectory::addProcess(qint32 pid, const QString &name, qint32 par
 {
     QMutexLocker lock(&m_mutex);
     m_processes.insert(pid, Process{name, parent, responsible});
+    ++m_changes;
 }
 
 void SimProcessDirectory::addApp(const RunningApp &app)
@@ -77,6 +84,7 @@ void SimProcessDirectory::addApp(const RunningApp &app)
     if (!m_processes.contains(app.pid))
         m_processes.insert(app.pid, Process{app.name, 0, 0});
     m_apps.insert(app.pid, app);
+    ++m_changes;
 }
 
 void SimProcessDirectory::removeProcess(qint32 pid)
@@ -84,4 +92,5 @@ void SimProcessDirectory::removeProcess(qint32 pid)
     QMutexLocker lock(&m_mutex);
     m_processes.remove(pid);
     m_apps.remove(pid);
+    ++m_changes;
 }

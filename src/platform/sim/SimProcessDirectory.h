@@ -17,6 +17,8 @@ public:
     bool isRunning(qint32 pid) const override;
     // By the process's name.
     bool runsProgram(qint32 pid, const QString &program) const override;
+    // Every change made here counts as new processes starting.
+    std::optional<quint64> startTime(qint32 pid) const override;
 
     // A running process. `responsible` 0 means it answers for itself.
     void addProcess(qint32 pid, const QString &name, qint32 parent = 0, qint32 responsible = 0);
@@ -35,4 +37,5 @@ private:
     mutable QMutex m_mutex;
     QHash<qint32, Process> m_processes;
     QHash<qint32, RunningApp> m_apps;
+    quint64 m_changes = 0;
 };
