@@ -146,6 +146,27 @@ private Q_SLOTS:
         QCOMPARE(fileArray(history).last().toObject().value("app").toString(), QStringLiteral("App 1"));
     }
 
+    // Churn (recorders coming and going many times a second) costs one write
+    // per delay, not one per change; nothing waiting is lost when the history goes.
+    void aBurstOfChangesIsWrittenOnceAfterTheDelay()
+    {
+        {
+            SensorHistory history(path());
+            for (int i = 0; i < 50; ++i)
+                history.update(Sensor::Microphone, {i % 2 ? zoom : bare}, at(0, i * 20));
+            QVERIFY(!QFile::exists(path()));
+            QTRY_VERIFY(QFile::exists(path()));
+            const QByteArray written = fileBytes(path());
+            QCOMPARE(QJsonDocument::fromJson(written).array().size(), 50);
+
+            history.update(Sensor::Microphone, {}, at(2));
+            QCOMPARE(fileBytes(path()), written);
+        }
+        const QJsonArray array = QJsonDocument::fromJson(fileBytes(path())).array();
+        QCOMPARE(array.size(), 50);
+        QVERIFY(array.at(0).toObject().contains(QLatin1String("end")));
+    }
+
     void sessionsFromTheFileAreReadAndNeverTouched()
     {
         SensorHistory earlier(path());

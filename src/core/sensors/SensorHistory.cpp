@@ -15,13 +15,20 @@ SensorHistory::SensorHistory(QString filePath, QObject *parent)
     : QObject(parent)
     , m_path(std::move(filePath))
 {
+    m_saveTurn.setSingleShot(true);
+    m_saveTurn.setInterval(saveDelay);
+    connect(&m_saveTurn, &QTimer::timeout, this, &SensorHistory::write);
     if (m_path.isEmpty())
         return;
     m_writer = std::make_unique<BackgroundFileWriter>(m_path, QStringLiteral("the history"));
     load();
 }
 
-SensorHistory::~SensorHistory() = default;
+SensorHistory::~SensorHistory()
+{
+    if (m_saveTurn.isActive())
+        write();
+}
 
 void SensorHistory::load()
 {
@@ -111,11 +118,21 @@ void SensorHistory::clear()
     m_sessions.clear();
     m_open.clear();
     save();
+    // Asked for by the user: gone from the disk now, not after the delay.
+    write();
 }
 
 void SensorHistory::save()
 {
     Q_EMIT sessionsChanged();
+    // Not restarted by later changes: the file is never more than the delay behind.
+    if (m_writer && !m_saveTurn.isActive())
+        m_saveTurn.start();
+}
+
+void SensorHistory::write()
+{
+    m_saveTurn.stop();
     if (!m_writer)
         return;
     // A shallow copy: encoding 2 000 sessions happens on the writer's thread.
@@ -129,6 +146,8 @@ void SensorHistory::save()
 
 void SensorHistory::flush()
 {
+    if (m_saveTurn.isActive())
+        write();
     if (m_writer)
         m_writer->flush();
 }

@@ -7,15 +7,19 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QTimer>
 #include <QUuid>
 
+#include <chrono>
 #include <memory>
 
 class BackgroundFileWriter;
 
 // Who used the camera or a microphone, and when: one session per application
-// and sensor, newest first, at most `cap` of them, rewritten to one JSON file
-// after every change.
+// and sensor, newest first, at most `cap` of them, kept in one JSON file.
+// Changes are written `saveDelay` after the first of them, all at once, and at
+// the latest when the history goes: a burst of uses costs one write, and a
+// crash loses at most the changes of the last moment.
 //
 // A file that cannot be read or decoded is never overwritten: it is kept
 // aside as "<file>.damaged" (or a free variant of that name) and the history
@@ -24,6 +28,7 @@ class SensorHistory : public QObject {
     Q_OBJECT
 public:
     static constexpr int cap = 2000;
+    static constexpr std::chrono::milliseconds saveDelay{500};
 
     // An empty path keeps the history in memory only.
     explicit SensorHistory(QString filePath, QObject *parent = nullptr);
@@ -43,7 +48,8 @@ public:
     // still seen afterwards starts a new session at the next update.
     void clear();
 
-    // Blocks until the file holds the latest sessions (or its write failed).
+    // Writes what waits for its turn and blocks until the file holds the
+    // latest sessions (or its write failed).
     void flush();
 
 Q_SIGNALS:
@@ -53,6 +59,7 @@ private:
     void load();
     void keepAside(const QString &reason);
     void save();
+    void write();
     static QString openKey(Sensor sensor, const SensorUser &user);
 
     QString m_path;
@@ -62,4 +69,5 @@ private:
     // so sessions read from the file are never touched.
     QHash<QString, QUuid> m_open;
     std::unique_ptr<BackgroundFileWriter> m_writer; // none: memory only
+    QTimer m_saveTurn;
 };
