@@ -75,6 +75,13 @@ class TestV4l2CameraDeviceSource : public QObject {
     }
     // When the source last said a camera runs, on the holders' clock.
     qint64 m_litAtMs = -1;
+    void recordLighting()
+    {
+        connect(m_source.get(), &CameraDeviceSource::runningChanged, this, [this] {
+            if (m_source->isAnyCameraRunning())
+                m_litAtMs = monotonicMs();
+        });
+    }
 
 private Q_SLOTS:
     void init()
@@ -83,14 +90,6 @@ private Q_SLOTS:
         REQUIRE_SERVICE(makeNode(node("video0")), QStringLiteral("mknod (needs root)"));
     }
     void cleanup() { m_source.reset(); }
-
-    void recordLighting()
-    {
-        connect(m_source.get(), &CameraDeviceSource::runningChanged, this, [this] {
-            if (m_source->isAnyCameraRunning())
-                m_litAtMs = monotonicMs();
-        });
-    }
 
     // A hold is timed from its own open, also when a look over the processes
     // was already under way when it began (a program probing the node keeps

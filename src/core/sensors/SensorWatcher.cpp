@@ -123,12 +123,12 @@ void SensorWatcher::recomputeMic()
 
 void SensorWatcher::startAttribution(int generation)
 {
+    if (m_attributionStop.stop_requested())
+        return;
     CameraClientFinder &finder = m_sources.cameraClients;
     const ProcessDirectory &processes = m_sources.processes;
     const qint32 me = m_me;
     const auto retryDelay = m_retryDelay;
-    if (m_attributionStop.stop_requested())
-        return;
     m_attributionRuns.start([this, &finder, &processes, me, retryDelay, generation,
                              stop = m_attributionStop.get_token()] {
         QList<qint32> pids = without(finder.clients(stop), me);
