@@ -6,6 +6,7 @@
 // use and what it wrote, per minute, next to the same time idle.
 //
 //   bench_churn [seconds per phase, default 60]
+//   TARNWICK_BINARY=<another build's tarnwick> bench_churn   compares with that build
 
 #include "ChildProcess.h"
 #include "PrivateTarnwick.h"
@@ -108,7 +109,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(5, QByteArray(argv[1]).toInt()) : 60;
-    qputenv("TARNWICK_BINARY", TARNWICK_BINARY_PATH);
+    // TARNWICK_BINARY may name another build to compare with.
+    if (qEnvironmentVariableIsEmpty("TARNWICK_BINARY"))
+        qputenv("TARNWICK_BINARY", TARNWICK_BINARY_PATH);
 
     QTemporaryDir devices;
     const QString node = devices.filePath(QStringLiteral("video0"));
