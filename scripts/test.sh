@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds with warnings as errors and runs every test
-# (unit and rig) inside the private desktop of scripts/desktop-rig.sh.
-# Exits with ctest's status. Arguments go to ctest, e.g. `scripts/test.sh -L unit`.
+# (unit and rig) inside the private desktop of scripts/desktop-rig.sh; then
+# builds the suite again with AddressSanitizer and UndefinedBehaviorSanitizer
+# in a second folder and runs it once more. Exits with the first failing
+# status. Arguments go to ctest, e.g. `scripts/test.sh -L unit`.
 #   SKIP_DEPS=1             do not run scripts/install-deps.sh
-#   TARNWICK_BUILD_DIR=dir  build somewhere else than build/
+#   SKIP_SANITIZERS=1       only the normal run
+#   TARNWICK_BUILD_DIR=dir  build somewhere else than build/ (the sanitizer build goes to dir-asan)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,4 +17,18 @@ fi
 build_dir=${TARNWICK_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_WERROR=ON
 cmake --build "$build_dir" -j2
-exec scripts/desktop-rig.sh ctest --test-dir "$build_dir" --output-on-failure "$@"
+scripts/desktop-rig.sh ctest --test-dir "$build_dir" --output-on-failure "$@"
+
+if [[ ${SKIP_SANITIZERS:-} == 1 ]]; then
+    exit 0
+fi
+asan_dir=$build_dir-asan
+# -O1 keeps the instrumented suite quick; line tables (-g1) are enough for its stack traces and
+# build much faster than full debug information.
+cmake -S . -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" \
+    -DTARNWICK_SANITIZE=ON -DTARNWICK_WERROR=ON
+cmake --build "$asan_dir" -j2
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=0
+export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+exec scripts/desktop-rig.sh ctest --test-dir "$asan_dir" --output-on-failure "$@"
