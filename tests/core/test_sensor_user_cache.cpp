@@ -27,11 +27,18 @@ const RunningApp recorder{800, QStringLiteral("Recorder"), QStringLiteral("org.g
 // A stream whose process the server saw, and one from a sandbox (in-sandbox pid 3).
 AudioCapture hosted(quint32 id, qint32 pid)
 {
-    return AudioCapture{.id = id, .hostPid = pid};
+    AudioCapture capture;
+    capture.id = id;
+    capture.hostPid = pid;
+    return capture;
 }
 AudioCapture sandboxed(quint32 id)
 {
-    return AudioCapture{.id = id, .pid = 3, .appId = recorder.appId};
+    AudioCapture capture;
+    capture.id = id;
+    capture.pid = 3;
+    capture.appId = recorder.appId;
+    return capture;
 }
 
 } // namespace
