@@ -108,10 +108,7 @@ private Q_SLOTS:
                         "mknod (needs root)");
         QFile dump(dir.filePath(QStringLiteral("pw-dump")));
         QVERIFY(dump.open(QIODevice::WriteOnly));
-        dump.write("#!/bin/sh
-echo $$ > '" + QFile::encodeName(dumpPidFile) + "'
-exec sleep 600
-");
+        dump.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(dumpPidFile) + "'\nexec sleep 600\n");
         dump.close();
         QVERIFY(dump.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
         // The node held under the daemon's name.
