@@ -13,6 +13,7 @@
 #include "SensorAnnouncer.h"
 #include "SensorReport.h"
 #include "SensorWatcher.h"
+#include "Settings.h"
 #include "Snapshots.h"
 #include "StatusItem.h"
 #include "StatusMenu.h"
@@ -37,7 +38,8 @@ AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backe
     , m_backends(std::move(backends))
     , m_options(options)
     , m_defaults(prefs.defaultsFile())
-    , m_autostart(*m_backends.autostart, m_defaults, info)
+    , m_settings(m_defaults)
+    , m_autostart(*m_backends.autostart, m_settings, info)
     , m_halo(std::make_unique<Halo>(env))
 {}
 
@@ -56,7 +58,7 @@ void AppDelegate::launch()
     services.cameraPermissions = m_backends.cameraPermissions;
     services.appTerminator = m_backends.appTerminator.get();
     services.environment = m_env;
-    m_hub = std::make_unique<Hub>(m_defaults, m_info, std::move(services));
+    m_hub = std::make_unique<Hub>(m_settings, m_info, std::move(services));
     setUpStatusItem();
     wireCallbacks();
 
@@ -108,7 +110,8 @@ void AppDelegate::wireCallbacks()
             [this](qint32 pid) { m_backends.appTerminator->terminate(pid); });
 
     connect(m_hub.get(), &Hub::sensorChange, this, &AppDelegate::sensorsChanged);
-    connect(m_hub.get(), &Hub::haloRefresh, this, &AppDelegate::refreshHalo);
+    connect(&m_settings.haloForCamera, &SettingBase::changed, this, &AppDelegate::refreshHalo);
+    connect(&m_settings.haloForMic, &SettingBase::changed, this, &AppDelegate::refreshHalo);
     connect(m_hub.get(), &Hub::note, this, [this](const QString &text) { note(text); });
     connect(m_halo.get(), &Halo::clicked, this, &AppDelegate::openHub);
 
@@ -127,8 +130,8 @@ void AppDelegate::wireCallbacks()
 void AppDelegate::refreshHalo()
 {
     const SensorState &state = m_hub->sensorState();
-    const bool camera = m_hub->haloForCamera() && state.cameraOn;
-    const bool mic = m_hub->haloForMic() && state.micOn;
+    const bool camera = m_settings.haloForCamera.value() && state.cameraOn;
+    const bool mic = m_settings.haloForMic.value() && state.micOn;
     if (camera == m_halo->camera() && mic == m_halo->mic())
         return;
     m_halo->setCamera(camera);

@@ -6,6 +6,7 @@
 #include "DefaultsStore.h"
 #include "LaunchOptions.h"
 #include "Prefs.h"
+#include "Settings.h"
 
 #include <QColor>
 #include <QObject>
@@ -70,6 +71,7 @@ private:
     Backends m_backends;
     LaunchOptions m_options;
     DefaultsStore m_defaults;
+    Settings m_settings;
     Autostart m_autostart;
     std::unique_ptr<Halo> m_halo;
     std::unique_ptr<Hub> m_hub;

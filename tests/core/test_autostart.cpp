@@ -1,6 +1,7 @@
 #include "Autostart.h"
 #include "DefaultsStore.h"
 #include "Samples.h"
+#include "Settings.h"
 #include "SimAutostartService.h"
 
 #include <QTest>
@@ -11,8 +12,9 @@ private Q_SLOTS:
     void turnsOnOnceAndOnlyInAReleaseBuild()
     {
         DefaultsStore store;
+        Settings settings(store);
         SimAutostartService service;
-        Autostart item(service, store, build());
+        Autostart item(service, settings, build());
         item.turnOnOnce();
         QVERIFY(item.isOn());
         // The user switched it off later: it stays off.
@@ -22,8 +24,9 @@ private Q_SLOTS:
         QCOMPARE(service.calls, 2);
 
         DefaultsStore devStore;
+        Settings devSettings(devStore);
         SimAutostartService devService;
-        Autostart(devService, devStore, build(QStringLiteral("dev.orvane.Tarnwick.dev"))).turnOnOnce();
+        Autostart(devService, devSettings, build(QStringLiteral("dev.orvane.Tarnwick.dev"))).turnOnOnce();
         QCOMPARE(devService.calls, 0);
         QVERIFY(!devStore.contains(QStringLiteral("LoginItemDecided")));
     }
@@ -33,7 +36,8 @@ private Q_SLOTS:
         DefaultsStore store;
         SimAutostartService service;
         service.failWith = QStringLiteral("autostart folder is read-only");
-        Autostart item(service, store, build());
+        Settings settings(store);
+        Autostart item(service, settings, build());
         QTest::ignoreMessage(QtWarningMsg, "autostart: autostart folder is read-only");
         item.turnOnOnce();
         QVERIFY(!item.isOn());

@@ -21,6 +21,7 @@ const AppInfo whiteNoiseBuild = build(QStringLiteral("dev.orvane.Tarnwick"), tru
 
 struct Rig : SimSensorSources {
     DefaultsStore defaults;
+    std::unique_ptr<Settings> settings;
     SimInputDeviceControl inputs;
     SimQuietMicDriver quietMic;
     std::shared_ptr<SimCameraPermissionStore> store = std::make_shared<SimCameraPermissionStore>();
@@ -46,7 +47,8 @@ struct Rig : SimSensorSources {
         HubServices services{
             std::make_unique<SensorWatcher>(sources(), 1), {}, &inputs, &quietMic, store, &terminator, env};
         hub.reset();
-        hub = std::make_unique<Hub>(defaults, info, std::move(services));
+        settings = std::make_unique<Settings>(defaults);
+        hub = std::make_unique<Hub>(*settings, info, std::move(services));
         notes.clear();
         QObject::connect(hub.get(), &Hub::note, hub.get(), [this](const QString &n) { notes.append(n); });
     }
@@ -142,7 +144,7 @@ private Q_SLOTS:
         if (realReset)
             env.insert(QStringLiteral("TARNWICK_REAL_RESET"), QStringLiteral("1"));
         Rig rig(build(appId), env);
-        rig.hub->setAllowed(QStringLiteral("org.a.Trusted"), true);
+        rig.settings->allowList.set({QStringLiteral("org.a.Trusted")});
         rig.hub->setCameraOff(true);
         QThreadPool::globalInstance()->waitForDone();
         QCOMPARE(rig.store->revoked(), revoked);
@@ -166,8 +168,8 @@ private Q_SLOTS:
     void newCameraUsersAreAskedToQuitOnce()
     {
         Rig rig;
-        rig.hub->setAllowed(zoom.appId, true);
-        rig.hub->setAutoQuitWhenOff(true);
+        rig.settings->allowList.set({zoom.appId});
+        rig.settings->autoQuitWhenOff.set(true);
         rig.hub->setCameraOff(true);
         rig.simulate({zoom, chat});
         rig.simulate({zoom, chat, bare});
@@ -181,9 +183,9 @@ private Q_SLOTS:
         rig.simulate({chat});
         rig.hub->sensors()->setOwnCameraUse(false);
         rig.simulate({});
-        rig.hub->setAutoQuitWhenOff(false);
+        rig.settings->autoQuitWhenOff.set(false);
         rig.simulate({chat});
-        rig.hub->setAutoQuitWhenOff(true);
+        rig.settings->autoQuitWhenOff.set(true);
         rig.hub->setSimulating(true);
         rig.simulate({});
         rig.simulate({chat});

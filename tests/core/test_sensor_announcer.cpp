@@ -68,12 +68,12 @@ private Q_SLOTS:
         rig.panelOpen = true;
         rig.announcer.sensorsChanged(micState({}), micState({zoom}));
         rig.panelOpen = false;
-        rig.hub.setHaloForMic(false);
+        rig.settings.haloForMic.set(false);
         rig.announcer.sensorsChanged(micState({}), micState({chat}));
-        rig.hub.setHaloForMic(true);
-        rig.hub.setAnnounce(false);
+        rig.settings.haloForMic.set(true);
+        rig.settings.announce.set(false);
         rig.announcer.sensorsChanged(SensorState{}, cameraState({zoom}));
-        rig.hub.setAnnounce(true);
+        rig.settings.announce.set(true);
         // The app's own camera preview is no news either.
         rig.hub.sensors()->setOwnCameraUse(true);
         rig.announcer.sensorsChanged(SensorState{}, cameraState({}));
@@ -151,7 +151,7 @@ private Q_SLOTS:
         banner.actions.at(0).run();
         QCOMPARE(quit.at(0).at(0).toInt(), chat.pid);
         banner.actions.at(1).run(); // Allow
-        QVERIFY(rig.hub.isAllowed(chat.appId));
+        QCOMPARE(rig.settings.allowList.value(), QStringList{chat.appId});
         QCOMPARE(ended.size(), 2);
 
         banner = rig.announcer.cameraBanner({chat});

@@ -1,13 +1,64 @@
 #include "DefaultsStore.h"
 #include "Prefs.h"
 #include "Samples.h"
+#include "Settings.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
+
+QList<SettingBase *> everySetting(Settings &s)
+{
+    return {&s.cameraOff,
+            &s.micOff,
+            &s.micSound,
+            &s.allowList,
+            &s.autoQuitWhenOff,
+            &s.haloForCamera,
+            &s.haloForMic,
+            &s.announce,
+            &s.openOnHover,
+            &s.showRecommendations,
+            &s.dismissedRecommendations,
+            &s.autostartDecided};
+}
+
+// A setting's value as it would be stored, found by its key.
+QJsonValue jsonValue(Settings &settings, const QString &key)
+{
+    for (SettingBase *setting : everySetting(settings)) {
+        if (setting->key() != key)
+            continue;
+        if (auto *flag = dynamic_cast<Setting<bool> *>(setting))
+            return flag->value();
+        if (auto *text = dynamic_cast<Setting<QString> *>(setting))
+            return text->value();
+        return QJsonArray::fromStringList(dynamic_cast<Setting<QStringList> *>(setting)->value());
+    }
+    return QJsonValue::Undefined;
+}
+
+bool setJson(Settings &settings, const QString &key, const QJsonValue &value)
+{
+    for (SettingBase *setting : everySetting(settings)) {
+        if (setting->key() != key)
+            continue;
+        if (auto *flag = dynamic_cast<Setting<bool> *>(setting))
+            return flag->set(value.toBool());
+        if (auto *text = dynamic_cast<Setting<QString> *>(setting))
+            return text->set(value.toString());
+        QStringList list;
+        for (const QJsonValue &item : value.toArray())
+            list.append(item.toString());
+        return dynamic_cast<Setting<QStringList> *>(setting)->set(list);
+    }
+    return false;
+}
 
 QProcessEnvironment environment(std::initializer_list<std::pair<const char *, QString>> values)
 {
@@ -22,6 +73,88 @@ QProcessEnvironment environment(std::initializer_list<std::pair<const char *, QS
 class TestSettings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The stored keys are the file format: spelled out here, never taken from the code.
+    void eachSettingHasItsKeyAndDefault_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QJsonValue>("fallback");
+        QTest::addColumn<QJsonValue>("other");
+        const QJsonArray none;
+        const auto row = [](const char *key, const QJsonValue &fallback, const QJsonValue &other) {
+            QTest::newRow(key) << QString::fromLatin1(key) << fallback << other;
+        };
+        row("CameraOff", false, true);
+        row("MicOff", false, true);
+        row("MicSound", QStringLiteral("silence"), QStringLiteral("whiteNoise"));
+        row("AllowList", none, QJsonArray{QStringLiteral("org.a"), QStringLiteral("org.b")});
+        row("AutoQuitWhenOff", false, true);
+        row("HaloCamera", true, false);
+        row("HaloMic", true, false);
+        row("Announce", true, false);
+        row("OpenOnHover", true, false);
+        row("ShowRecommendations", true, false);
+        row("DismissedRecommendations", none, QJsonArray{QStringLiteral("y"), QStringLiteral("z")});
+        row("LoginItemDecided", false, true);
+    }
+    void eachSettingHasItsKeyAndDefault()
+    {
+        QFETCH(QString, key);
+        QFETCH(QJsonValue, fallback);
+        QFETCH(QJsonValue, other);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("settings.json"));
+        {
+            DefaultsStore store(path);
+            Settings settings(store);
+            QCOMPARE(jsonValue(settings, key), fallback);
+            QVERIFY(!QFile::exists(path)); // reading writes nothing
+            QVERIFY(setJson(settings, key, other));
+            QCOMPARE(fileObject(path).value(key), other);
+        }
+        DefaultsStore store(path);
+        Settings settings(store);
+        QCOMPARE(jsonValue(settings, key), other);
+    }
+
+    void mistypedOrUnknownValuesReadAsTheDefault()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("settings.json"));
+        const QByteArray content(R"({"MicSound": "loud", "HaloCamera": "no", "HaloMic": 0, "Announce": ["x"],
+                                     "CameraOff": 1, "AutoQuitWhenOff": "true", "AllowList": ["org.a", 2],
+                                     "DismissedRecommendations": "one"})");
+        QVERIFY(writeFileBytes(path, content));
+        DefaultsStore store(path);
+        Settings settings(store);
+        DefaultsStore fresh;
+        Settings defaults(fresh);
+        for (SettingBase *setting : everySetting(settings))
+            QCOMPARE(jsonValue(settings, setting->key()), jsonValue(defaults, setting->key()));
+        QCOMPARE(fileBytes(path), content);
+        QVERIFY(store.keptAsidePath().isEmpty());
+        QVERIFY(!settings.micSound.set(QStringLiteral("loud"))); // a choice it does not know is refused
+    }
+
+    void onlyARealChangeIsStoredAndSignalled()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("settings.json"));
+        DefaultsStore store(path);
+        Settings settings(store);
+        QSignalSpy halo(&settings.haloForCamera, &SettingBase::changed);
+        QSignalSpy dismissed(&settings.dismissedRecommendations, &SettingBase::changed);
+        QVERIFY(!settings.haloForCamera.set(true));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(settings.haloForCamera.set(false));
+        QVERIFY(settings.dismissedRecommendations.set({QStringLiteral("z"), QStringLiteral("y")}));
+        // The same members in another order, or repeated, are the same list.
+        QVERIFY(!settings.dismissedRecommendations.set(
+            {QStringLiteral("y"), QStringLiteral("z"), QStringLiteral("y")}));
+        QCOMPARE(halo.count(), 1);
+        QCOMPARE(dismissed.count(), 1);
+        QCOMPARE(settings.dismissedRecommendations.value(), QStringList({"y", "z"}));
+    }
+
     void everyChangeIsWrittenAndReadBack()
     {
         QTemporaryDir dir;

@@ -8,6 +8,7 @@
 #include "PrivateSessionBus.h"
 #include "RequiredService.h"
 #include "SensorWatcher.h"
+#include "Settings.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -123,10 +124,11 @@ private Q_SLOTS:
         QFETCH(bool, resets);
         const Decisions before = entries();
         DefaultsStore defaults;
+        Settings settings(defaults);
+        settings.allowList.set({QStringLiteral("org.example.Trusted")});
         HubServices services;
         services.cameraPermissions = store();
-        Hub hub(defaults, AppInfo{appId, QStringLiteral("1"), {}, false, false}, std::move(services));
-        hub.setAllowed(QStringLiteral("org.example.Trusted"), true);
+        Hub hub(settings, AppInfo{appId, QStringLiteral("1"), {}, false, false}, std::move(services));
         hub.setCameraOff(true);
         QThreadPool::globalInstance()->waitForDone();
         QVERIFY(hub.cameraOff());

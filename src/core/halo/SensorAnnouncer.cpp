@@ -2,6 +2,7 @@
 
 #include "Hub.h"
 #include "SensorWatcher.h"
+#include "Settings.h"
 #include "Text.h"
 
 using namespace std::chrono_literals;
@@ -19,25 +20,25 @@ SensorAnnouncer::SensorAnnouncer(Hub &hub, Shell shell, QObject *parent)
 void SensorAnnouncer::sensorsChanged(const SensorState &before, const SensorState &after)
 {
     // While the hub is open it shows the same news; a pending banner stays armed.
-    if (!m_hub.announce() || m_shell.panelVisible())
+    if (!m_hub.settings().announce.value() || m_shell.panelVisible())
         return;
 
     const bool ownUse = m_hub.sensors() && m_hub.sensors()->ownCameraUse();
     if (!after.cameraOn) {
         m_pending.stop();
-    } else if (!before.cameraOn && !ownUse && m_hub.haloForCamera()) {
+    } else if (!before.cameraOn && !ownUse && m_hub.settings().haloForCamera.value()) {
         m_pending.stop();
         if (after.cameraUsers.isEmpty())
             m_pending.start();
         else
             announceCamera(after.cameraUsers);
     } else if (before.cameraUsers.isEmpty() && !after.cameraUsers.isEmpty() && !ownUse &&
-               m_hub.haloForCamera()) {
+               m_hub.settings().haloForCamera.value()) {
         m_pending.stop();
         announceCamera(after.cameraUsers);
     }
 
-    if (!m_hub.haloForMic())
+    if (!m_hub.settings().haloForMic.value())
         return;
     std::optional<SensorUser> first;
     for (const SensorUser &user : after.micUsers) {
@@ -88,7 +89,8 @@ QString SensorAnnouncer::exampleSubtitle() const
 Banner SensorAnnouncer::cameraBanner(const QList<SensorUser> &users)
 {
     const SensorUser *first = users.isEmpty() ? nullptr : &users.first();
-    const bool blocked = m_hub.cameraOff() && (!first || !m_hub.isAllowed(first->appId));
+    const bool blocked =
+        m_hub.cameraOff() && (!first || !m_hub.settings().allowList.value().contains(first->appId));
 
     Banner banner;
     banner.color = blocked ? HaloColor::blocked : HaloColor::camera;
@@ -114,7 +116,8 @@ Banner SensorAnnouncer::cameraBanner(const QList<SensorUser> &users)
                            }});
     if (!user.appId.isEmpty()) {
         banner.actions.append({L("Allow"), [this, user] {
-                                   m_hub.setAllowed(user.appId, true);
+                                   m_hub.settings().allowList.set(m_hub.settings().allowList.value() +
+                                                                  QStringList{user.appId});
                                    Q_EMIT endBanner();
                                }});
     }

@@ -2,7 +2,6 @@
 
 #include "AccessRevoker.h"
 #include "AppTerminator.h"
-#include "DefaultsKeys.h"
 #include "DefaultsStore.h"
 #include "Detached.h"
 #include "InputDeviceControl.h"
@@ -12,38 +11,17 @@
 #include "QuietMic.h"
 #include "SensorHistory.h"
 #include "SensorWatcher.h"
+#include "Settings.h"
 #include "Text.h"
 
-#include <algorithm>
-
-namespace {
-
-QStringList sorted(const QSet<QString> &set)
-{
-    QStringList list(set.begin(), set.end());
-    std::sort(list.begin(), list.end());
-    return list;
-}
-
-QSet<QString> toSet(const QStringList &list)
-{
-    return QSet<QString>(list.begin(), list.end());
-}
-
-Hub::MicSound micSoundFromText(const QString &text)
-{
-    return text == QLatin1String("whiteNoise") ? Hub::MicSound::WhiteNoise : Hub::MicSound::Silence;
-}
-
-} // namespace
-
-Hub::Hub(DefaultsStore &defaults, const AppInfo &info, QObject *parent)
-    : Hub(defaults, info, HubServices{}, parent)
+Hub::Hub(Settings &settings, const AppInfo &info, QObject *parent)
+    : Hub(settings, info, HubServices{}, parent)
 {}
 
-Hub::Hub(DefaultsStore &defaults, const AppInfo &info, HubServices services, QObject *parent)
+Hub::Hub(Settings &settings, const AppInfo &info, HubServices services, QObject *parent)
     : QObject(parent)
-    , m_defaults(defaults)
+    , m_settings(settings)
+    , m_defaults(settings.store())
     , m_sensors(std::move(services.sensors))
     , m_inputs(services.inputDevices)
     , m_quietMic(services.quietMic)
@@ -54,21 +32,16 @@ Hub::Hub(DefaultsStore &defaults, const AppInfo &info, HubServices services, QOb
     , m_realReset(services.environment.value(QStringLiteral("TARNWICK_REAL_RESET")) == QLatin1String("1"))
     , m_dataFolder(std::move(services.dataFolder))
 {
-    namespace K = DefaultsKeys;
-    m_micSound = micSoundFromText(defaults.stringValue(QLatin1String(K::micSound)));
-    m_allowList = toSet(defaults.stringListValue(QLatin1String(K::allowList)));
-    m_autoQuitWhenOff = defaults.boolValue(QLatin1String(K::autoQuitWhenOff), false);
-    m_haloForCamera = defaults.boolValue(QLatin1String(K::haloCamera), true);
-    m_haloForMic = defaults.boolValue(QLatin1String(K::haloMic), true);
-    m_announce = defaults.boolValue(QLatin1String(K::announce), true);
-    m_openOnHover = defaults.boolValue(QLatin1String(K::openOnHover), true);
-    m_showRecommendations = defaults.boolValue(QLatin1String(K::showRecommendations), true);
-    m_dismissedRecommendations = toSet(defaults.stringListValue(QLatin1String(K::dismissedRecommendations)));
     m_offersWhiteNoise = info.offersWhiteNoise();
-
-    // The switch state survives restarts; the permission reset is not repeated.
-    m_cameraOff = defaults.boolValue(QLatin1String(K::cameraOff), false);
-    if (!m_offersWhiteNoise && m_micSound == MicSound::WhiteNoise)
+    // The switch state survives restarts (the permission reset is not repeated).
+    connect(&settings.cameraOff, &SettingBase::changed, this,
+            [this] { Q_EMIT cameraOffChanged(cameraOff()); });
+    connect(&settings.micSound, &SettingBase::changed, this, [this] {
+        Q_EMIT micSoundChanged(micSound());
+        if (m_micOff)
+            applyMicSound();
+    });
+    if (!m_offersWhiteNoise && micSound() == MicSound::WhiteNoise)
         setMicSound(MicSound::Silence);
 
     if (m_sensors) {
@@ -102,23 +75,25 @@ void Hub::start()
     if (m_quietMic)
         m_quietMic->start();
     // The audio server is only being connected to: its absence is no news yet.
-    if (m_defaults.boolValue(QLatin1String(DefaultsKeys::micOff), false))
+    if (m_settings.micOff.value())
         switchMic(true, false);
     else if (m_micGuard)
         m_micGuard->restoreLeftovers();
 }
 
+bool Hub::cameraOff() const
+{
+    return m_settings.cameraOff.value();
+}
+
 void Hub::setCameraOff(bool off)
 {
-    m_defaults.setValue(QLatin1String(DefaultsKeys::cameraOff), off);
-    if (m_cameraOff != off) {
-        m_cameraOff = off;
-        Q_EMIT cameraOffChanged(off);
-    }
+    m_settings.cameraOff.set(off);
     // Switching back on restores nothing: apps ask again when they next use the camera.
     if (!off)
         return;
-    QSet<QString> keep = m_allowList;
+    const QStringList allowed = m_settings.allowList.value();
+    QSet<QString> keep(allowed.begin(), allowed.end());
     keep.insert(m_appId);
     keep.insert(QLatin1String(Prefs::fallbackAppId));
     // A development build leaves other apps' permissions alone unless told otherwise.
@@ -172,7 +147,7 @@ void Hub::setMicOff(bool off)
 
 void Hub::switchMic(bool off, bool sayWhatFailed)
 {
-    m_defaults.setValue(QLatin1String(DefaultsKeys::micOff), off);
+    m_settings.micOff.set(off);
     if (m_micOff != off) {
         m_micOff = off;
         Q_EMIT micOffChanged(off);
@@ -199,7 +174,7 @@ void Hub::switchMic(bool off, bool sayWhatFailed)
 
 void Hub::toggleEverythingOff()
 {
-    const bool off = !(m_cameraOff && m_micOff);
+    const bool off = !(cameraOff() && m_micOff);
     setCameraOff(off);
     setMicOff(off);
 }
@@ -209,15 +184,15 @@ QString Hub::micSoundText(MicSound sound)
     return sound == MicSound::WhiteNoise ? QStringLiteral("whiteNoise") : QStringLiteral("silence");
 }
 
+Hub::MicSound Hub::micSound() const
+{
+    return m_settings.micSound.value() == micSoundText(MicSound::WhiteNoise) ? MicSound::WhiteNoise
+                                                                             : MicSound::Silence;
+}
+
 void Hub::setMicSound(MicSound sound)
 {
-    if (m_micSound == sound)
-        return;
-    m_micSound = sound;
-    m_defaults.setValue(QLatin1String(DefaultsKeys::micSound), micSoundText(sound));
-    Q_EMIT micSoundChanged(sound);
-    if (m_micOff)
-        applyMicSound();
+    m_settings.micSound.set(micSoundText(sound));
 }
 
 bool Hub::updateQuietMicInstalled()
@@ -235,7 +210,7 @@ void Hub::applyMicSound()
     if (!m_quietMic)
         return;
     updateQuietMicInstalled();
-    if (m_micSound == MicSound::WhiteNoise && m_quietMicInstalled)
+    if (micSound() == MicSound::WhiteNoise && m_quietMicInstalled)
         QuietMic::activate(*m_quietMic, m_defaults);
     else
         QuietMic::deactivate(*m_quietMic, m_defaults);
@@ -297,92 +272,10 @@ std::optional<QString> Hub::removeQuietMic()
         m_quietMicInstalled = false;
         Q_EMIT quietMicInstalledChanged(false);
     }
-    if (m_micSound == MicSound::WhiteNoise)
-        setMicSound(MicSound::Silence);
+    setMicSound(MicSound::Silence);
     if (result && !result->text.isEmpty())
         return result->text;
     return std::nullopt;
-}
-
-QStringList Hub::allowList() const
-{
-    return sorted(m_allowList);
-}
-
-void Hub::setAllowed(const QString &appId, bool allowed)
-{
-    if (allowed == m_allowList.contains(appId))
-        return;
-    if (allowed)
-        m_allowList.insert(appId);
-    else
-        m_allowList.remove(appId);
-    m_defaults.setStringList(QLatin1String(DefaultsKeys::allowList), sorted(m_allowList));
-    Q_EMIT allowListChanged();
-}
-
-bool Hub::storeBool(bool &field, bool value, const char *key)
-{
-    if (field == value)
-        return false;
-    field = value;
-    m_defaults.setValue(QLatin1String(key), value);
-    return true;
-}
-
-void Hub::setAutoQuitWhenOff(bool on)
-{
-    if (storeBool(m_autoQuitWhenOff, on, DefaultsKeys::autoQuitWhenOff))
-        Q_EMIT autoQuitWhenOffChanged(on);
-}
-
-void Hub::setHaloForCamera(bool on)
-{
-    if (!storeBool(m_haloForCamera, on, DefaultsKeys::haloCamera))
-        return;
-    Q_EMIT haloForCameraChanged(on);
-    Q_EMIT haloRefresh();
-}
-
-void Hub::setHaloForMic(bool on)
-{
-    if (!storeBool(m_haloForMic, on, DefaultsKeys::haloMic))
-        return;
-    Q_EMIT haloForMicChanged(on);
-    Q_EMIT haloRefresh();
-}
-
-void Hub::setAnnounce(bool on)
-{
-    if (storeBool(m_announce, on, DefaultsKeys::announce))
-        Q_EMIT announceChanged(on);
-}
-
-void Hub::setOpenOnHover(bool on)
-{
-    if (storeBool(m_openOnHover, on, DefaultsKeys::openOnHover))
-        Q_EMIT openOnHoverChanged(on);
-}
-
-void Hub::setShowRecommendations(bool on)
-{
-    if (storeBool(m_showRecommendations, on, DefaultsKeys::showRecommendations))
-        Q_EMIT showRecommendationsChanged(on);
-}
-
-QStringList Hub::dismissedRecommendations() const
-{
-    return sorted(m_dismissedRecommendations);
-}
-
-void Hub::setDismissedRecommendations(const QStringList &ids)
-{
-    const QSet<QString> set = toSet(ids);
-    if (set == m_dismissedRecommendations)
-        return;
-    m_dismissedRecommendations = set;
-    m_defaults.setStringList(QLatin1String(DefaultsKeys::dismissedRecommendations), sorted(set));
-    Q_EMIT dismissedRecommendationsChanged();
 }
 
 void Hub::setSimulating(bool on)
@@ -439,13 +332,13 @@ void Hub::sensorsChanged(const SensorState &before, const SensorState &after)
 
 void Hub::quitNewCameraUsers(const SensorState &before, const SensorState &after)
 {
-    if (!m_cameraOff || !after.cameraOn || !m_autoQuitWhenOff || !m_appTerminator)
+    if (!cameraOff() || !after.cameraOn || !m_settings.autoQuitWhenOff.value() || !m_appTerminator)
         return;
     if (m_sensors && m_sensors->ownCameraUse())
         return;
     // Only apps that have just started: one that stays is asked once.
     for (const SensorUser &user : after.cameraUsers) {
-        if (before.cameraUsers.contains(user) || m_allowList.contains(user.appId))
+        if (before.cameraUsers.contains(user) || m_settings.allowList.value().contains(user.appId))
             continue;
         qCInfo(lcPrivacy).noquote().nospace() << "asking " << user.name << " (" << user.pid
                                               << ") to quit: it uses the camera while it is switched off";

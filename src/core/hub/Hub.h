@@ -23,6 +23,7 @@ class InputDeviceControl;
 class MicGuard;
 class QuietMicDriver;
 class SensorHistory;
+class Settings;
 class SensorWatcher;
 
 // What the hub is given besides its settings.
@@ -43,10 +44,8 @@ struct HubServices {
     QProcessEnvironment environment{};
 };
 
-// The application's one model: every user setting as an observable property
-// backed by the settings store, the state of the privacy switch, and what the
-// sensors report. Properties compare before they emit; settings are written on
-// every change.
+// The application's one model: the settings, the state of the privacy
+// switch, and what the sensors report. Properties compare before they emit.
 class Hub : public QObject {
     Q_OBJECT
     Q_PROPERTY(SensorState sensorState READ sensorState NOTIFY sensorStateChanged)
@@ -54,17 +53,6 @@ class Hub : public QObject {
     Q_PROPERTY(bool cameraOff READ cameraOff NOTIFY cameraOffChanged)
     Q_PROPERTY(MicSound micSound READ micSound WRITE setMicSound NOTIFY micSoundChanged)
     Q_PROPERTY(bool quietMicInstalled READ quietMicInstalled NOTIFY quietMicInstalledChanged)
-    Q_PROPERTY(QStringList allowList READ allowList NOTIFY allowListChanged)
-    Q_PROPERTY(
-        bool autoQuitWhenOff READ autoQuitWhenOff WRITE setAutoQuitWhenOff NOTIFY autoQuitWhenOffChanged)
-    Q_PROPERTY(bool haloForCamera READ haloForCamera WRITE setHaloForCamera NOTIFY haloForCameraChanged)
-    Q_PROPERTY(bool haloForMic READ haloForMic WRITE setHaloForMic NOTIFY haloForMicChanged)
-    Q_PROPERTY(bool announce READ announce WRITE setAnnounce NOTIFY announceChanged)
-    Q_PROPERTY(bool openOnHover READ openOnHover WRITE setOpenOnHover NOTIFY openOnHoverChanged)
-    Q_PROPERTY(bool showRecommendations READ showRecommendations WRITE setShowRecommendations NOTIFY
-                   showRecommendationsChanged)
-    Q_PROPERTY(QStringList dismissedRecommendations READ dismissedRecommendations WRITE
-                   setDismissedRecommendations NOTIFY dismissedRecommendationsChanged)
     Q_PROPERTY(bool offersWhiteNoise READ offersWhiteNoise CONSTANT)
     Q_PROPERTY(bool simulating READ simulating WRITE setSimulating NOTIFY simulatingChanged)
     Q_PROPERTY(bool showcase READ showcase WRITE setShowcase NOTIFY showcaseChanged)
@@ -73,13 +61,15 @@ public:
     enum class MicSound { Silence, WhiteNoise };
     Q_ENUM(MicSound)
 
-    Hub(DefaultsStore &defaults, const AppInfo &info, QObject *parent = nullptr);
-    Hub(DefaultsStore &defaults, const AppInfo &info, HubServices services, QObject *parent = nullptr);
+    Hub(Settings &settings, const AppInfo &info, QObject *parent = nullptr);
+    Hub(Settings &settings, const AppInfo &info, HubServices services, QObject *parent = nullptr);
     ~Hub() override;
 
     // Called once after launch: starts the sensor watcher and puts the switch
     // back the way the last run left it.
     void start();
+
+    Settings &settings() const { return m_settings; }
 
     SensorWatcher *sensors() const { return m_sensors.get(); }
     // The last state the watcher published.
@@ -91,7 +81,7 @@ public:
     MicGuard *micGuard() const { return m_micGuard.get(); }
 
     bool micOff() const { return m_micOff; }
-    bool cameraOff() const { return m_cameraOff; }
+    bool cameraOff() const;
     // Off takes camera access from every app but the trusted ones, on a worker
     // thread; on restores nothing (apps ask again).
     void setCameraOff(bool off);
@@ -100,7 +90,7 @@ public:
     // The one switch of the menus: both halves off, unless both are off already.
     void toggleEverythingOff();
 
-    MicSound micSound() const { return m_micSound; }
+    MicSound micSound() const;
     void setMicSound(MicSound sound);
     static QString micSoundText(MicSound sound);
 
@@ -109,25 +99,6 @@ public:
     using QuietMicAnswer = std::function<void(const std::optional<QString> &error)>;
     void installQuietMic(QuietMicAnswer answer);
     std::optional<QString> removeQuietMic();
-
-    QStringList allowList() const; // sorted
-    bool isAllowed(const QString &appId) const { return m_allowList.contains(appId); }
-    void setAllowed(const QString &appId, bool allowed);
-
-    bool autoQuitWhenOff() const { return m_autoQuitWhenOff; }
-    void setAutoQuitWhenOff(bool on);
-    bool haloForCamera() const { return m_haloForCamera; }
-    void setHaloForCamera(bool on);
-    bool haloForMic() const { return m_haloForMic; }
-    void setHaloForMic(bool on);
-    bool announce() const { return m_announce; }
-    void setAnnounce(bool on);
-    bool openOnHover() const { return m_openOnHover; }
-    void setOpenOnHover(bool on);
-    bool showRecommendations() const { return m_showRecommendations; }
-    void setShowRecommendations(bool on);
-    QStringList dismissedRecommendations() const; // sorted
-    void setDismissedRecommendations(const QStringList &ids);
 
     bool offersWhiteNoise() const { return m_offersWhiteNoise; }
     bool simulating() const { return m_simulating; }
@@ -147,21 +118,12 @@ Q_SIGNALS:
     void cameraOffChanged(bool off);
     void micSoundChanged(Hub::MicSound sound);
     void quietMicInstalledChanged(bool installed);
-    void allowListChanged();
-    void autoQuitWhenOffChanged(bool on);
-    void haloForCameraChanged(bool on);
-    void haloForMicChanged(bool on);
-    void announceChanged(bool on);
-    void openOnHoverChanged(bool on);
-    void showRecommendationsChanged(bool on);
-    void dismissedRecommendationsChanged();
     void simulatingChanged(bool on);
     void showcaseChanged(bool on);
 
     // What the shell listens to.
     // Every state the watcher publishes, after the hub has stored and recorded it.
     void sensorChange(const SensorState &before, const SensorState &after);
-    void haloRefresh();
     void note(const QString &text);
 
 private:
@@ -171,7 +133,6 @@ private:
         int succeeded = 0;
     };
 
-    bool storeBool(bool &field, bool value, const char *key);
     void sensorsChanged(const SensorState &before, const SensorState &after);
     void switchMic(bool off, bool sayWhatFailed);
     void quitNewCameraUsers(const SensorState &before, const SensorState &after);
@@ -181,6 +142,7 @@ private:
     void quietMicChanged();
     bool updateQuietMicInstalled();
 
+    Settings &m_settings;
     DefaultsStore &m_defaults;
     std::unique_ptr<SensorWatcher> m_sensors;
     InputDeviceControl *m_inputs = nullptr;
@@ -195,17 +157,7 @@ private:
     bool m_realReset = false;
     SensorState m_sensorState;
     bool m_micOff = false;
-    bool m_cameraOff = false;
-    MicSound m_micSound = MicSound::Silence;
     bool m_quietMicInstalled = false;
-    QSet<QString> m_allowList;
-    bool m_autoQuitWhenOff = false;
-    bool m_haloForCamera = true;
-    bool m_haloForMic = true;
-    bool m_announce = true;
-    bool m_openOnHover = true;
-    bool m_showRecommendations = true;
-    QSet<QString> m_dismissedRecommendations;
     QHash<QString, QDateTime> m_lastGuardNote;
     bool m_simulating = false;
     bool m_showcase = false;

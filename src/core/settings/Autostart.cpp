@@ -1,13 +1,12 @@
 #include "Autostart.h"
 
 #include "AutostartService.h"
-#include "DefaultsKeys.h"
-#include "DefaultsStore.h"
 #include "Log.h"
+#include "Settings.h"
 
-Autostart::Autostart(AutostartService &service, DefaultsStore &defaults, const AppInfo &info)
+Autostart::Autostart(AutostartService &service, Settings &settings, const AppInfo &info)
     : m_service(service)
-    , m_defaults(defaults)
+    , m_settings(settings)
     , m_info(info)
 {}
 
@@ -25,10 +24,10 @@ void Autostart::set(bool on)
 
 void Autostart::turnOnOnce()
 {
-    if (m_defaults.boolValue(QLatin1String(DefaultsKeys::autostartDecided), false))
+    if (m_settings.autostartDecided.value())
         return;
     if (m_info.isDevelopmentBuild())
         return;
-    m_defaults.setValue(QLatin1String(DefaultsKeys::autostartDecided), true);
+    m_settings.autostartDecided.set(true);
     set(true);
 }

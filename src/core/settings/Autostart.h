@@ -2,14 +2,14 @@
 
 #include "AppInfo.h"
 
-class DefaultsStore;
 class AutostartService;
+class Settings;
 
-// The login-item rules: registered once on the first normal run of a release
+// The autostart rules: registered once on the first normal run of a release
 // build, never again after the user has decided.
 class Autostart {
 public:
-    Autostart(AutostartService &service, DefaultsStore &defaults, const AppInfo &info);
+    Autostart(AutostartService &service, Settings &settings, const AppInfo &info);
 
     bool isOn() const;
     void set(bool on);
@@ -17,6 +17,6 @@ public:
 
 private:
     AutostartService &m_service;
-    DefaultsStore &m_defaults;
+    Settings &m_settings;
     AppInfo m_info;
 };

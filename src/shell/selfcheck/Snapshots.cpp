@@ -10,6 +10,7 @@
 #include "Report.h"
 #include "SensorAnnouncer.h"
 #include "SensorHistory.h"
+#include "Settings.h"
 #include "Text.h"
 
 #include <QDir>
@@ -33,7 +34,8 @@ struct HaloScene {
 // The sample apps, announced by the same rules the running app uses.
 struct SampleBanners {
     DefaultsStore defaults;
-    Hub hub{defaults, AppInfo::compiledIn()};
+    Settings settings{defaults};
+    Hub hub{settings, AppInfo::compiledIn()};
     SensorAnnouncer announcer{
         hub, {[] { return false; }, [] { return false; }, [](const SensorUser &user) { return user.appId; }}};
     const SensorUser zoom{1, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};

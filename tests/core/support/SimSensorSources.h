@@ -4,6 +4,7 @@
 #include "Hub.h"
 #include "Samples.h"
 #include "SensorWatcher.h"
+#include "Settings.h"
 #include "SimAudioCaptureSource.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
@@ -23,10 +24,11 @@ struct SimSensorSources {
 // history stays in memory.
 struct SimHub : SimSensorSources {
     DefaultsStore defaults;
+    Settings settings{defaults};
     Hub hub;
 
     explicit SimHub(const QString &dataFolder = QString())
-        : hub(defaults, build(), HubServices{std::make_unique<SensorWatcher>(sources(), 1), dataFolder})
+        : hub(settings, build(), HubServices{std::make_unique<SensorWatcher>(sources(), 1), dataFolder})
     {
         hub.sensors()->setAttributionRetryDelay(std::chrono::milliseconds(0));
     }
