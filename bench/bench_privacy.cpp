@@ -143,7 +143,7 @@ int main(int argc, char **argv)
     driver.start();
     whenTrue(&driver, &QuietMicDriver::changed, [&] { return driver.isAvailable(); });
     bool installed = false;
-    driver.install([&installed](const QString &e) { installed = e.isEmpty(); });
+    driver.install([&installed](const QuietMicProblem &problem) { installed = !problem.failed(); });
     whenTrue(&driver, &QuietMicDriver::changed, [&] { return installed && driver.isInstalled(); });
     const ProcSelfUsage usage;
     const int seconds = 10;

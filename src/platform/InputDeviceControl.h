@@ -45,6 +45,10 @@ public:
     virtual void setMute(const QString &uid, bool mute, Done done = {}) = 0;
     // One volume per channel of the input.
     virtual void setVolumes(const QString &uid, const QList<quint32> &volumes, Done done = {}) = 0;
+    // For the moments before the process ends: waits, running a local event
+    // loop for at most `timeoutMs`, until the server has answered every write
+    // asked so far. Answers whether it did.
+    virtual bool settle(int timeoutMs) = 0;
 
 Q_SIGNALS:
     void devicesChanged();

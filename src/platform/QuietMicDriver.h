@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QuietMicProblem.h"
+
 #include <QObject>
 #include <QString>
 
@@ -15,8 +17,8 @@ public:
     // The quiet microphone's input name. The microphone guard never touches it.
     static constexpr char uid[] = "TarnwickQuietMic_UID";
 
-    // Empty on success, otherwise what went wrong, in words for the user.
-    using Finished = std::function<void(const QString &error)>;
+    // No problem on success.
+    using Finished = std::function<void(const QuietMicProblem &problem)>;
 
     using QObject::QObject;
     // Connects and reads the server's state; later calls do nothing.
@@ -28,8 +30,8 @@ public:
     // Adds the quiet microphone now and for every later start of the server.
     // `finished` runs once the server has taken it (it may not list it yet).
     virtual void install(Finished finished) = 0;
-    // Takes it away now and from later starts; empty on success.
-    virtual QString remove() = 0;
+    // Takes it away now and from later starts.
+    virtual QuietMicProblem remove() = 0;
     // Whether an input of that name exists right now.
     virtual bool hasInput(const QString &inputUid) const = 0;
     // The name of the server's default input; empty when unknown.

@@ -7,7 +7,6 @@
 #include "Log.h"
 #include "MicGuard.h"
 #include "ModeSettings.h"
-#include "PulseDrain.h"
 #include "QuietMic.h"
 #include "Report.h"
 #include "SensorAnnouncer.h"
@@ -166,7 +165,7 @@ void AppDelegate::shutDown()
     // event loop, at most a second) until it has answered every request, so
     // the levels are back and their records dropped before the process goes.
     // What it has not confirmed by then stays recorded for the next start.
-    if (m_backends.audioServer && !PulseDrain::wait(*m_backends.audioServer, 1000))
+    if (!m_backends.inputDevices->settle(1000))
         qCWarning(lcShell).noquote().nospace()
             << "the audio server did not confirm every microphone level within a second; the rest are given "
                "back at the next start";

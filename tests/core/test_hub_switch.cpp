@@ -222,8 +222,10 @@ private Q_SLOTS:
         rig.hub->setMicSound(Hub::MicSound::WhiteNoise);
         rig.hub->installQuietMic([](const std::optional<QString> &) {});
         rig.hub->setMicOff(true);
-        rig.quietMic.removeError = QStringLiteral("cannot write the audio server's settings");
-        QCOMPARE(rig.hub->removeQuietMic(), std::optional<QString>(rig.quietMic.removeError));
+        rig.quietMic.removeProblem = {QuietMicProblem::Code::FileNotRemoved, QStringLiteral("/c/x.conf"), {}};
+        QCOMPARE(rig.hub->removeQuietMic(),
+                 QStringLiteral("The quiet microphone’s setting in /c/x.conf could not be changed: it cannot be "
+                                "removed"));
         QVERIFY(!rig.hub->quietMicInstalled());
         QCOMPARE(rig.defaults.stringValue(QStringLiteral("MicSound")), QStringLiteral("silence"));
         QCOMPARE(rig.quietMic.defaultInput(), builtIn.uid);
@@ -234,15 +236,15 @@ private Q_SLOTS:
         Rig rig;
         std::optional<std::optional<QString>> answer;
         const auto keep = [&answer](const std::optional<QString> &error) { answer = error; };
-        rig.quietMic.installError = QStringLiteral("the audio server refused: no such module");
+        rig.quietMic.installProblem = {QuietMicProblem::Code::ModuleRefused, {}, QStringLiteral("No such entity")};
         rig.hub->installQuietMic(keep);
         QVERIFY(answer);
-        QCOMPARE(*answer, std::optional<QString>(rig.quietMic.installError));
+        QCOMPARE(*answer, QStringLiteral("The audio server could not add the quiet microphone: No such entity"));
         QVERIFY(!rig.hub->quietMicInstalled());
 
         // Taken by the server but listed only a moment later: the answer waits for it.
         answer.reset();
-        rig.quietMic.installError.clear();
+        rig.quietMic.installProblem = {};
         rig.quietMic.listsLater = true;
         rig.hub->installQuietMic(keep);
         QVERIFY(!answer);

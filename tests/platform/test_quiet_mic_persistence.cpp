@@ -50,7 +50,7 @@ private Q_SLOTS:
         const QuietMicPersistence persistence(configHome());
         if (!own.isEmpty())
             writeFile(persistence.pulseAudioFile(), own);
-        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString());
+        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QuietMicProblem());
         const QByteArray written = contentsOf(persistence.pulseAudioFile());
         QVERIFY(written.startsWith((own.isEmpty() ? ".include /etc/pulse/default.pa\n" : own) +
                                    "### Tarnwick quiet microphone"));
@@ -59,10 +59,10 @@ private Q_SLOTS:
         QVERIFY(written.contains("load-module module-remap-source master=TarnwickQuietMicSink.monitor "
                                  "source_name=TarnwickQuietMic_UID "
                                  "source_properties=\"device.description='Quiet Microphone'\"\n"));
-        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QString()); // once only
+        QCOMPARE(persistence.add(QuietMicPersistence::Server::PulseAudio), QuietMicProblem()); // once only
         QCOMPARE(contentsOf(persistence.pulseAudioFile()), written);
 
-        QCOMPARE(persistence.remove(), QString());
+        QCOMPARE(persistence.remove(), QuietMicProblem());
         QCOMPARE(QFile::exists(persistence.pulseAudioFile()), !own.isEmpty());
         QCOMPARE(contentsOf(persistence.pulseAudioFile()), own);
     }
@@ -72,17 +72,18 @@ private Q_SLOTS:
         const QuietMicPersistence persistence(configHome());
         // A folder where the file should be: it cannot be read as one.
         QVERIFY(QDir().mkpath(persistence.pulseAudioFile()));
-        const QString error = persistence.add(QuietMicPersistence::Server::PulseAudio);
-        QVERIFY(error.contains(persistence.pulseAudioFile()));
+        const QuietMicProblem problem = persistence.add(QuietMicPersistence::Server::PulseAudio);
+        QCOMPARE(problem.code, QuietMicProblem::Code::FileNotRead);
+        QCOMPARE(problem.path, persistence.pulseAudioFile());
         QVERIFY(QFileInfo(persistence.pulseAudioFile()).isDir());
-        QVERIFY(!persistence.remove().isEmpty());
+        QCOMPARE(persistence.remove().code, QuietMicProblem::Code::FileNotRead);
         QVERIFY(QFileInfo(persistence.pulseAudioFile()).isDir());
     }
 
     void pipeWireGetsAFileOfItsOwn()
     {
         const QuietMicPersistence persistence(configHome());
-        QCOMPARE(persistence.add(QuietMicPersistence::Server::PipeWire), QString());
+        QCOMPARE(persistence.add(QuietMicPersistence::Server::PipeWire), QuietMicProblem());
         const QByteArray written = contentsOf(persistence.pipeWireFile());
         QVERIFY(written.contains("pulse.cmd = [\n"));
         // Quotes inside the arguments are escaped for the configuration's strings.
@@ -91,7 +92,7 @@ private Q_SLOTS:
                                  "source_properties=\\\"device.description='Quiet Microphone'\\\"\" "
                                  "flags = [ \"nofail\" ] }\n"));
         QVERIFY(!QFile::exists(persistence.pulseAudioFile()));
-        QCOMPARE(persistence.remove(), QString());
+        QCOMPARE(persistence.remove(), QuietMicProblem());
         QVERIFY(!QFile::exists(persistence.pipeWireFile()));
     }
 };

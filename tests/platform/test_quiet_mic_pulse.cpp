@@ -117,16 +117,16 @@ private Q_SLOTS:
         driver.start();
         QTRY_VERIFY_WITH_TIMEOUT(driver.isAvailable(), 10000);
         QVERIFY(driver.isPipeWire());
-        std::optional<QString> installError;
-        driver.install([&installError](const QString &e) { installError = e; });
-        QTRY_COMPARE(installError, std::optional(QString()));
+        std::optional<QuietMicProblem> installProblem;
+        driver.install([&installProblem](const QuietMicProblem &p) { installProblem = p; });
+        QTRY_COMPARE(installProblem, std::optional(QuietMicProblem()));
 
         server.stop();
         QTRY_VERIFY(!driver.isAvailable());
         QCOMPARE(server.start(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(driver.isAvailable(), 15000);
         QTRY_VERIFY(driver.isInstalled());
-        QCOMPARE(driver.remove(), QString());
+        QCOMPARE(driver.remove(), QuietMicProblem());
         QTRY_VERIFY(!driver.isInstalled());
         qunsetenv("XDG_CONFIG_HOME");
     }

@@ -8,6 +8,32 @@
 
 namespace QuietMic {
 
+QString describe(const QuietMicProblem &problem)
+{
+    using Code = QuietMicProblem::Code;
+    const auto setting = [&problem](const QString &why) {
+        return L("The quiet microphone’s setting in %@ could not be changed: %@", problem.path, why);
+    };
+    switch (problem.code) {
+    case Code::None:
+        return QString();
+    case Code::NoServer:
+        return L("No audio server is running, so the quiet microphone could not be added.");
+    case Code::ServerLost:
+        return L("The audio server went away while the quiet microphone was being added.");
+    case Code::ModuleRefused:
+        return L("The audio server could not add the quiet microphone: %@", problem.detail);
+    case Code::FileNotRead:
+    case Code::FileNotWritten:
+        return setting(problem.detail);
+    case Code::FolderNotMade:
+        return setting(L("the folder cannot be made"));
+    case Code::FileNotRemoved:
+        return setting(L("it cannot be removed"));
+    }
+    return QString();
+}
+
 bool isInstalled(const QuietMicDriver &driver)
 {
     return driver.isInstalled();
@@ -17,11 +43,11 @@ void install(QuietMicDriver &driver, QObject *context, std::function<void(const 
 {
     driver.start();
     const QPointer<QObject> guard(context);
-    driver.install([&driver, guard, finished](const QString &error) {
+    driver.install([&driver, guard, finished](const QuietMicProblem &problem) {
         if (!guard)
             return;
-        if (!error.isEmpty()) {
-            finished(Failure{Failure::Kind::Failed, error});
+        if (problem.failed()) {
+            finished(Failure{Failure::Kind::Failed, describe(problem)});
             return;
         }
         if (driver.isInstalled()) {
@@ -46,10 +72,10 @@ void install(QuietMicDriver &driver, QObject *context, std::function<void(const 
 Result remove(QuietMicDriver &driver)
 {
     driver.start();
-    const QString error = driver.remove();
-    if (error.isEmpty())
+    const QuietMicProblem problem = driver.remove();
+    if (!problem.failed())
         return std::nullopt;
-    return Failure{Failure::Kind::Failed, error};
+    return Failure{Failure::Kind::Failed, describe(problem)};
 }
 
 bool activate(QuietMicDriver &driver, DefaultsStore &defaults)

@@ -34,6 +34,8 @@ struct Failure {
 };
 using Result = std::optional<Failure>; // nothing on success
 
+// What a backend's problem means, in words for the user.
+QString describe(const QuietMicProblem &problem);
 bool isInstalled(const QuietMicDriver &driver);
 // Adds it and waits (without blocking) until the server lists it, at most
 // loadWaitMs. `finished` is dropped when `context` is gone.

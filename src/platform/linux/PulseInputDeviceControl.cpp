@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "PulseConnection.h"
+#include "PulseDrain.h"
 #include "QuietMicDriver.h"
 
 #include <pulse/error.h>
@@ -230,4 +231,9 @@ void PulseInputDeviceControl::setVolumes(const QString &uid, const QList<quint32
         if (device.volumes.size() == volumes.size())
             device.volumes = volumes;
     });
+}
+
+bool PulseInputDeviceControl::settle(int timeoutMs)
+{
+    return PulseDrain::wait(m_connection, timeoutMs);
 }

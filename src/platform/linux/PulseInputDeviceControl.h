@@ -31,6 +31,7 @@ public:
     QList<InputDevice> devices() const override { return m_sources.values(); }
     void setMute(const QString &uid, bool mute, Done done = {}) override;
     void setVolumes(const QString &uid, const QList<quint32> &volumes, Done done = {}) override;
+    bool settle(int timeoutMs) override;
 
     // What an audio server source is as an input; nothing for a monitor or
     // the quiet microphone.

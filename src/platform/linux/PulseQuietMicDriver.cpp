@@ -2,7 +2,6 @@
 
 #include "Log.h"
 #include "PulseConnection.h"
-#include "Text.h"
 
 #include <pulse/error.h>
 #include <pulse/introspect.h>
@@ -129,14 +128,14 @@ void PulseQuietMicDriver::onLost()
     m_unconfirmedDefaults = 0;
     m_state = State();
     m_available = false;
-    finishInstall(L("The audio server went away while the quiet microphone was being added."));
+    finishInstall({QuietMicProblem::Code::ServerLost, {}, {}});
     Q_EMIT changed();
 }
 
 void PulseQuietMicDriver::install(Finished finished)
 {
     if (!m_available) {
-        finished(L("No audio server is running, so the quiet microphone could not be added."));
+        finished({QuietMicProblem::Code::NoServer, {}, {}});
         return;
     }
     m_installing.append(std::move(finished));
@@ -146,11 +145,11 @@ void PulseQuietMicDriver::install(Finished finished)
         loadInput();
         return;
     }
-    loadModule(QuietMicPersistence::modules().at(0), [this](const QString &error) {
-        if (error.isEmpty())
-            loadInput();
+    loadModule(QuietMicPersistence::modules().at(0), [this](const QuietMicProblem &problem) {
+        if (problem.failed())
+            finishInstall(problem);
         else
-            finishInstall(error);
+            loadInput();
     });
 }
 
@@ -164,29 +163,29 @@ void PulseQuietMicDriver::loadInput()
         persist();
         return;
     }
-    loadModule(QuietMicPersistence::modules().at(1), [this, persist](const QString &error) {
-        if (error.isEmpty())
-            persist();
+    loadModule(QuietMicPersistence::modules().at(1), [this, persist](const QuietMicProblem &problem) {
+        if (problem.failed())
+            finishInstall(problem);
         else
-            finishInstall(error);
+            persist();
     });
 }
 
-void PulseQuietMicDriver::finishInstall(const QString &error)
+void PulseQuietMicDriver::finishInstall(const QuietMicProblem &problem)
 {
     const QList<Finished> waiting = std::exchange(m_installing, {});
     for (const Finished &finished : waiting)
-        finished(error);
+        finished(problem);
 }
 
 void PulseQuietMicDriver::loadModule(const QuietMicPersistence::Module &module,
-                                     std::function<void(const QString &error)> done)
+                                     std::function<void(const QuietMicProblem &problem)> done)
 {
     pa_context *context = m_connection.context();
     const auto failure = [context] {
-        return L("The audio server could not add the quiet microphone: %@",
-                 QString::fromUtf8(
-                     pa_strerror(context ? pa_context_errno(context) : PA_ERR_CONNECTIONTERMINATED)));
+        return QuietMicProblem{
+            QuietMicProblem::Code::ModuleRefused, {},
+            QString::fromUtf8(pa_strerror(context ? pa_context_errno(context) : PA_ERR_CONNECTIONTERMINATED))};
     };
     if (!context) {
         done(failure());
@@ -194,7 +193,7 @@ void PulseQuietMicDriver::loadModule(const QuietMicPersistence::Module &module,
     }
     auto call = std::make_unique<Call>();
     call->owner = this;
-    call->done = [done, failure](bool ok) { done(ok ? QString() : failure()); };
+    call->done = [done, failure](bool ok) { done(ok ? QuietMicProblem() : failure()); };
     Call *c = call.get();
     pa_operation *operation = pa_context_load_module(
         context, module.name.constData(), module.arguments.constData(),
@@ -206,7 +205,7 @@ void PulseQuietMicDriver::loadModule(const QuietMicPersistence::Module &module,
         done(failure());
 }
 
-QString PulseQuietMicDriver::remove()
+QuietMicProblem PulseQuietMicDriver::remove()
 {
     setNoise(false);
     unloadModules();

@@ -27,7 +27,7 @@ public:
     bool isAvailable() const override { return m_available; }
     bool isInstalled() const override { return hasInput(QLatin1String(uid)); }
     void install(Finished finished) override;
-    QString remove() override;
+    QuietMicProblem remove() override;
     bool hasInput(const QString &inputUid) const override { return m_state.inputs.contains(inputUid); }
     QString defaultInput() const override { return m_state.defaultInput; }
     bool setDefaultInput(const QString &inputUid) override;
@@ -53,9 +53,9 @@ private:
     void listAnswered();
     void onLost();
     void loadModule(const QuietMicPersistence::Module &module,
-                    std::function<void(const QString &error)> done);
+                    std::function<void(const QuietMicProblem &problem)> done);
     void loadInput();
-    void finishInstall(const QString &error);
+    void finishInstall(const QuietMicProblem &problem);
     void unloadModules();
     void updateNoise();
 

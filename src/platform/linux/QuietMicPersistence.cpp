@@ -1,7 +1,6 @@
 #include "QuietMicPersistence.h"
 
 #include "Log.h"
-#include "Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,10 +25,15 @@ QByteArray spaString(const QByteArray &text)
     return out + '"';
 }
 
-QString problem(const QString &path, const QString &why)
+QuietMicProblem problem(QuietMicProblem::Code code, const QString &path, const QString &detail = QString())
 {
-    qCWarning(lcAudio).noquote().nospace() << "quiet microphone: " << path << ": " << why;
-    return L("The quiet microphone’s setting in %@ could not be changed: %@", path, why);
+    const char *what = code == QuietMicProblem::Code::FileNotRead      ? "cannot be read"
+                       : code == QuietMicProblem::Code::FolderNotMade  ? "cannot be made: no folder"
+                       : code == QuietMicProblem::Code::FileNotWritten ? "cannot be written"
+                                                                       : "cannot be removed";
+    qCWarning(lcAudio).noquote().nospace() << "quiet microphone: " << path << ' ' << what
+                                           << (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail);
+    return QuietMicProblem{code, path, detail};
 }
 
 // Nothing when the file is absent; the error when it cannot be read.
@@ -46,13 +50,13 @@ std::optional<QString> read(const QString &path, QByteArray &contents)
     return std::nullopt;
 }
 
-QString write(const QString &path, const QByteArray &contents)
+QuietMicProblem write(const QString &path, const QByteArray &contents)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return problem(path, QStringLiteral("the folder cannot be made"));
+        return problem(QuietMicProblem::Code::FolderNotMade, path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
-        return problem(path, file.errorString());
+        return problem(QuietMicProblem::Code::FileNotWritten, path, file.errorString());
     return {};
 }
 
@@ -87,24 +91,24 @@ QString QuietMicPersistence::pipeWireFile() const
     return m_configHome + QStringLiteral("/pipewire/pipewire-pulse.conf.d/tarnwick-quiet-microphone.conf");
 }
 
-QString QuietMicPersistence::add(Server server) const
+QuietMicProblem QuietMicPersistence::add(Server server) const
 {
     return server == Server::PipeWire ? addToPipeWire() : addToPulseAudio();
 }
 
-QString QuietMicPersistence::remove() const
+QuietMicProblem QuietMicPersistence::remove() const
 {
-    const QString pulse = removeFromPulseAudio();
-    const QString pipeWire = removeFromPipeWire();
-    return pulse.isEmpty() ? pipeWire : pulse;
+    const QuietMicProblem pulse = removeFromPulseAudio();
+    const QuietMicProblem pipeWire = removeFromPipeWire();
+    return pulse.failed() ? pulse : pipeWire;
 }
 
-QString QuietMicPersistence::addToPulseAudio() const
+QuietMicProblem QuietMicPersistence::addToPulseAudio() const
 {
     const QString path = pulseAudioFile();
     QByteArray contents;
     if (const std::optional<QString> error = read(path, contents))
-        return problem(path, *error);
+        return problem(QuietMicProblem::Code::FileNotRead, path, *error);
     if (contents.contains(blockBegin))
         return {};
     // A user file replaces the system's: start it from the system's.
@@ -119,12 +123,12 @@ QString QuietMicPersistence::addToPulseAudio() const
     return write(path, contents);
 }
 
-QString QuietMicPersistence::removeFromPulseAudio() const
+QuietMicProblem QuietMicPersistence::removeFromPulseAudio() const
 {
     const QString path = pulseAudioFile();
     QByteArray contents;
     if (const std::optional<QString> error = read(path, contents))
-        return problem(path, *error);
+        return problem(QuietMicProblem::Code::FileNotRead, path, *error);
     const qsizetype begin = contents.indexOf(blockBegin);
     if (begin < 0)
         return {};
@@ -133,13 +137,13 @@ QString QuietMicPersistence::removeFromPulseAudio() const
     // Only what Tarnwick wrote is left: the file goes as it came.
     if (contents.trimmed() == systemInclude.trimmed() || contents.trimmed().isEmpty()) {
         if (!QFile::remove(path))
-            return problem(path, QStringLiteral("it cannot be removed"));
+            return problem(QuietMicProblem::Code::FileNotRemoved, path);
         return {};
     }
     return write(path, contents);
 }
 
-QString QuietMicPersistence::addToPipeWire() const
+QuietMicProblem QuietMicPersistence::addToPipeWire() const
 {
     QByteArray contents =
         "# Tarnwick's quiet microphone: soft white noise instead of a silenced microphone.\n"
@@ -151,10 +155,10 @@ QString QuietMicPersistence::addToPipeWire() const
     return write(pipeWireFile(), contents);
 }
 
-QString QuietMicPersistence::removeFromPipeWire() const
+QuietMicProblem QuietMicPersistence::removeFromPipeWire() const
 {
     const QString path = pipeWireFile();
     if (QFileInfo::exists(path) && !QFile::remove(path))
-        return problem(path, QStringLiteral("it cannot be removed"));
+        return problem(QuietMicProblem::Code::FileNotRemoved, path);
     return {};
 }

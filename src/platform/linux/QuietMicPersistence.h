@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QuietMicProblem.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -30,16 +32,15 @@ public:
     QString pulseAudioFile() const;
     QString pipeWireFile() const;
 
-    // Empty on success, otherwise why not, in words for the user.
-    QString add(Server server) const;
+    QuietMicProblem add(Server server) const;
     // Takes it out of both servers' configuration.
-    QString remove() const;
+    QuietMicProblem remove() const;
 
 private:
-    QString addToPulseAudio() const;
-    QString addToPipeWire() const;
-    QString removeFromPulseAudio() const;
-    QString removeFromPipeWire() const;
+    QuietMicProblem addToPulseAudio() const;
+    QuietMicProblem addToPipeWire() const;
+    QuietMicProblem removeFromPulseAudio() const;
+    QuietMicProblem removeFromPipeWire() const;
 
     QString m_configHome;
 };

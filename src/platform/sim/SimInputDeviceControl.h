@@ -18,6 +18,8 @@ public:
     QList<InputDevice> devices() const override { return m_available ? m_devices : QList<InputDevice>(); }
     void setMute(const QString &uid, bool mute, Done done = {}) override;
     void setVolumes(const QString &uid, const QList<quint32> &volumes, Done done = {}) override;
+    // Held acks are never answered while it waits.
+    bool settle(int) override { return m_heldAcks.isEmpty(); }
 
     // What another app or the user does: adds or replaces the input, and announces it.
     void putDevice(const InputDevice &device);

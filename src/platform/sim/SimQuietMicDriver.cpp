@@ -2,14 +2,14 @@
 
 void SimQuietMicDriver::install(Finished finished)
 {
-    if (installError.isEmpty() && !listsLater && !m_installed) {
+    if (!installProblem.failed() && !listsLater && !m_installed) {
         m_installed = true;
         Q_EMIT changed();
     }
-    finished(installError);
+    finished(installProblem);
 }
 
-QString SimQuietMicDriver::remove()
+QuietMicProblem SimQuietMicDriver::remove()
 {
     noise = false;
     if (m_installed) {
@@ -18,7 +18,7 @@ QString SimQuietMicDriver::remove()
             m_default.clear();
         Q_EMIT changed();
     }
-    return removeError;
+    return removeProblem;
 }
 
 bool SimQuietMicDriver::hasInput(const QString &inputUid) const

@@ -14,7 +14,7 @@ public:
     bool isAvailable() const override { return m_available; }
     bool isInstalled() const override { return m_installed; }
     void install(Finished finished) override;
-    QString remove() override;
+    QuietMicProblem remove() override;
     bool hasInput(const QString &inputUid) const override;
     QString defaultInput() const override { return m_default; }
     bool setDefaultInput(const QString &inputUid) override;
@@ -27,8 +27,8 @@ public:
     void listNow();
 
     QStringList inputs; // the other inputs
-    QString installError;
-    QString removeError;
+    QuietMicProblem installProblem;
+    QuietMicProblem removeProblem;
     bool listsLater = false;
     bool noise = false;
     int startCalls = 0;
