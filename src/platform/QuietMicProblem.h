@@ -7,11 +7,11 @@
 struct QuietMicProblem {
     enum class Code {
         None,
-        NoServer,      // no audio server is running
-        ServerLost,    // the server went away while the quiet microphone was being added
-        ModuleRefused, // the server refused one of its modules; detail: the server's reason
-        FileNotRead,   // path; detail: the system's reason
-        FolderNotMade, // path: the folder it lives in cannot be made
+        NoServer,       // no audio server is running
+        ServerLost,     // the server went away while the quiet microphone was being added
+        ModuleRefused,  // the server refused one of its modules; detail: the server's reason
+        FileNotRead,    // path; detail: the system's reason
+        FolderNotMade,  // path: the folder it lives in cannot be made
         FileNotWritten, // path; detail: the system's reason
         FileNotRemoved, // path
     };

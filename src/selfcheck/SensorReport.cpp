@@ -1,7 +1,7 @@
 #include "SensorReport.h"
 
-#include "Hub.h"
 #include "Report.h"
+#include "SensorModel.h"
 #include "Text.h"
 
 #include <QStringList>
@@ -45,11 +45,11 @@ QString secondsText(double seconds)
 
 } // namespace
 
-SensorReport::SensorReport(Report &report, Hub &hub, const ProcessUsage &usage, Halo halo, double seconds,
-                           QObject *parent)
+SensorReport::SensorReport(Report &report, SensorModel &sensors, const ProcessUsage &usage, Halo halo,
+                           double seconds, QObject *parent)
     : QObject(parent)
     , m_report(report)
-    , m_hub(hub)
+    , m_sensors(sensors)
     , m_usage(usage)
     , m_halo(std::move(halo))
     , m_seconds(seconds)
@@ -64,9 +64,9 @@ void SensorReport::run()
     m_before = m_usage.sample();
     m_clock.start();
     // Uses already in progress were published, and shown, before the report began.
-    m_report.line(stateLine(elapsed(), m_hub.sensorState()));
+    m_report.line(stateLine(elapsed(), m_sensors.state()));
     recordHalo();
-    connect(&m_hub, &Hub::sensorChange, this,
+    connect(&m_sensors, &SensorModel::changed, this,
             [this](const SensorState &, const SensorState &after) { record(after); });
     m_end.start(int(m_seconds * 1000.0));
 }
@@ -102,7 +102,7 @@ void SensorReport::recordHalo()
 
 void SensorReport::end()
 {
-    disconnect(&m_hub, &Hub::sensorChange, this, nullptr);
+    disconnect(&m_sensors, &SensorModel::changed, this, nullptr);
     const ProcessUsageSample after = m_usage.sample();
     const double seconds = elapsed();
     m_report.line(fillFormat(

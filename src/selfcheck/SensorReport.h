@@ -10,7 +10,7 @@
 #include <functional>
 #include <optional>
 
-class Hub;
+class SensorModel;
 class Report;
 
 // Writes every sensor change of the running application for a while, with
@@ -25,10 +25,10 @@ public:
         std::function<std::optional<QString>()> bannerTitle;
     };
 
-    SensorReport(Report &report, Hub &hub, const ProcessUsage &usage, Halo halo, double seconds,
+    SensorReport(Report &report, SensorModel &sensors, const ProcessUsage &usage, Halo halo, double seconds,
                  QObject *parent = nullptr);
 
-    // Starts with the state as it stands, then follows the hub.
+    // Starts with the state as it stands, then follows the sensors.
     void run();
 
     // "1.25s camera=on ["Zoom"] mic=off []"
@@ -44,7 +44,7 @@ private:
     void end();
 
     Report &m_report;
-    Hub &m_hub;
+    SensorModel &m_sensors;
     const ProcessUsage &m_usage;
     Halo m_halo;
     double m_seconds;

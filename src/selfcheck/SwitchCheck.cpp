@@ -3,8 +3,8 @@
 #include "AccessRevoker.h"
 #include "ConditionWait.h"
 #include "Detached.h"
-#include "Hub.h"
 #include "MicGuard.h"
+#include "PrivacySwitch.h"
 #include "Report.h"
 
 #include <QFuture>
@@ -21,15 +21,15 @@ struct CameraApps {
 
 } // namespace
 
-SwitchCheck::SwitchCheck(Report &report, Hub &hub, InputDeviceControl &inputs,
+SwitchCheck::SwitchCheck(Report &report, PrivacySwitch &privacy, InputDeviceControl &inputs,
                          std::shared_ptr<CameraPermissionStore> permissions, QObject *parent)
     : QObject(parent)
     , m_report(report)
-    , m_hub(hub)
+    , m_privacy(privacy)
     , m_inputs(inputs)
     , m_permissions(std::move(permissions))
 {
-    connect(&m_hub, &Hub::note, this, [this](const QString &text) { m_note = text; });
+    connect(&m_privacy, &PrivacySwitch::note, this, [this](const QString &text) { m_note = text; });
 }
 
 QString SwitchCheck::levels(const QList<InputDevice> &devices)
@@ -52,7 +52,7 @@ void SwitchCheck::waitFor(std::function<bool()> condition, std::function<void(bo
     ConditionWait::start(this, waitMs, std::move(condition), std::move(next))
         ->recheckOn(&m_inputs, &InputDeviceControl::devicesChanged)
         ->recheckOn(&m_inputs, &InputDeviceControl::availableChanged)
-        ->recheckOn(&m_hub, &Hub::note);
+        ->recheckOn(&m_privacy, &PrivacySwitch::note);
 }
 
 bool SwitchCheck::allSilent() const
@@ -72,7 +72,7 @@ void SwitchCheck::run()
 void SwitchCheck::foundInputs(bool found)
 {
     m_report.check(found, QStringLiteral("found the microphones"));
-    MicGuard *guard = m_hub.micGuard();
+    MicGuard *guard = m_privacy.micGuard();
     if (!found || !guard) {
         m_report.note(QStringLiteral("no audio inputs: the microphone statements were not checked"));
         listCameraApps();
@@ -99,7 +99,7 @@ void SwitchCheck::turnOneUp()
     if (target == devices.cend()) {
         m_report.fail(QStringLiteral(
             "the guard silences it again when an app turns it up (no input can be turned up)"));
-        m_hub.micGuard()->turnOff();
+        m_privacy.micGuard()->turnOff();
         waitFor([this] { return m_inputs.devices() == m_before; }, [this](bool same) { givenBack(same); });
         return;
     }
@@ -114,7 +114,7 @@ void SwitchCheck::turnOneUp()
                 m_report.check(again, QStringLiteral("the guard silences it again when an app turns it up"));
                 m_report.check(!m_note.isEmpty(),
                                QStringLiteral("…and says so (") + m_note + QLatin1Char(')'));
-                m_hub.micGuard()->turnOff();
+                m_privacy.micGuard()->turnOff();
                 waitFor([this] { return m_inputs.devices() == m_before; },
                         [this](bool same) { givenBack(same); });
             });

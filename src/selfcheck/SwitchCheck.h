@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-class Hub;
+class PrivacySwitch;
 class Report;
 
 // The privacy switch against the real audio server and permission store:
@@ -18,7 +18,7 @@ class Report;
 class SwitchCheck : public QObject {
     Q_OBJECT
 public:
-    SwitchCheck(Report &report, Hub &hub, InputDeviceControl &inputs,
+    SwitchCheck(Report &report, PrivacySwitch &privacy, InputDeviceControl &inputs,
                 std::shared_ptr<CameraPermissionStore> permissions, QObject *parent = nullptr);
 
     void run();
@@ -45,7 +45,7 @@ private:
     bool allSilent() const;
 
     Report &m_report;
-    Hub &m_hub;
+    PrivacySwitch &m_privacy;
     InputDeviceControl &m_inputs;
     std::shared_ptr<CameraPermissionStore> m_permissions;
     QList<InputDevice> m_before;

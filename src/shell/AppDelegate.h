@@ -20,10 +20,7 @@ class Hub;
 class SensorAnnouncer;
 struct SensorState;
 struct SensorUser;
-class IdleReport;
-class Report;
-class SensorReport;
-class SwitchCheck;
+class SelfCheckRun;
 class StatusItem;
 
 // Owns every long-lived object of the shell, wires them together at launch,
@@ -59,11 +56,6 @@ private:
     void refreshHalo();
     void sensorsChanged(const SensorState &before, const SensorState &after);
     QString iconFor(const SensorUser &user) const;
-    void runUnbuiltMode();
-    void runSnapshots();
-    void runIdleReport();
-    void runSensorReport();
-    void runSwitchCheck();
 
     AppInfo m_info;
     Prefs m_prefs;
@@ -77,9 +69,6 @@ private:
     std::unique_ptr<Hub> m_hub;
     std::unique_ptr<SensorAnnouncer> m_announcer;
     std::unique_ptr<StatusItem> m_statusItem;
-    std::unique_ptr<Report> m_report;
-    std::unique_ptr<IdleReport> m_idleReport;
-    std::unique_ptr<SensorReport> m_sensorReport;
-    std::unique_ptr<SwitchCheck> m_switchCheck;
+    std::unique_ptr<SelfCheckRun> m_selfCheck;
     double m_statusShownSeconds = 0;
 };

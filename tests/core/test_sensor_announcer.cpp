@@ -8,11 +8,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// An announcer over a hub whose sensors are simulated, with a hand-moved clock.
+// An announcer over a model whose sensors are simulated, with a hand-moved clock.
 struct Rig : SimHub {
     bool panelOpen = false;
     bool bannerShowing = false;
-    SensorAnnouncer announcer{hub,
+    SensorAnnouncer announcer{sensors,
+                              settings,
+                              privacy,
                               {[this] { return panelOpen; }, [this] { return bannerShowing; },
                                [](const SensorUser &user) { return user.appId; }}};
     QSignalSpy announced{&announcer, &SensorAnnouncer::announce};
@@ -22,7 +24,7 @@ struct Rig : SimHub {
     Rig()
     {
         announcer.setClock([this] { return now; });
-        QObject::connect(&hub, &Hub::sensorChange, &announcer, &SensorAnnouncer::sensorsChanged);
+        QObject::connect(&sensors, &SensorModel::changed, &announcer, &SensorAnnouncer::sensorsChanged);
     }
     Banner lastBanner() const { return announced.constLast().at(0).value<Banner>(); }
     QString lastTitle() const { return lastBanner().title; }
@@ -75,7 +77,7 @@ private Q_SLOTS:
         rig.announcer.sensorsChanged(SensorState{}, cameraState({zoom}));
         rig.settings.announce.set(true);
         // The app's own camera preview is no news either.
-        rig.hub.sensors()->setOwnCameraUse(true);
+        rig.sensors.watcher()->setOwnCameraUse(true);
         rig.announcer.sensorsChanged(SensorState{}, cameraState({}));
         rig.announcer.sensorsChanged(cameraState({}), cameraState({zoom}));
         QVERIFY(!rig.announcer.hasPendingCameraBanner());
@@ -115,7 +117,7 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.announcer.setPendingCameraDelay(20ms);
-        rig.hub.start();
+        rig.sensors.start();
         rig.cameras.open(); // the finder names nobody
         QVERIFY(rig.announced.wait());
         QCOMPARE(rig.lastTitle(), QStringLiteral("The camera is on"));
@@ -139,7 +141,7 @@ private Q_SLOTS:
     void aBlockedCameraOffersQuitAndAllow()
     {
         Rig rig;
-        rig.hub.setCameraOff(true);
+        rig.privacy.setCameraOff(true);
         QSignalSpy quit(&rig.announcer, &SensorAnnouncer::quitRequested);
         QSignalSpy ended(&rig.announcer, &SensorAnnouncer::endBanner);
         Banner banner = rig.announcer.cameraBanner({chat, zoom});
@@ -166,12 +168,12 @@ private Q_SLOTS:
         Rig rig;
         const QString silence = QStringLiteral("It hears silence — the microphone is off");
         const QString example = QStringLiteral("Example — nothing is really on");
-        rig.hub.setMicOff(true);
+        rig.privacy.setMicOff(true);
         QCOMPARE(*rig.announcer.micBanner(zoom).subtitle, silence);
-        rig.hub.setSimulating(true);
+        rig.sensors.setSimulating(true);
         QCOMPARE(*rig.announcer.micBanner(zoom).subtitle, example);
         QCOMPARE(*rig.announcer.cameraBanner({zoom}).subtitle, example);
-        rig.hub.setShowcase(true);
+        rig.sensors.setShowcase(true);
         QCOMPARE(*rig.announcer.micBanner(zoom).subtitle, silence);
     }
 };

@@ -32,26 +32,26 @@ private Q_SLOTS:
         QCOMPARE(SensorReport::stateLine(0, state), line);
     }
 
-    void followsTheHubThenReportsTheCost()
+    void followsTheSensorsThenReportsTheCost()
     {
         QTemporaryDir dir;
         SimHub sim;
-        Hub &hub = sim.hub;
+        SensorModel &model = sim.sensors;
         sim.processes.addApp(RunningApp{100, QStringLiteral("Recorder"), {}, false});
-        hub.start();
+        model.start();
         SimProcessUsage usage;
         usage.current.cpuSeconds = 2.0;
         usage.current.footprintBytes = 50 * 1024 * 1024;
 
         Report report(dir.filePath(QStringLiteral("sensors.txt")));
         // Stands in for the shell's halo: lit and announcing while someone listens.
-        const auto listening = [&hub] { return hub.sensorState().micOn; };
+        const auto listening = [&model] { return model.state().micOn; };
         SensorReport::Halo halo{listening, [listening] {
                                     return listening() ? std::optional<QString>(
                                                              QStringLiteral("Recorder is listening"))
                                                        : std::nullopt;
                                 }};
-        SensorReport sensors(report, hub, usage, halo, 0.2);
+        SensorReport sensors(report, model, usage, halo, 0.2);
         QSignalSpy finished(&sensors, &SensorReport::finished);
         sensors.run();
         usage.current.cpuSeconds = 2.125;

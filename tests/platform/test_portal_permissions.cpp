@@ -3,8 +3,8 @@
 // away, and what it leaves alone.
 #include "AccessRevoker.h"
 #include "DefaultsStore.h"
-#include "Hub.h"
 #include "PortalCameraPermissionStore.h"
+#include "PrivacySwitch.h"
 #include "PrivateSessionBus.h"
 #include "RequiredService.h"
 #include "SensorWatcher.h"
@@ -126,12 +126,13 @@ private Q_SLOTS:
         DefaultsStore defaults;
         Settings settings(defaults);
         settings.allowList.set({QStringLiteral("org.example.Trusted")});
-        HubServices services;
+        PrivacyServices services;
         services.cameraPermissions = store();
-        Hub hub(settings, AppInfo{appId, QStringLiteral("1"), {}, false, false}, std::move(services));
-        hub.setCameraOff(true);
+        PrivacySwitch privacy(settings, AppInfo{appId, QStringLiteral("1"), {}, false, false},
+                              std::move(services));
+        privacy.setCameraOff(true);
         QThreadPool::globalInstance()->waitForDone();
-        QVERIFY(hub.cameraOff());
+        QVERIFY(privacy.cameraOff());
         const Decisions trusted{{QStringLiteral("org.example.Trusted"), {QStringLiteral("yes")}}};
         QTRY_COMPARE_WITH_TIMEOUT(entries(), resets ? trusted : before, 10000);
     }

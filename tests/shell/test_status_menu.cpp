@@ -56,10 +56,10 @@ private Q_SLOTS:
         QFETCH(QString, symbol);
         QFETCH(QString, subtitle);
         SimHub sim;
-        sim.hub.start();
-        sim.hub.sensors()->simulate(state);
+        sim.sensors.start();
+        sim.sensors.watcher()->simulate(state);
         QMenu menu;
-        StatusMenu::fill(menu, sim.hub, {});
+        StatusMenu::fill(menu, sim.sensors.state(), sim.privacy, {});
         const QAction *status = statusLine(menu);
         QVERIFY(status);
         QCOMPARE(menu.actions().constFirst(), status);
@@ -74,11 +74,12 @@ private Q_SLOTS:
     {
         SimHub sim;
         sim.processes.addApp(RunningApp{zoom.pid, zoom.name, zoom.appId, false});
-        sim.hub.start();
+        sim.sensors.start();
         StatusItem item;
-        QObject::connect(&item, &StatusItem::menuNeedsUpdate, &item,
-                         [&sim](QMenu *menu) { StatusMenu::fill(*menu, sim.hub, {}); });
-        QObject::connect(&sim.hub, &Hub::sensorStateChanged, &item, &StatusItem::refresh);
+        QObject::connect(&item, &StatusItem::menuNeedsUpdate, &item, [&sim](QMenu *menu) {
+            StatusMenu::fill(*menu, sim.sensors.state(), sim.privacy, {});
+        });
+        QObject::connect(&sim.sensors, &SensorModel::stateChanged, &item, &StatusItem::refresh);
         item.popUpMenu(QPoint(10, 10));
         QTRY_VERIFY(item.menu().isVisible());
         QCOMPARE(statusLine(item.menu())->text(), QStringLiteral("Camera and microphone not in use"));

@@ -1,15 +1,18 @@
 #include "SensorAnnouncer.h"
 
-#include "Hub.h"
-#include "SensorWatcher.h"
+#include "PrivacySwitch.h"
+#include "SensorModel.h"
 #include "Settings.h"
 #include "Text.h"
 
 using namespace std::chrono_literals;
 
-SensorAnnouncer::SensorAnnouncer(Hub &hub, Shell shell, QObject *parent)
+SensorAnnouncer::SensorAnnouncer(const SensorModel &sensors, Settings &settings, const PrivacySwitch &privacy,
+                                 Shell shell, QObject *parent)
     : QObject(parent)
-    , m_hub(hub)
+    , m_sensors(sensors)
+    , m_settings(settings)
+    , m_privacy(privacy)
     , m_shell(std::move(shell))
 {
     m_pending.setSingleShot(true);
@@ -20,25 +23,25 @@ SensorAnnouncer::SensorAnnouncer(Hub &hub, Shell shell, QObject *parent)
 void SensorAnnouncer::sensorsChanged(const SensorState &before, const SensorState &after)
 {
     // While the hub is open it shows the same news; a pending banner stays armed.
-    if (!m_hub.settings().announce.value() || m_shell.panelVisible())
+    if (!m_settings.announce.value() || m_shell.panelVisible())
         return;
 
-    const bool ownUse = m_hub.sensors() && m_hub.sensors()->ownCameraUse();
+    const bool ownUse = m_sensors.ownCameraUse();
     if (!after.cameraOn) {
         m_pending.stop();
-    } else if (!before.cameraOn && !ownUse && m_hub.settings().haloForCamera.value()) {
+    } else if (!before.cameraOn && !ownUse && m_settings.haloForCamera.value()) {
         m_pending.stop();
         if (after.cameraUsers.isEmpty())
             m_pending.start();
         else
             announceCamera(after.cameraUsers);
     } else if (before.cameraUsers.isEmpty() && !after.cameraUsers.isEmpty() && !ownUse &&
-               m_hub.settings().haloForCamera.value()) {
+               m_settings.haloForCamera.value()) {
         m_pending.stop();
         announceCamera(after.cameraUsers);
     }
 
-    if (!m_hub.settings().haloForMic.value())
+    if (!m_settings.haloForMic.value())
         return;
     std::optional<SensorUser> first;
     for (const SensorUser &user : after.micUsers) {
@@ -64,7 +67,7 @@ void SensorAnnouncer::announceCamera(const QList<SensorUser> &users)
 
 void SensorAnnouncer::pendingCameraBannerFired()
 {
-    const SensorState &state = m_hub.sensorState();
+    const SensorState &state = m_sensors.state();
     if (state.cameraOn && state.cameraUsers.isEmpty())
         Q_EMIT announce(cameraBanner({}));
 }
@@ -83,14 +86,14 @@ bool SensorAnnouncer::shouldAnnounce(Sensor sensor, const SensorUser &user)
 
 QString SensorAnnouncer::exampleSubtitle() const
 {
-    return m_hub.simulating() && !m_hub.showcase() ? L("Example — nothing is really on") : QString();
+    return m_sensors.simulating() && !m_sensors.showcase() ? L("Example — nothing is really on") : QString();
 }
 
 Banner SensorAnnouncer::cameraBanner(const QList<SensorUser> &users)
 {
     const SensorUser *first = users.isEmpty() ? nullptr : &users.first();
     const bool blocked =
-        m_hub.cameraOff() && (!first || !m_hub.settings().allowList.value().contains(first->appId));
+        m_privacy.cameraOff() && (!first || !m_settings.allowList.value().contains(first->appId));
 
     Banner banner;
     banner.color = blocked ? HaloColor::blocked : HaloColor::camera;
@@ -116,8 +119,8 @@ Banner SensorAnnouncer::cameraBanner(const QList<SensorUser> &users)
                            }});
     if (!user.appId.isEmpty()) {
         banner.actions.append({L("Allow"), [this, user] {
-                                   m_hub.settings().allowList.set(m_hub.settings().allowList.value() +
-                                                                  QStringList{user.appId});
+                                   m_settings.allowList.set(m_settings.allowList.value() +
+                                                            QStringList{user.appId});
                                    Q_EMIT endBanner();
                                }});
     }
@@ -134,7 +137,7 @@ Banner SensorAnnouncer::micBanner(const SensorUser &user) const
     const QString example = exampleSubtitle();
     if (!example.isEmpty())
         banner.subtitle = example;
-    else if (m_hub.micOff())
+    else if (m_privacy.micOff())
         banner.subtitle = L("It hears silence — the microphone is off");
     banner.seconds = 4;
     return banner;

@@ -12,7 +12,9 @@
 #include <chrono>
 #include <functional>
 
-class Hub;
+class PrivacySwitch;
+class SensorModel;
+class Settings;
 
 // Decides which banners a sensor change earns: an app is announced once per
 // sensor every ten minutes, a camera without a name yet waits briefly for
@@ -28,12 +30,13 @@ public:
         std::function<QString(const SensorUser &)> iconFor;
     };
 
-    SensorAnnouncer(Hub &hub, Shell shell, QObject *parent = nullptr);
+    SensorAnnouncer(const SensorModel &sensors, Settings &settings, const PrivacySwitch &privacy, Shell shell,
+                    QObject *parent = nullptr);
 
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setPendingCameraDelay(std::chrono::milliseconds delay) { m_pending.setInterval(delay); }
 
-    // Called after every change of the hub's sensor state (the halo is
+    // Called after every change of the sensor state (the halo is
     // refreshed separately, always).
     void sensorsChanged(const SensorState &before, const SensorState &after);
 
@@ -58,7 +61,9 @@ private:
     void pendingCameraBannerFired();
     QString exampleSubtitle() const;
 
-    Hub &m_hub;
+    const SensorModel &m_sensors;
+    Settings &m_settings;
+    const PrivacySwitch &m_privacy;
     Shell m_shell;
     Clock m_clock = systemClock();
     QTimer m_pending;

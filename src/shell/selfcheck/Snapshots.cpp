@@ -5,11 +5,13 @@
 #include "HaloGlyphs.h"
 #include "HaloView.h"
 #include "HistoryView.h"
-#include "Hub.h"
 #include "Notch.h"
+#include "PrivacySwitch.h"
 #include "Report.h"
 #include "SensorAnnouncer.h"
 #include "SensorHistory.h"
+#include "SensorModel.h"
+#include "SensorWatcher.h"
 #include "Settings.h"
 #include "Text.h"
 
@@ -35,9 +37,13 @@ struct HaloScene {
 struct SampleBanners {
     DefaultsStore defaults;
     Settings settings{defaults};
-    Hub hub{settings, AppInfo::compiledIn()};
+    SensorModel sensors{settings, nullptr};
+    PrivacySwitch privacy{settings, AppInfo::compiledIn()};
     SensorAnnouncer announcer{
-        hub, {[] { return false; }, [] { return false; }, [](const SensorUser &user) { return user.appId; }}};
+        sensors,
+        settings,
+        privacy,
+        {[] { return false; }, [] { return false; }, [](const SensorUser &user) { return user.appId; }}};
     const SensorUser zoom{1, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
     const SensorUser chrome{2, QStringLiteral("Google Chrome"), QStringLiteral("com.google.Chrome")};
     const SensorUser voiceMemos{3, QStringLiteral("Voice Memos"), QStringLiteral("com.apple.VoiceMemos")};
@@ -45,16 +51,16 @@ struct SampleBanners {
     Banner camera() { return announcer.cameraBanner({zoom}); }
     Banner blocked()
     {
-        hub.setCameraOff(true);
+        privacy.setCameraOff(true);
         const Banner banner = announcer.cameraBanner({chrome});
-        hub.setCameraOff(false);
+        privacy.setCameraOff(false);
         return banner;
     }
     Banner mic()
     {
-        hub.setMicOff(true);
+        privacy.setMicOff(true);
         const Banner banner = announcer.micBanner(voiceMemos);
-        hub.setMicOff(false);
+        privacy.setMicOff(false);
         return banner;
     }
     // A picked colour's note.

@@ -1,6 +1,7 @@
 #include "StatusMenu.h"
 
-#include "Hub.h"
+#include "PrivacySwitch.h"
+#include "SensorState.h"
 #include "Symbols.h"
 #include "Text.h"
 
@@ -42,10 +43,9 @@ QString userList(const SensorState &state)
 
 } // namespace
 
-void fill(QMenu &menu, const Hub &hub, const Actions &actions)
+void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, const Actions &actions)
 {
     menu.clear();
-    const SensorState &state = hub.sensorState();
     QAction *status =
         !state.cameraOn && !state.micOn
             ? addItem(menu, L("Camera and microphone not in use"), QStringLiteral("checkmark.shield"), {}, {})
@@ -55,7 +55,7 @@ void fill(QMenu &menu, const Hub &hub, const Actions &actions)
     status->setObjectName(QStringLiteral("status"));
     menu.addSeparator();
 
-    const bool allOff = hub.cameraOff() && hub.micOff();
+    const bool allOff = privacy.cameraOff() && privacy.micOff();
     QAction *toggle =
         allOff
             ? addItem(menu, L("Turn Camera & Microphone On"), QStringLiteral("video.fill"),
@@ -67,7 +67,7 @@ void fill(QMenu &menu, const Hub &hub, const Actions &actions)
     menu.addSeparator();
 
     QAction *quit = addItem(menu, L("Quit Tarnwick"), QStringLiteral("power"),
-                            hub.micOff() ? L("The microphone turns back on") : QString(), actions.quit);
+                            privacy.micOff() ? L("The microphone turns back on") : QString(), actions.quit);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setObjectName(QStringLiteral("quit"));
 }

@@ -4,10 +4,11 @@
 
 #include <functional>
 
-class Hub;
+class PrivacySwitch;
+struct SensorState;
 
-// The menu of the status item, built from the hub's state each time it opens
-// and again when the sensors change while it is open.
+// The menu of the status item, built from the sensor state and the switch
+// each time it opens and again when the sensors change while it is open.
 namespace StatusMenu {
 
 struct Actions {
@@ -15,6 +16,6 @@ struct Actions {
     std::function<void()> quit;
 };
 
-void fill(QMenu &menu, const Hub &hub, const Actions &actions);
+void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, const Actions &actions);
 
 } // namespace StatusMenu

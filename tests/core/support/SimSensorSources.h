@@ -1,8 +1,9 @@
 #pragma once
 
 #include "DefaultsStore.h"
-#include "Hub.h"
+#include "PrivacySwitch.h"
 #include "Samples.h"
+#include "SensorModel.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
 #include "SimAudioCaptureSource.h"
@@ -20,16 +21,17 @@ struct SimSensorSources {
     SensorWatcher::Sources sources() { return {audio, cameras, finder, processes}; }
 };
 
-// A release build's hub watching simulated sources; without a data folder its
-// history stays in memory.
+// A release build's model watching simulated sources, with a switch that
+// only records its state; without a data folder the history stays in memory.
 struct SimHub : SimSensorSources {
     DefaultsStore defaults;
     Settings settings{defaults};
-    Hub hub;
+    SensorModel sensors;
+    PrivacySwitch privacy{settings, build()};
 
     explicit SimHub(const QString &dataFolder = QString())
-        : hub(settings, build(), HubServices{std::make_unique<SensorWatcher>(sources(), 1), dataFolder})
+        : sensors(settings, std::make_unique<SensorWatcher>(sources(), 1), dataFolder)
     {
-        hub.sensors()->setAttributionRetryDelay(std::chrono::milliseconds(0));
+        sensors.watcher()->setAttributionRetryDelay(std::chrono::milliseconds(0));
     }
 };

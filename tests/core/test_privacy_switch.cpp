@@ -1,13 +1,16 @@
-// The privacy switch of the hub over simulated services: the microphone half
-// with its notes, the camera half with its trusted apps and development-build
-// rule, asking camera users to quit, and the quiet microphone.
+// The privacy switch over simulated services: the microphone half with its
+// notes, the camera half with its trusted apps and development-build rule,
+// the quiet microphone, and what a quit gives back.
+#include "DefaultsStore.h"
 #include "MicGuard.h"
-#include "SimAppTerminator.h"
+#include "PrivacySwitch.h"
+#include "Samples.h"
+#include "Settings.h"
 #include "SimCameraPermissionStore.h"
 #include "SimInputDeviceControl.h"
 #include "SimQuietMicDriver.h"
-#include "SimSensorSources.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <QThreadPool>
 
@@ -19,14 +22,13 @@ const QString quietUid = QStringLiteral("TarnwickQuietMic_UID");
 const QString previousInput = QStringLiteral("QuietMicPreviousDefaultInput");
 const AppInfo whiteNoiseBuild = build(QStringLiteral("dev.orvane.Tarnwick"), true);
 
-struct Rig : SimSensorSources {
+struct Rig {
     DefaultsStore defaults;
     std::unique_ptr<Settings> settings;
     SimInputDeviceControl inputs;
     SimQuietMicDriver quietMic;
     std::shared_ptr<SimCameraPermissionStore> store = std::make_shared<SimCameraPermissionStore>();
-    SimAppTerminator terminator;
-    std::unique_ptr<Hub> hub;
+    std::unique_ptr<PrivacySwitch> privacy;
     QStringList notes; // of the current run
 
     explicit Rig(const AppInfo &info = whiteNoiseBuild, const QProcessEnvironment &env = {})
@@ -44,78 +46,73 @@ struct Rig : SimSensorSources {
     // A new run of the app over the same settings and services.
     void restart(const AppInfo &info = whiteNoiseBuild, const QProcessEnvironment &env = {})
     {
-        HubServices services{
-            std::make_unique<SensorWatcher>(sources(), 1), {}, &inputs, &quietMic, store, &terminator, env};
-        hub.reset();
+        privacy.reset();
         settings = std::make_unique<Settings>(defaults);
-        hub = std::make_unique<Hub>(*settings, info, std::move(services));
+        privacy =
+            std::make_unique<PrivacySwitch>(*settings, info, PrivacyServices{&inputs, &quietMic, store, env});
         notes.clear();
-        QObject::connect(hub.get(), &Hub::note, hub.get(), [this](const QString &n) { notes.append(n); });
+        QObject::connect(privacy.get(), &PrivacySwitch::note, privacy.get(),
+                         [this](const QString &n) { notes.append(n); });
     }
     InputDevice input() const { return inputs.device(builtIn.uid).value_or(InputDevice{}); }
-    void simulate(const QList<SensorUser> &cameraUsers)
-    {
-        hub->sensors()->simulate(cameraUsers.isEmpty() ? SensorState{} : cameraState(cameraUsers));
-    }
 };
 
 } // namespace
 
-class TestHubSwitch : public QObject {
+class TestPrivacySwitch : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void startPutsTheSwitchBack()
     {
         Rig rig;
-        rig.hub->setMicOff(true);
+        rig.privacy->setMicOff(true);
         // Killed while on: the next run starts with the switch still off…
         rig.restart();
-        QVERIFY(!rig.hub->micOff());
-        rig.hub->start();
-        QVERIFY(rig.hub->micOff());
+        QVERIFY(!rig.privacy->micOff());
+        rig.privacy->start();
+        QVERIFY(rig.privacy->micOff());
         QCOMPARE(rig.quietMic.startCalls, 1);
 
         // The audio server is still being connected to at start: no note about it.
         rig.inputs.setAvailable(false);
         rig.restart();
-        rig.hub->start();
+        rig.privacy->start();
         QCOMPARE(rig.notes.size(), 0);
         rig.inputs.setAvailable(true);
-        QVERIFY(MicGuard::isSilent(rig.input()));
 
         // …or, switched back on in the settings, gives the levels back.
         rig.defaults.setValue(QStringLiteral("MicOff"), false);
         rig.restart();
-        rig.hub->start();
-        QVERIFY(!rig.hub->micGuard()->isOn());
+        rig.privacy->start();
+        QVERIFY(!rig.privacy->micGuard()->isOn());
         QCOMPARE(rig.input(), builtIn);
     }
 
     void microphoneTroubleBecomesANote()
     {
         Rig rig;
-        rig.hub->setMicOff(true);
+        rig.privacy->setMicOff(true);
         rig.inputs.putDevice(builtIn); // turned up
-        rig.hub->setMicOff(false);
+        rig.privacy->setMicOff(false);
         rig.inputs.refusing.insert(builtIn.uid);
-        rig.hub->setMicOff(true);
+        rig.privacy->setMicOff(true);
         QCOMPARE(rig.notes,
                  QStringList({"Built-in Microphone was turned up — Tarnwick silenced it again.",
                               "Built-in Microphone could not be silenced: the audio server refused."}));
-        rig.hub->setMicOff(false);
+        rig.privacy->setMicOff(false);
         rig.inputs.refusing.clear();
 
         // Without an audio server the switch still holds, and acts once the server is there.
         rig.notes.clear();
         rig.inputs.setAvailable(false);
-        rig.hub->setMicOff(true);
+        rig.privacy->setMicOff(true);
         QVERIFY(rig.defaults.boolValue(QStringLiteral("MicOff")));
         QCOMPARE(rig.notes.size(), 1);
         QVERIFY(rig.notes.first().startsWith(QStringLiteral("No audio server is running")));
         rig.inputs.setAvailable(true);
         QVERIFY(MicGuard::isSilent(rig.input()));
         rig.inputs.setAvailable(false);
-        rig.hub->setMicOff(false);
+        rig.privacy->setMicOff(false);
         QCOMPARE(rig.notes.size(), 2);
         QVERIFY(rig.notes.last().contains(QStringLiteral("levels back")));
         rig.inputs.setAvailable(true);
@@ -145,11 +142,11 @@ private Q_SLOTS:
             env.insert(QStringLiteral("TARNWICK_REAL_RESET"), QStringLiteral("1"));
         Rig rig(build(appId), env);
         rig.settings->allowList.set({QStringLiteral("org.a.Trusted")});
-        rig.hub->setCameraOff(true);
+        rig.privacy->setCameraOff(true);
         QThreadPool::globalInstance()->waitForDone();
         QCOMPARE(rig.store->revoked(), revoked);
         // Back on restores nothing.
-        rig.hub->setCameraOff(false);
+        rig.privacy->setCameraOff(false);
         QThreadPool::globalInstance()->waitForDone();
         QCOMPARE(rig.store->revoked(), revoked);
     }
@@ -158,75 +155,49 @@ private Q_SLOTS:
     {
         Rig rig;
         rig.store->setAvailable(false);
-        rig.hub->setCameraOff(true);
+        rig.privacy->setCameraOff(true);
         QTRY_COMPARE(
             rig.notes,
             QStringList({"Camera access could not be taken away: the system’s permission store is not "
                          "running."}));
     }
 
-    void newCameraUsersAreAskedToQuitOnce()
-    {
-        Rig rig;
-        rig.settings->allowList.set({zoom.appId});
-        rig.settings->autoQuitWhenOff.set(true);
-        rig.hub->setCameraOff(true);
-        rig.simulate({zoom, chat});
-        rig.simulate({zoom, chat, bare});
-        rig.simulate({chat, bare});
-        QCOMPARE(rig.terminator.terminated, QList<qint32>({chat.pid, bare.pid}));
-
-        // Not while the app's own preview holds the camera, with auto-quit off, or in a demonstration.
-        rig.terminator.terminated.clear();
-        rig.simulate({});
-        rig.hub->sensors()->setOwnCameraUse(true);
-        rig.simulate({chat});
-        rig.hub->sensors()->setOwnCameraUse(false);
-        rig.simulate({});
-        rig.settings->autoQuitWhenOff.set(false);
-        rig.simulate({chat});
-        rig.settings->autoQuitWhenOff.set(true);
-        rig.hub->setSimulating(true);
-        rig.simulate({});
-        rig.simulate({chat});
-        QVERIFY(rig.terminator.terminated.isEmpty());
-    }
-
     void whiteNoiseTakesTheDefaultInputWhileOff()
     {
         Rig rig;
-        rig.hub->setMicSound(Hub::MicSound::WhiteNoise);
-        rig.hub->installQuietMic([](const std::optional<QString> &) {});
+        rig.privacy->setMicSound(PrivacySwitch::MicSound::WhiteNoise);
+        rig.privacy->installQuietMic([](const std::optional<QString> &) {});
         QCOMPARE(rig.quietMic.defaultInput(), builtIn.uid); // not while the microphone is on
-        rig.hub->setMicOff(true);
+        rig.privacy->setMicOff(true);
         QCOMPARE(rig.quietMic.defaultInput(), quietUid);
         QVERIFY(rig.quietMic.noise);
-        rig.hub->setMicOff(false);
+        rig.privacy->setMicOff(false);
         QCOMPARE(rig.quietMic.defaultInput(), builtIn.uid);
         QVERIFY(!rig.quietMic.noise);
         // The user picked another input meanwhile: left as chosen.
-        rig.hub->setMicOff(true);
+        rig.privacy->setMicOff(true);
         rig.quietMic.chooseDefaultInput(QStringLiteral("headset"));
-        rig.hub->setMicOff(false);
+        rig.privacy->setMicOff(false);
         QCOMPARE(rig.quietMic.defaultInput(), QStringLiteral("headset"));
         // Choosing silence while off gives the input back at once.
         rig.quietMic.chooseDefaultInput(builtIn.uid);
-        rig.hub->setMicOff(true);
-        rig.hub->setMicSound(Hub::MicSound::Silence);
+        rig.privacy->setMicOff(true);
+        rig.privacy->setMicSound(PrivacySwitch::MicSound::Silence);
         QCOMPARE(rig.quietMic.defaultInput(), builtIn.uid);
     }
 
     void removingTheQuietMicrophoneFallsBackToSilence()
     {
         Rig rig;
-        rig.hub->setMicSound(Hub::MicSound::WhiteNoise);
-        rig.hub->installQuietMic([](const std::optional<QString> &) {});
-        rig.hub->setMicOff(true);
+        rig.privacy->setMicSound(PrivacySwitch::MicSound::WhiteNoise);
+        rig.privacy->installQuietMic([](const std::optional<QString> &) {});
+        rig.privacy->setMicOff(true);
         rig.quietMic.removeProblem = {QuietMicProblem::Code::FileNotRemoved, QStringLiteral("/c/x.conf"), {}};
-        QCOMPARE(rig.hub->removeQuietMic(),
-                 QStringLiteral("The quiet microphone’s setting in /c/x.conf could not be changed: it cannot be "
-                                "removed"));
-        QVERIFY(!rig.hub->quietMicInstalled());
+        QCOMPARE(
+            rig.privacy->removeQuietMic(),
+            QStringLiteral("The quiet microphone’s setting in /c/x.conf could not be changed: it cannot be "
+                           "removed"));
+        QVERIFY(!rig.privacy->quietMicInstalled());
         QCOMPARE(rig.defaults.stringValue(QStringLiteral("MicSound")), QStringLiteral("silence"));
         QCOMPARE(rig.quietMic.defaultInput(), builtIn.uid);
     }
@@ -236,22 +207,24 @@ private Q_SLOTS:
         Rig rig;
         std::optional<std::optional<QString>> answer;
         const auto keep = [&answer](const std::optional<QString> &error) { answer = error; };
-        rig.quietMic.installProblem = {QuietMicProblem::Code::ModuleRefused, {}, QStringLiteral("No such entity")};
-        rig.hub->installQuietMic(keep);
+        rig.quietMic.installProblem = {
+            QuietMicProblem::Code::ModuleRefused, {}, QStringLiteral("No such entity")};
+        rig.privacy->installQuietMic(keep);
         QVERIFY(answer);
-        QCOMPARE(*answer, QStringLiteral("The audio server could not add the quiet microphone: No such entity"));
-        QVERIFY(!rig.hub->quietMicInstalled());
+        QCOMPARE(*answer,
+                 QStringLiteral("The audio server could not add the quiet microphone: No such entity"));
+        QVERIFY(!rig.privacy->quietMicInstalled());
 
         // Taken by the server but listed only a moment later: the answer waits for it.
         answer.reset();
         rig.quietMic.installProblem = {};
         rig.quietMic.listsLater = true;
-        rig.hub->installQuietMic(keep);
+        rig.privacy->installQuietMic(keep);
         QVERIFY(!answer);
         rig.quietMic.listNow();
         QVERIFY(answer);
         QCOMPARE(*answer, std::nullopt);
-        QVERIFY(rig.hub->quietMicInstalled());
+        QVERIFY(rig.privacy->quietMicInstalled());
     }
 
     void aKilledRunsDefaultInputIsPutBack()
@@ -262,14 +235,71 @@ private Q_SLOTS:
         rig.defaults.setValue(previousInput, builtIn.uid);
         rig.quietMic.setAvailable(false);
         rig.restart();
-        rig.hub->start();
+        rig.privacy->start();
         // Nothing is judged before the server's state is known.
         QCOMPARE(rig.defaults.stringValue(previousInput), builtIn.uid);
         rig.quietMic.setAvailable(true);
         QCOMPARE(rig.quietMic.defaultInput(), builtIn.uid);
         QVERIFY(!rig.defaults.contains(previousInput));
     }
+    void whiteNoiseFallsBackWhereItIsNotOffered()
+    {
+        Rig rig;
+        rig.privacy->setMicSound(PrivacySwitch::MicSound::WhiteNoise);
+        rig.restart(build());
+        QCOMPARE(rig.privacy->micSound(), PrivacySwitch::MicSound::Silence);
+        QCOMPARE(rig.defaults.stringValue(QStringLiteral("MicSound")), QStringLiteral("silence"));
+    }
+
+    void oneSwitchTurnsBothHalves()
+    {
+        Rig rig;
+        rig.privacy->setCameraOff(true); // only one half off: the switch turns both off
+        rig.privacy->toggleEverythingOff();
+        QVERIFY(rig.privacy->cameraOff() && rig.privacy->micOff());
+        rig.privacy->toggleEverythingOff();
+        QVERIFY(!rig.privacy->cameraOff() && !rig.privacy->micOff());
+        QCOMPARE(rig.defaults.boolValue(QStringLiteral("MicOff"), true), false);
+    }
+
+    void guardNotesAtMostOnceAMinutePerDevice()
+    {
+        Rig rig;
+        QDateTime now = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);
+        rig.privacy->setClock([&now] { return now; });
+        const QString mic = QStringLiteral("Built-in Microphone");
+        for (int i = 0; i < 3; ++i, now = now.addSecs(20))
+            rig.privacy->guardReapplied(mic);
+        rig.privacy->guardReapplied(QStringLiteral("USB Mic")); // another device has its own minute
+        QCOMPARE(rig.notes.size(), 2);
+        QCOMPARE(rig.notes.at(0),
+                 QStringLiteral("Built-in Microphone was turned up — Tarnwick silenced it again."));
+        now = now.addSecs(1); // 61 s after the first note
+        rig.privacy->guardReapplied(mic);
+        QCOMPARE(rig.notes.size(), 3);
+    }
+
+    void aQuitGivesEveryInputBackAndKeepsTheSwitch()
+    {
+        Rig rig;
+        rig.privacy->setMicSound(PrivacySwitch::MicSound::WhiteNoise);
+        rig.privacy->installQuietMic([](const std::optional<QString> &) {});
+        rig.privacy->setMicOff(true);
+        rig.privacy->giveBack();
+        QCOMPARE(rig.input(), builtIn);
+        QCOMPARE(rig.quietMic.defaultInput(), builtIn.uid);
+        QVERIFY(rig.defaults.boolValue(QStringLiteral("MicOff"))); // the next start silences again
+
+        // What the server has not confirmed by then stays recorded for the next start.
+        rig.restart();
+        rig.privacy->start();
+        rig.inputs.holdAcks = true;
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("did not confirm every microphone")));
+        rig.privacy->giveBack();
+        QVERIFY(!MicGuardRecords::read(rig.defaults).isEmpty());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestHubSwitch)
-#include "test_hub_switch.moc"
+QTEST_GUILESS_MAIN(TestPrivacySwitch)
+#include "test_privacy_switch.moc"

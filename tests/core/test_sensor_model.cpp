@@ -1,0 +1,112 @@
+// What the sensor model makes of the watcher's states: stored and recorded
+// before anyone hears of them, made-up ones never recorded, and apps that
+// start using a switched-off camera asked to quit.
+#include "SensorHistory.h"
+#include "SimAppTerminator.h"
+#include "SimSensorSources.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A model with a data folder and a clock that moves one second per reading.
+struct Rig {
+    QTemporaryDir dir;
+    SimHub sim{dir.path()};
+    SensorModel &sensors = sim.sensors;
+    QSignalSpy changes{&sensors, &SensorModel::changed};
+    QDateTime clock = QDateTime(QDate(2026, 3, 4), QTime(10, 0), Qt::UTC);
+
+    Rig()
+    {
+        sim.processes.addApp(RunningApp{zoom.pid, zoom.name, zoom.appId, false});
+        sensors.setClock([this] { return clock = clock.addSecs(1); });
+    }
+    QString historyFile() const { return dir.filePath(QStringLiteral("history.json")); }
+};
+
+} // namespace
+
+class TestSensorModel : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void aChangeIsStoredAndRecordedBeforeTheShellHearsOfIt()
+    {
+        Rig rig;
+        rig.sensors.start();
+        QCOMPARE(rig.changes.size(), 1);
+        int sessionsWhenAnnounced = -1;
+        const auto announced = [&](const SensorState &, const SensorState &after) {
+            QCOMPARE(rig.sensors.state(), after);
+            sessionsWhenAnnounced = int(rig.sensors.history().sessions().size());
+        };
+        QObject::connect(&rig.sensors, &SensorModel::changed, &rig.sensors, announced);
+        rig.sim.audio.setCaptures({seenCapture(1, zoom.pid)});
+        QCOMPARE(rig.changes.last().at(0).value<SensorState>(), SensorState{});
+        QCOMPARE(rig.changes.last().at(1).value<SensorState>(), micState({zoom}));
+        QCOMPARE(sessionsWhenAnnounced, 1);
+        rig.sensors.history().flush();
+        QVERIFY(QFileInfo(rig.historyFile()).size() > 2);
+    }
+
+    void bothSensorsAreRecordedWithOneClockReading()
+    {
+        Rig rig;
+        rig.sensors.watcher()->simulate(SensorState{true, true, {zoom}, {chat}});
+        const QList<SensorSession> sessions = rig.sensors.history().sessions();
+        QCOMPARE(sessions.size(), 2);
+        QCOMPARE(sessions.at(0).sensor, Sensor::Microphone);
+        QCOMPARE(sessions.at(0).start, sessions.at(1).start);
+    }
+
+    void simulatingWritesNoHistoryButStillEmits()
+    {
+        Rig rig;
+        rig.sensors.setSimulating(true);
+        const SensorState made{true, true, {zoom}, {chat}};
+        rig.sensors.watcher()->simulate(made);
+        QCOMPARE(rig.changes.size(), 1);
+        QCOMPARE(rig.sensors.state(), made);
+        QVERIFY(rig.sensors.history().sessions().isEmpty());
+        rig.sensors.history().flush();
+        QVERIFY(!QFile::exists(rig.historyFile()));
+    }
+    void newCameraUsersAreAskedToQuitOnce()
+    {
+        Rig rig;
+        SimAppTerminator terminator;
+        SensorModel sensors(rig.sim.settings, std::make_unique<SensorWatcher>(rig.sim.sources(), 1), {},
+                            &terminator);
+        const auto simulate = [&sensors](const QList<SensorUser> &users) {
+            sensors.watcher()->simulate(users.isEmpty() ? SensorState{} : cameraState(users));
+        };
+        Settings &settings = rig.sim.settings;
+        settings.allowList.set({zoom.appId});
+        settings.autoQuitWhenOff.set(true);
+        settings.cameraOff.set(true);
+        simulate({zoom, chat});
+        simulate({zoom, chat, bare});
+        simulate({chat, bare});
+        QCOMPARE(terminator.terminated, QList<qint32>({chat.pid, bare.pid}));
+
+        // Not while the app's own preview holds the camera, with auto-quit off, or in a demonstration.
+        terminator.terminated.clear();
+        simulate({});
+        sensors.watcher()->setOwnCameraUse(true);
+        simulate({chat});
+        sensors.watcher()->setOwnCameraUse(false);
+        simulate({});
+        settings.autoQuitWhenOff.set(false);
+        simulate({chat});
+        settings.autoQuitWhenOff.set(true);
+        sensors.setSimulating(true);
+        simulate({});
+        simulate({chat});
+        QVERIFY(terminator.terminated.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSensorModel)
+#include "test_sensor_model.moc"
