@@ -186,6 +186,23 @@ private Q_SLOTS:
         QVERIFY(!history.sessions().at(2).end);
     }
 
+    void usersKnownByNameOnlyAreToldApartAndNamesReadAreClean()
+    {
+        SensorHistory history(path());
+        const SensorUser rec{0, QStringLiteral("rec"), {}};
+        const SensorUser other{0, QStringLiteral("other"), {}};
+        history.update(Sensor::Microphone, {rec, other}, at(0));
+        history.update(Sensor::Microphone, {other}, at(1));
+        QCOMPARE(history.sessions().size(), 2);
+        QCOMPARE(history.sessions().at(1).app, rec.name);
+        QCOMPARE(history.sessions().at(1).end, at(1));
+        QVERIFY(!history.sessions().at(0).end);
+
+        QVERIFY(writeFileBytes(path(), "[{\"id\": \"0F6C7C1E-4E43-4A4B-9C0A-2D0B8B5A1F00\", \"sensor\": "
+                                       "\"camera\", \"app\": \"two\\nlines\\u0007\", \"start\": 10}]"));
+        QCOMPARE(SensorHistory(path()).sessions().constFirst().app, QStringLiteral("two lines"));
+    }
+
     void aDamagedFileIsKeptAsideAndTheHistoryStartsEmpty_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -126,3 +126,13 @@ QString cleanName(const QString &raw)
     }
     return out;
 }
+
+QString shownName(std::initializer_list<QString> names)
+{
+    for (const QString &name : names) {
+        const QString clean = cleanName(name);
+        if (!clean.isEmpty())
+            return clean;
+    }
+    return L("Unnamed app");
+}

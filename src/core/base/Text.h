@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <initializer_list>
+
 // Every user-visible text goes through L: the English text is the key, so an
 // untranslated text shows in English.
 QString L(const char *key);
@@ -25,6 +27,9 @@ template <typename... Args> QString L(const char *key, const Args &...args)
 // characters. Empty when nothing readable remains.
 constexpr qsizetype maxNameLength = 64;
 QString cleanName(const QString &raw);
+// The first of `names` with something readable left, cleaned; "Unnamed app"
+// when none has.
+QString shownName(std::initializer_list<QString> names);
 
 // A short memory size such as "1.5 GB" or "640 MB" (binary units).
 QString formatBytes(quint64 bytes, const QLocale &locale = QLocale());

@@ -18,7 +18,8 @@ bool isGuarded(const InputDevice &device)
 
 QString displayName(const InputDevice &device)
 {
-    return device.name.isEmpty() ? L("Microphone") : device.name;
+    // The server's description, which whoever made the device chose.
+    return shownName({device.name, L("Microphone")});
 }
 
 bool canBeSilenced(const InputDevice &device)

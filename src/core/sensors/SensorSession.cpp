@@ -1,5 +1,7 @@
 #include "SensorSession.h"
 
+#include "Text.h"
+
 #include <QJsonValue>
 
 #include <cmath>
@@ -80,7 +82,8 @@ std::optional<SensorSession> SensorSession::fromJson(const QJsonValue &value)
     if (session.id.isNull() || !known)
         return std::nullopt;
     session.sensor = *known;
-    session.app = app.toString();
+    // The file may have been written by hand or by an older version.
+    session.app = shownName({app.toString()});
     session.start = fromReferenceSeconds(start.toDouble());
     if (!readOptionalString(object, "bundleID", session.appId))
         return std::nullopt;

@@ -6,17 +6,6 @@
 
 namespace {
 
-// The first of `names` with something readable left; never empty.
-QString shownName(std::initializer_list<QString> names)
-{
-    for (const QString &name : names) {
-        const QString clean = cleanName(name);
-        if (!clean.isEmpty())
-            return clean;
-    }
-    return L("Unnamed app");
-}
-
 std::optional<SensorUser> fromApp(const std::optional<RunningApp> &app)
 {
     if (!app || cleanName(app->name).isEmpty())
