@@ -16,10 +16,16 @@ const QHash<QString, QString> &table()
         {QStringLiteral("capsule.tophalf.filled"), QStringLiteral(":/icons/capsule.tophalf.filled.svg")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral(":/icons/checkmark.circle.fill.svg")},
         {QStringLiteral("checkmark.shield"), QStringLiteral(":/icons/checkmark.shield.svg")},
+        {QStringLiteral("lock.shield"), QStringLiteral(":/icons/lock.shield.svg")},
         {QStringLiteral("mic.fill"), QStringLiteral(":/icons/mic.fill.svg")},
+        {QStringLiteral("person.crop.square"), QStringLiteral(":/icons/person.crop.square.svg")},
         {QStringLiteral("power"), QStringLiteral(":/icons/power.svg")},
+        {QStringLiteral("square.grid.2x2"), QStringLiteral(":/icons/square.grid.2x2.svg")},
+        {QStringLiteral("square.stack.3d.up"), QStringLiteral(":/icons/square.stack.3d.up.svg")},
+        {QStringLiteral("tray.full"), QStringLiteral(":/icons/tray.full.svg")},
         {QStringLiteral("video.fill"), QStringLiteral(":/icons/video.fill.svg")},
         {QStringLiteral("video.slash.fill"), QStringLiteral(":/icons/video.slash.fill.svg")},
+        {QStringLiteral("xmark.circle"), QStringLiteral(":/icons/xmark.circle.svg")},
     };
     return files;
 }

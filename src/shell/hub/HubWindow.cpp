@@ -1,0 +1,125 @@
+#include "HubWindow.h"
+
+#include "HubView.h"
+#include "Text.h"
+#include "X11Overlay.h"
+
+#include <QDragEnterEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPalette>
+#include <QWindow>
+
+namespace {
+
+// The hub is dark whatever the desktop's colour scheme.
+QPalette darkPalette()
+{
+    QPalette palette;
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Base, QColor(28, 28, 30));
+    palette.setColor(QPalette::AlternateBase, QColor(38, 38, 40));
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Button, QColor(44, 44, 46));
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(44, 44, 46));
+    palette.setColor(QPalette::ToolTipText, Qt::white);
+    palette.setColor(QPalette::PlaceholderText, QColor(255, 255, 255, 100));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor(255, 255, 255, 90));
+    return palette;
+}
+
+} // namespace
+
+HubWindow::HubWindow(HubView *view, bool flatTop)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    , m_view(view)
+    , m_flatTop(flatTop)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(L("Tarnwick"));
+    setAcceptDrops(true);
+    setPalette(darkPalette());
+    view->setParent(this);
+    view->move(0, 0);
+    setFixedSize(view->size());
+}
+
+void HubWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    QWindow *window = windowHandle();
+    if (!window)
+        return;
+    window->installEventFilter(this);
+    X11Overlay::keepOutOfTaskbar(*window);
+    // Without a compositor the clear corners would show black.
+    if (X11Overlay::lacksCompositor())
+        setMask(QRegion(HubView::outline(size(), m_flatTop).toFillPolygon().toPolygon()));
+}
+
+bool HubWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // Shown without the keyboard; a click anywhere in it asks for it.
+    if (event->type() == QEvent::MouseButtonPress && watched == windowHandle() && !isActiveWindow())
+        windowHandle()->requestActivate();
+    return QWidget::eventFilter(watched, event);
+}
+
+void HubWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        Q_EMIT escapePressed();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void HubWindow::enterEvent(QEnterEvent *event)
+{
+    QWidget::enterEvent(event);
+    Q_EMIT entered();
+}
+
+void HubWindow::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    Q_EMIT left();
+}
+
+void HubWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (!m_dragOver) {
+        m_dragOver = true;
+        Q_EMIT dragChanged(true);
+    }
+}
+
+void HubWindow::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void HubWindow::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    QWidget::dragLeaveEvent(event);
+    if (std::exchange(m_dragOver, false))
+        Q_EMIT dragChanged(false);
+}
+
+void HubWindow::dropEvent(QDropEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (std::exchange(m_dragOver, false))
+        Q_EMIT dragChanged(false);
+    Q_EMIT dropped(*event->mimeData());
+}

@@ -1,0 +1,76 @@
+#include "X11Connection.h"
+
+#include <QGuiApplication>
+
+#include <cstdlib>
+#include <memory>
+
+namespace X11Connection {
+
+namespace {
+
+template <typename Reply> using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <typename Reply> Owned<Reply> own(Reply *reply)
+{
+    return Owned<Reply>(reply, &std::free);
+}
+
+} // namespace
+
+xcb_connection_t *get()
+{
+    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t root()
+{
+    xcb_connection_t *connection = get();
+    if (!connection)
+        return XCB_NONE;
+    // Qt opens the default screen; Tarnwick places everything on it.
+    const xcb_setup_t *setup = xcb_get_setup(connection);
+    return xcb_setup_roots_iterator(setup).data->root;
+}
+
+xcb_atom_t atom(const QByteArray &name)
+{
+    xcb_connection_t *connection = get();
+    if (!connection)
+        return XCB_NONE;
+    const auto reply = own(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()), nullptr));
+    return reply ? reply->atom : XCB_NONE;
+}
+
+xcb_window_t windowUnderPointer()
+{
+    xcb_connection_t *connection = get();
+    xcb_window_t window = root();
+    if (!connection)
+        return window;
+    // Bounded: a window tree changing under us must not keep this going.
+    for (int depth = 0; depth < 32; ++depth) {
+        const auto reply =
+            own(xcb_query_pointer_reply(connection, xcb_query_pointer(connection, window), nullptr));
+        if (!reply || reply->child == XCB_NONE)
+            break;
+        window = reply->child;
+    }
+    return window;
+}
+
+bool buttonHeld()
+{
+    xcb_connection_t *connection = get();
+    if (!connection)
+        return false;
+    const auto reply =
+        own(xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root()), nullptr));
+    const uint16_t buttons =
+        XCB_KEY_BUT_MASK_BUTTON_1 | XCB_KEY_BUT_MASK_BUTTON_2 | XCB_KEY_BUT_MASK_BUTTON_3;
+    return reply && (reply->mask & buttons) != 0;
+}
+
+} // namespace X11Connection

@@ -1,0 +1,394 @@
+// The hub panel and its trigger on the rig's desktop, driven by real pointer
+// and key events (xdotool through XTest): when it opens and closes, where it
+// sits, and that the trigger strip leaves the rest of the top edge alone.
+#include "AppInfo.h"
+#include "DefaultsStore.h"
+#include "Hub.h"
+#include "HubPanel.h"
+#include "HubSectionButton.h"
+#include "HubSections.h"
+#include "HubState.h"
+#include "HubView.h"
+#include "HubWindow.h"
+#include "NotchTrigger.h"
+#include "RequiredService.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+bool xdotool(const QStringList &arguments)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
+}
+
+// xdotool while this process keeps answering the X server (a drag waits
+// for its target's answers).
+bool drive(const QStringList &arguments)
+{
+    QProcess xdotool;
+    xdotool.start(QStringLiteral("xdotool"), arguments);
+    if (!xdotool.waitForStarted())
+        return false;
+    QEventLoop loop;
+    QObject::connect(&xdotool, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    loop.exec();
+    return xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
+}
+
+QStringList moveTo(QPoint at)
+{
+    return {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())};
+}
+
+bool move(QPoint at)
+{
+    return xdotool(moveTo(at));
+}
+
+bool click(QPoint at)
+{
+    return xdotool(moveTo(at) + QStringList{QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// Where nothing of the hub or the trigger is.
+const QPoint away(200, 800);
+
+// Nothing changes for a while: the only way to see that something does not happen.
+#define STAYS(condition, ms)                                                                                 \
+    do {                                                                                                     \
+        QTest::qWait(ms);                                                                                    \
+        QVERIFY(condition);                                                                                  \
+    } while (false)
+
+// A plain window along the top of the screen, in place of a desktop's panel,
+// that counts the presses it receives.
+class PanelStandIn : public QWidget {
+public:
+    PanelStandIn()
+        : QWidget(nullptr, Qt::FramelessWindowHint)
+    {}
+    QList<QPoint> presses;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override { presses.append(event->globalPosition().toPoint()); }
+};
+
+// The shell's hub objects, wired as the app wires them, for one housing.
+struct Shell {
+    explicit Shell(const QString &fakeCutout = QString())
+    {
+        if (!fakeCutout.isEmpty())
+            env.insert(QStringLiteral("TARNWICK_FAKE_CUTOUT"), fakeCutout);
+        trigger = std::make_unique<NotchTrigger>(env, [this] {
+            ++hoverAsked;
+            return hub.openOnHover();
+        });
+        panel = std::make_unique<HubPanel>(hub, state, sections, env);
+        QObject::connect(trigger.get(), &NotchTrigger::openRequested, panel.get(),
+                         [this](std::optional<HubTab> tab, bool) { panel->open(tab); });
+        trigger->install();
+    }
+    ~Shell() { QTest::qWait(0); }
+
+    QProcessEnvironment env;
+    DefaultsStore defaults;
+    Hub hub{defaults, AppInfo::compiledIn()};
+    HubState state;
+    HubSections sections;
+    std::unique_ptr<HubPanel> panel;
+    std::unique_ptr<NotchTrigger> trigger;
+    int hoverAsked = 0;
+
+    QPoint triggerPoint() const { return trigger->rect().center(); }
+    HubWindow &window() const
+    {
+        HubWindow *shown = panel->window();
+        if (!shown)
+            qFatal("the hub has no window");
+        return *shown;
+    }
+    QPoint inHub() const { return window().geometry().center(); }
+    bool openShown() const
+    {
+        const HubWindow *shown = panel->window();
+        return panel->isOpen() && shown && shown->isVisible();
+    }
+};
+
+} // namespace
+
+class TestHubPanel : public QObject {
+    Q_OBJECT
+
+    QRect m_screen;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        REQUIRE_SERVICE(QGuiApplication::platformName() == QLatin1String("xcb"), "an X display");
+        for (const char *tool : {"xdotool", "xmessage"})
+            REQUIRE_SERVICE(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(), tool);
+        m_screen = QGuiApplication::primaryScreen()->geometry();
+    }
+    void init() { QVERIFY(move(away)); }
+
+    void restingOnTheTriggerOpensOnlyAfterTheDwell_data()
+    {
+        QTest::addColumn<bool>("hover");
+        QTest::newRow("open on hover") << true;
+        QTest::newRow("hover off") << false;
+    }
+    void restingOnTheTriggerOpensOnlyAfterTheDwell()
+    {
+        QFETCH(bool, hover);
+        Shell shell;
+        shell.hub.setOpenOnHover(hover);
+        QVERIFY(!shell.trigger->isPainted());
+
+        // Passing over it in less than the dwell.
+        QProcess pass;
+        pass.start(QStringLiteral("xdotool"),
+                   moveTo(shell.triggerPoint()) + QStringList{"sleep", "0.03"} + moveTo(away));
+        QVERIFY(pass.waitForStarted());
+        QTRY_COMPARE(pass.state(), QProcess::NotRunning);
+        STAYS(shell.hoverAsked == 0 && !shell.panel->isOpen(), 300);
+
+        // Resting on it.
+        QVERIFY(move(shell.triggerPoint()));
+        QTRY_COMPARE(shell.hoverAsked, 1);
+        if (hover)
+            QTRY_VERIFY(shell.openShown());
+        else
+            STAYS(!shell.panel->isOpen(), 200);
+
+        // A click opens it either way.
+        if (!hover) {
+            QVERIFY(click(shell.triggerPoint()));
+            QTRY_VERIFY(shell.openShown());
+        }
+    }
+
+    void leavingClosesUnlessABusyOrPinnedHubOrAButtonHoldsIt()
+    {
+        Shell shell;
+        QVERIFY(click(shell.triggerPoint()));
+        QTRY_VERIFY(shell.openShown());
+        QVERIFY(move(shell.inHub()));
+
+        shell.panel->rules().beginBusy();
+        QVERIFY(move(away));
+        STAYS(shell.panel->isOpen(), 700);
+        shell.panel->rules().endBusy();
+        shell.panel->rules().endBusy(); // one too many: still 0
+        QCOMPARE(shell.panel->rules().busy(), 0);
+
+        shell.panel->rules().setPinned(true);
+        QVERIFY(move(shell.inHub()));
+        QVERIFY(move(away));
+        STAYS(shell.panel->isOpen(), 700);
+        shell.panel->rules().setPinned(false);
+
+        // Pressed inside, then out with the button held: open until released.
+        QVERIFY(move(shell.inHub()));
+        QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+        QVERIFY(move(away));
+        STAYS(shell.panel->isOpen(), 700);
+        QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+        QTRY_VERIFY(!shell.panel->isOpen());
+
+        // Back in time keeps it; away for good closes it.
+        QVERIFY(click(shell.triggerPoint()));
+        QTRY_VERIFY(shell.openShown());
+        QVERIFY(xdotool(moveTo(shell.inHub()) + QStringList{"sleep", "0.1"} + moveTo(away) +
+                        QStringList{"sleep", "0.1"} + moveTo(shell.inHub())));
+        STAYS(shell.panel->isOpen(), 700);
+        QVERIFY(move(away));
+        QTRY_VERIFY(!shell.panel->isOpen());
+        QVERIFY(shell.panel->window() == nullptr);
+    }
+
+    void aClickInAnotherClientClosesItUnlessBusyOrPinned()
+    {
+        QProcess other;
+        other.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("+40+600"),
+                                                 QStringLiteral("another client")});
+        QVERIFY(other.waitForStarted());
+        QVERIFY(xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                         QStringLiteral("--name"), QStringLiteral("xmessage")}));
+        const QPoint onOther(80, 620);
+
+        Shell shell;
+        for (const bool hold : {true, false}) {
+            QVERIFY(click(shell.triggerPoint()));
+            QTRY_VERIFY(shell.openShown());
+            if (hold)
+                shell.panel->rules().setPinned(true);
+            QVERIFY(click(onOther));
+            if (hold) {
+                STAYS(shell.panel->isOpen(), 300);
+                shell.panel->close();
+            } else {
+                QTRY_VERIFY(!shell.panel->isOpen());
+            }
+        }
+        // A click on the hub itself is no click elsewhere.
+        QVERIFY(click(shell.triggerPoint()));
+        QTRY_VERIFY(shell.openShown());
+        QVERIFY(click(shell.inHub()));
+        STAYS(shell.panel->isOpen(), 300);
+        other.kill();
+        other.waitForFinished();
+    }
+
+    void opensWithoutTheKeyboardTakesItWhenClickedAndEscCloses()
+    {
+        PanelStandIn focused;
+        focused.setGeometry(100, 500, 300, 200);
+        focused.show();
+        focused.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&focused));
+
+        Shell shell;
+        QVERIFY(move(shell.triggerPoint()));
+        QTRY_VERIFY(shell.openShown());
+        STAYS(QGuiApplication::focusWindow() == focused.windowHandle(), 300);
+
+        HubView *view = shell.window().view();
+        QVERIFY(click(view->button(HubTab::Tools)->mapToGlobal(QPoint(20, 20))));
+        QTRY_COMPARE(shell.state.tab(), HubTab::Tools);
+        QTRY_VERIFY(shell.window().isActiveWindow());
+        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QTRY_VERIFY(!shell.panel->isOpen());
+
+        // The section is remembered across openings; a section asked for wins.
+        QVERIFY(click(shell.triggerPoint()));
+        QTRY_VERIFY(shell.openShown());
+        QCOMPARE(shell.state.tab(), HubTab::Tools);
+        QVERIFY(shell.window().view()->button(HubTab::Tools)->isChecked());
+        shell.panel->open(HubTab::Privacy);
+        QCOMPARE(shell.state.tab(), HubTab::Privacy);
+    }
+
+    void sitsUnderTheHousing_data()
+    {
+        QTest::addColumn<QString>("cutout");
+        QTest::addColumn<QRect>("hub");
+        QTest::addColumn<QRect>("trigger");
+        // The rig's display is 1920 × 1080 with no panel reserving its top.
+        QTest::newRow("virtual") << QString() << QRect(590, 0, 740, 354) << QRect(865, 0, 190, 4);
+        QTest::newRow("notch14") << QStringLiteral("notch14") << QRect(590, 0, 740, 362)
+                                 << QRect(867, 0, 186, 32);
+        QTest::newRow("island") << QStringLiteral("island") << QRect(590, 8, 740, 364)
+                                << QRect(862, 8, 196, 34);
+    }
+    void sitsUnderTheHousing()
+    {
+        QFETCH(QString, cutout);
+        QFETCH(QRect, hub);
+        QFETCH(QRect, trigger);
+        QCOMPARE(m_screen, QRect(0, 0, 1920, 1080));
+        Shell shell(cutout);
+        QCOMPARE(shell.trigger->rect(), trigger);
+        QCOMPARE(shell.trigger->isPainted(), !cutout.isEmpty());
+        QVERIFY(click(shell.triggerPoint()));
+        QTRY_VERIFY(shell.openShown());
+        QCOMPARE(shell.window().geometry(), hub);
+        QTRY_COMPARE(shell.window().frameGeometry(), hub);
+    }
+
+    void theStripLeavesThePanelBelowItsClicks()
+    {
+        PanelStandIn panel;
+        panel.setGeometry(0, 0, m_screen.width(), 30);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        Shell shell;
+        shell.hub.setOpenOnHover(false);
+        shell.trigger->install(); // above the stand-in, as over a panel that started first
+
+        const QPoint below(shell.triggerPoint().x(), NotchTrigger::stripHeight);
+        QVERIFY(click(below));
+        QTRY_COMPARE(panel.presses, QList<QPoint>{below});
+        QVERIFY(click({shell.triggerPoint().x(), 0}));
+        QTRY_VERIFY(shell.openShown());
+        QCOMPARE(panel.presses.size(), 1);
+    }
+
+    void threeFilesDroppedFromAnotherClientOpenTheShelf()
+    {
+        QTemporaryDir files;
+        QStringList paths;
+        for (const char *name : {"a.txt", "b.png", "c.pdf"}) {
+            QFile file(files.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            paths.append(file.fileName());
+        }
+        QProcess source;
+        source.start(QStringLiteral(DRAG_SOURCE), paths);
+        QVERIFY(source.waitForReadyRead(10000));
+        QCOMPARE(source.readLine().trimmed(), QByteArray("ready"));
+        QVERIFY(xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                         QStringLiteral("--name"), QStringLiteral("drag source")}));
+
+        Shell shell;
+        shell.hub.setOpenOnHover(false);
+        QSignalSpy notes(&shell.state, &HubState::noteChanged);
+        const QPoint onSource(100, 560);
+        const QPoint top = shell.triggerPoint();
+        QVERIFY(drive(moveTo(onSource) + QStringList{"mousedown", "1", "sleep", "0.2"} +
+                      moveTo(onSource + QPoint(30, -30)) + QStringList{"sleep", "0.1"} + moveTo(top) +
+                      QStringList{"sleep", "0.1"} + moveTo(top + QPoint(1, 1))));
+        QTRY_VERIFY(shell.openShown());
+        QCOMPARE(shell.state.tab(), HubTab::Shelf);
+        const QPoint inside = shell.inHub();
+        QVERIFY(drive(moveTo(inside) + QStringList{"sleep", "0.1"} + moveTo(inside + QPoint(5, 5))));
+        QTRY_VERIFY(shell.state.dropTargeted());
+        QVERIFY(drive({QStringLiteral("mouseup"), QStringLiteral("1")}));
+        QTRY_COMPARE(shell.state.note(), std::optional<QString>(QStringLiteral("3 items on the shelf")));
+        QVERIFY(!shell.state.dropTargeted());
+        QCOMPARE(shell.panel->rules().busy(), 0);
+        QTRY_VERIFY(source.canReadLine());
+        QCOMPARE(source.readLine().trimmed(), QByteArray("copied"));
+        source.kill();
+        source.waitForFinished();
+    }
+
+    void sectionsPlugInWithoutTheFrameKnowingThem()
+    {
+        Shell shell;
+        int made = 0;
+        int shelfItems = 2;
+        shell.sections.add(HubTab::Mirror,
+                           [&made] {
+                               ++made;
+                               return new QLabel(QStringLiteral("mirror content"));
+                           },
+                           {});
+        shell.sections.add(HubTab::Shelf, {}, [&shelfItems] { return shelfItems; });
+        shell.panel->open(HubTab::Mirror);
+        QTRY_VERIFY(shell.openShown());
+        HubView *view = shell.window().view();
+        QCOMPARE(qobject_cast<QLabel *>(view->section())->text(), QStringLiteral("mirror content"));
+        QCOMPARE(view->button(HubTab::Shelf)->badge(), 2);
+        shell.state.setTab(HubTab::Apps);
+        QCOMPARE(qobject_cast<QLabel *>(view->section())->text(), QStringLiteral("Apps"));
+        shell.panel->close();
+        shell.panel->open(HubTab::Mirror);
+        QCOMPARE(made, 2); // fresh content for every opening
+    }
+};
+
+QTEST_MAIN(TestHubPanel)
+#include "test_hub_panel.moc"
