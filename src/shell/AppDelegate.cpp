@@ -3,7 +3,9 @@
 #include "Halo.h"
 #include "HaloView.h"
 #include "Hub.h"
+#include "HubPanel.h"
 #include "Log.h"
+#include "NotchTrigger.h"
 #include "SelfCheckRun.h"
 #include "SensorAnnouncer.h"
 #include "SensorWatcher.h"
@@ -13,7 +15,6 @@
 #include "Text.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -45,6 +46,8 @@ void AppDelegate::launch()
                          PrivacyServices{m_backends.inputDevices.get(), m_backends.quietMic.get(),
                                          m_backends.cameraPermissions, m_env}};
     m_hub = std::make_unique<Hub>(m_settings, m_info, std::move(services));
+    m_panel = std::make_unique<HubPanel>(*m_hub, m_hubState, m_hubSections, m_env);
+    m_trigger = std::make_unique<NotchTrigger>(m_env, [this] { return m_settings.openOnHover.value(); });
     setUpStatusItem();
     wireCallbacks();
 
@@ -58,6 +61,7 @@ void AppDelegate::launch()
         qCWarning(lcShell).noquote().nospace()
             << "the data folder " << m_prefs.dataFolder()
             << " cannot be written; nothing Tarnwick records this session will be kept";
+    m_trigger->install();
     m_hub->start();
 
     if (!m_selfCheck->runAfterStart(m_statusShownSeconds))
@@ -67,7 +71,7 @@ void AppDelegate::launch()
 void AppDelegate::wireCallbacks()
 {
     SensorAnnouncer::Shell shell{
-        [] { return false; }, // the hub panel does not exist yet
+        [this] { return m_panel->isOpen(); },
         [this] { return m_halo->banner().has_value(); },
         [this](const SensorUser &user) { return iconFor(user); },
     };
@@ -86,10 +90,21 @@ void AppDelegate::wireCallbacks()
     connect(&m_settings.haloForCamera, &SettingBase::changed, this, &AppDelegate::refreshHalo);
     connect(&m_settings.haloForMic, &SettingBase::changed, this, &AppDelegate::refreshHalo);
     connect(&m_hub->privacy(), &PrivacySwitch::note, this, [this](const QString &text) { note(text); });
-    connect(m_halo.get(), &Halo::clicked, this, &AppDelegate::openHub);
+    connect(m_halo.get(), &Halo::clicked, this, [this] { m_panel->open(HubTab::Privacy); });
+    connect(m_panel.get(), &HubPanel::openChanged, this, [this](bool open) {
+        // No halo and no banners while the hub is open; the banner timer runs on.
+        m_halo->setSuppressed(open);
+        m_halo->render(false);
+    });
+    connect(m_trigger.get(), &NotchTrigger::openRequested, this,
+            [this](std::optional<HubTab> tab, bool) { m_panel->open(tab); });
 
     // Displays come and go: the notch may now be elsewhere.
-    const auto screensChanged = [this] { m_halo->screensChanged(); };
+    const auto screensChanged = [this] {
+        m_trigger->install();
+        m_halo->screensChanged();
+        m_panel->close();
+    };
     connect(qApp, &QGuiApplication::screenAdded, this, screensChanged);
     connect(qApp, &QGuiApplication::screenRemoved, this, screensChanged);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, screensChanged);
@@ -154,13 +169,12 @@ void AppDelegate::setUpStatusItem()
 
 void AppDelegate::statusClicked()
 {
-    openHub();
+    m_panel->toggle();
 }
 
 void AppDelegate::openHub()
 {
-    // Until the hub panel exists, its actions live in the status menu.
-    m_statusItem->popUpMenu(QCursor::pos());
+    m_panel->open();
 }
 
 void AppDelegate::toggleEverythingOff()
@@ -171,6 +185,10 @@ void AppDelegate::toggleEverythingOff()
 void AppDelegate::note(const QString &text, std::optional<QColor> swatch)
 {
     qCInfo(lcShell).noquote().nospace() << "note: " << text;
+    if (m_panel && m_panel->isOpen()) {
+        m_hubState.setNote(text);
+        return;
+    }
     m_halo->announce(Banner::note(
         text, swatch ? std::optional<SrgbColor>(SrgbColor{swatch->redF(), swatch->greenF(), swatch->blueF()})
                      : std::nullopt));

@@ -4,6 +4,8 @@
 #include "Autostart.h"
 #include "Backends.h"
 #include "DefaultsStore.h"
+#include "HubSections.h"
+#include "HubState.h"
 #include "LaunchOptions.h"
 #include "Prefs.h"
 #include "Settings.h"
@@ -17,6 +19,8 @@
 
 class Halo;
 class Hub;
+class HubPanel;
+class NotchTrigger;
 class SensorAnnouncer;
 struct SensorState;
 struct SensorUser;
@@ -44,6 +48,9 @@ public:
 
     Hub *hub() const { return m_hub.get(); }
     StatusItem *statusItem() const { return m_statusItem.get(); }
+    HubPanel *panel() const { return m_panel.get(); }
+    // Where each hub section registers what it shows.
+    HubSections &hubSections() { return m_hubSections; }
     Autostart &autostart() { return m_autostart; }
 
 Q_SIGNALS:
@@ -67,6 +74,10 @@ private:
     Autostart m_autostart;
     std::unique_ptr<Halo> m_halo;
     std::unique_ptr<Hub> m_hub;
+    HubState m_hubState;
+    HubSections m_hubSections;
+    std::unique_ptr<HubPanel> m_panel;
+    std::unique_ptr<NotchTrigger> m_trigger;
     std::unique_ptr<SensorAnnouncer> m_announcer;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<SelfCheckRun> m_selfCheck;

@@ -12,6 +12,7 @@
 #include "HubWindow.h"
 #include "NotchTrigger.h"
 #include "RequiredService.h"
+#include "Settings.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -93,7 +94,7 @@ struct Shell {
             env.insert(QStringLiteral("TARNWICK_FAKE_CUTOUT"), fakeCutout);
         trigger = std::make_unique<NotchTrigger>(env, [this] {
             ++hoverAsked;
-            return hub.openOnHover();
+            return settings.openOnHover.value();
         });
         panel = std::make_unique<HubPanel>(hub, state, sections, env);
         QObject::connect(trigger.get(), &NotchTrigger::openRequested, panel.get(),
@@ -104,7 +105,8 @@ struct Shell {
 
     QProcessEnvironment env;
     DefaultsStore defaults;
-    Hub hub{defaults, AppInfo::compiledIn()};
+    Settings settings{defaults};
+    Hub hub{settings, AppInfo::compiledIn()};
     HubState state;
     HubSections sections;
     std::unique_ptr<HubPanel> panel;
@@ -154,7 +156,7 @@ private Q_SLOTS:
     {
         QFETCH(bool, hover);
         Shell shell;
-        shell.hub.setOpenOnHover(hover);
+        shell.settings.openOnHover.set(hover);
         QVERIFY(!shell.trigger->isPainted());
 
         // Passing over it in less than the dwell.
@@ -315,7 +317,7 @@ private Q_SLOTS:
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
         Shell shell;
-        shell.hub.setOpenOnHover(false);
+        shell.settings.openOnHover.set(false);
         shell.trigger->install(); // above the stand-in, as over a panel that started first
 
         const QPoint below(shell.triggerPoint().x(), NotchTrigger::stripHeight);
@@ -343,7 +345,7 @@ private Q_SLOTS:
                          QStringLiteral("--name"), QStringLiteral("drag source")}));
 
         Shell shell;
-        shell.hub.setOpenOnHover(false);
+        shell.settings.openOnHover.set(false);
         QSignalSpy notes(&shell.state, &HubState::noteChanged);
         const QPoint onSource(100, 560);
         const QPoint top = shell.triggerPoint();

@@ -49,6 +49,16 @@ class TestTray : public QObject {
     XDisplay m_x;
     std::unique_ptr<PrivateTarnwick> m_app;
 
+    // The hub's window: as wide as no other of Tarnwick's.
+    int hubWindows() { return m_x.windowsTitled("Tarnwick", 700); }
+    static bool click(QPoint at)
+    {
+        return QProcess::execute(QStringLiteral("xdotool"),
+                                 {QStringLiteral("mousemove"), QString::number(at.x()),
+                                  QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}) ==
+               0;
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -84,6 +94,29 @@ private Q_SLOTS:
         tarnwick.terminate();
         AWAIT_END(tarnwick);
         QTRY_VERIFY_WITH_TIMEOUT(m_x.trayIconPids().isEmpty(), endTimeoutMs);
+    }
+
+    // A plain click on the icon opens the hub and the next one closes it; a
+    // second launch opens it too.
+    void aClickOnTheIconTogglesTheHub()
+    {
+        QProcess &tarnwick = m_app->launch();
+        AWAIT_TRAY_ICON(tarnwick);
+        const std::optional<QPoint> icon = m_x.trayIconCentre(tarnwick.processId());
+        QVERIFY(icon);
+        QCOMPARE(hubWindows(), 0);
+        QVERIFY(click(*icon));
+        QTRY_COMPARE(hubWindows(), 1);
+        const QString shot = QCoreApplication::applicationDirPath() + QStringLiteral("/test_tray-hub.png");
+        QCOMPARE(QProcess::execute(QStringLiteral("import"),
+                                   {QStringLiteral("-window"), QStringLiteral("root"), shot}),
+                 0);
+
+        QVERIFY(click(*icon));
+        QTRY_COMPARE(hubWindows(), 0);
+        QProcess &second = m_app->launch();
+        AWAIT_END(second);
+        QTRY_COMPARE(hubWindows(), 1);
     }
 
     void secondLaunchEndsAndLeavesTheFirstRunning()

@@ -63,6 +63,11 @@ QRect HubPanel::frameFor(const Notch &notch)
     return {left, top, HubView::width, height};
 }
 
+HubWindow *HubPanel::window() const
+{
+    return m_window;
+}
+
 void HubPanel::open(std::optional<HubTab> tab)
 {
     m_rules.open(tab);
@@ -88,7 +93,8 @@ std::optional<QRect> HubPanel::show()
         return std::nullopt;
     const QRect frame = frameFor(*notch);
     const bool flatTop = notch->cutout.kind() == Cutout::Kind::Notch;
-    auto *view = new HubView(m_hub, m_state, m_sections, qRound(notch->cutout.rect().height()), flatTop);
+    auto *view =
+        new HubView(m_hub.sensors(), m_state, m_sections, qRound(notch->cutout.rect().height()), flatTop);
     auto *window = new HubWindow(view, flatTop);
     window->setGeometry(frame);
     connect(window, &HubWindow::escapePressed, this, &HubPanel::close);
@@ -129,7 +135,7 @@ void HubPanel::discard()
     // The closed hub's content no longer follows the model, even until it goes.
     if (HubView *view = window->view()) {
         QObject::disconnect(&m_state, nullptr, view, nullptr);
-        QObject::disconnect(&m_hub, nullptr, view, nullptr);
+        QObject::disconnect(&m_hub.sensors(), nullptr, view, nullptr);
     }
     // Close may come from inside one of the window's own event handlers.
     window->deleteLater();

@@ -42,7 +42,7 @@ public:
     bool isOpen() const { return m_rules.isOpen(); }
     // Pinning and the busy count, for sections that keep the hub open.
     HubPanelRules &rules() { return m_rules; }
-    HubWindow *window() const { return m_window; }
+    HubWindow *window() const;
 
 Q_SIGNALS:
     void openChanged(bool open);

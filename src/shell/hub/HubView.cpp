@@ -1,10 +1,10 @@
 #include "HubView.h"
 
 #include "HaloColor.h"
-#include "Hub.h"
 #include "HubSectionButton.h"
 #include "HubSections.h"
 #include "HubState.h"
+#include "SensorModel.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -24,10 +24,10 @@ QColor qColor(const SrgbColor &color)
 
 } // namespace
 
-HubView::HubView(Hub &hub, HubState &state, const HubSections &sections, int topInset, bool flatTop,
-                 QWidget *parent)
+HubView::HubView(SensorModel &sensors, HubState &state, const HubSections &sections, int topInset,
+                 bool flatTop, QWidget *parent)
     : QWidget(parent)
-    , m_hub(hub)
+    , m_sensors(sensors)
     , m_state(state)
     , m_sections(sections)
     , m_flatTop(flatTop)
@@ -68,7 +68,7 @@ HubView::HubView(Hub &hub, HubState &state, const HubSections &sections, int top
 
     connect(&m_state, &HubState::tabChanged, this, &HubView::showSection);
     connect(&m_state, &HubState::noteChanged, this, &HubView::showNote);
-    connect(&m_hub, &Hub::sensorStateChanged, this, &HubView::showSensors);
+    connect(&m_sensors, &SensorModel::changed, this, &HubView::showSensors);
     showSection(m_state.tab());
     showNote();
     showSensors();
@@ -136,11 +136,11 @@ void HubView::showNote()
 
 void HubView::showSensors()
 {
-    const SensorState &sensors = m_hub.sensorState();
+    const SensorState &state = m_sensors.state();
     std::optional<QColor> dot;
-    if (sensors.cameraOn)
+    if (state.cameraOn)
         dot = qColor(HaloColor::camera);
-    else if (sensors.micOn)
+    else if (state.micOn)
         dot = qColor(HaloColor::mic);
     button(HubTab::Privacy)->setDot(dot);
 }

@@ -6,12 +6,12 @@
 #include <QPointer>
 #include <QWidget>
 
-class Hub;
 class HubSectionButton;
 class HubSections;
 class HubState;
 class QLabel;
 class QVBoxLayout;
+class SensorModel;
 
 // The hub's content: the row of section buttons, the note line and the
 // chosen section below them, on a black panel whose top starts under the
@@ -24,7 +24,7 @@ public:
 
     // `topInset`: the housing's height, kept clear at the top; `flatTop`: the
     // panel meets a notch and its top corners are square.
-    HubView(Hub &hub, HubState &state, const HubSections &sections, int topInset, bool flatTop,
+    HubView(SensorModel &sensors, HubState &state, const HubSections &sections, int topInset, bool flatTop,
             QWidget *parent = nullptr);
 
     // The panel's outline in a window of `size`; outside it the window is clear.
@@ -49,7 +49,7 @@ private:
     void showNote();
     void showSensors();
 
-    Hub &m_hub;
+    SensorModel &m_sensors;
     HubState &m_state;
     const HubSections &m_sections;
     bool m_flatTop;

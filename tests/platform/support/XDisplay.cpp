@@ -58,6 +58,23 @@ QList<qint64> XDisplay::trayIconPids()
     return pids;
 }
 
+std::optional<QPoint> XDisplay::trayIconCentre(qint64 pid)
+{
+    std::optional<QPoint> centre;
+    visit(root(), false, [&](quint32 window, bool insideTray) {
+        const QByteArray owner = insideTray ? property(window, "_NET_WM_PID") : QByteArray();
+        if (centre || owner.size() != 4 || numberAt(owner.constData()) != pid)
+            return;
+        const auto geometry =
+            owned(xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr));
+        const auto onRoot = owned(xcb_translate_coordinates_reply(
+            m_connection, xcb_translate_coordinates(m_connection, window, root(), 0, 0), nullptr));
+        if (geometry && onRoot)
+            centre = QPoint(onRoot->dst_x + geometry->width / 2, onRoot->dst_y + geometry->height / 2);
+    });
+    return centre;
+}
+
 int XDisplay::windowsTitled(const QByteArray &title, int minWidth)
 {
     int found = 0;

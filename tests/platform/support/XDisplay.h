@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QPoint>
 
 #include <functional>
+#include <optional>
 
 struct xcb_connection_t;
 
@@ -21,6 +23,8 @@ public:
     // The processes of the shown windows inside the tray with more than one
     // colour: icons the tray embedded and their process painted.
     QList<qint64> trayIconPids();
+    // The centre of the tray icon of process `pid` on the screen; nothing without one.
+    std::optional<QPoint> trayIconCentre(qint64 pid);
     // Windows, mapped or not, with this title and at least this wide.
     int windowsTitled(const QByteArray &title, int minWidth);
     bool hasState(quint32 window, const QByteArray &state);
