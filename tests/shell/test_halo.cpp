@@ -2,6 +2,7 @@
 // takes and which reach the window behind, and when it goes.
 #include "Halo.h"
 #include "HaloView.h"
+#include "PressRecorder.h"
 #include "RequiredService.h"
 #include "XDisplay.h"
 
@@ -16,18 +17,6 @@
 #include <QTest>
 
 namespace {
-
-// A plain window under the halo that counts the presses it receives.
-class Behind : public QWidget {
-public:
-    Behind()
-        : QWidget(nullptr, Qt::FramelessWindowHint)
-    {}
-    QList<QPoint> presses;
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override { presses.append(event->globalPosition().toPoint()); }
-};
 
 bool click(QPoint global)
 {
@@ -64,7 +53,7 @@ private Q_SLOTS:
 
     void bannerLetsClicksBesideItThrough()
     {
-        Behind behind;
+        PressRecorder behind;
         behind.setGeometry(m_screen.x(), m_screen.y(), m_screen.width(), 300);
         behind.show();
         QVERIFY(QTest::qWaitForWindowExposed(&behind));

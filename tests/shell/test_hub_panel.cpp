@@ -11,13 +11,13 @@
 #include "HubView.h"
 #include "HubWindow.h"
 #include "NotchTrigger.h"
+#include "PressRecorder.h"
 #include "RequiredService.h"
 #include "Settings.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
@@ -72,19 +72,6 @@ const QPoint away(200, 800);
         QTest::qWait(ms);                                                                                    \
         QVERIFY(condition);                                                                                  \
     } while (false)
-
-// A plain window along the top of the screen, in place of a desktop's panel,
-// that counts the presses it receives.
-class PanelStandIn : public QWidget {
-public:
-    PanelStandIn()
-        : QWidget(nullptr, Qt::FramelessWindowHint)
-    {}
-    QList<QPoint> presses;
-
-protected:
-    void mousePressEvent(QMouseEvent *event) override { presses.append(event->globalPosition().toPoint()); }
-};
 
 // The shell's hub objects, wired as the app wires them, for one housing.
 struct Shell {
@@ -256,7 +243,7 @@ private Q_SLOTS:
 
     void opensWithoutTheKeyboardTakesItWhenClickedAndEscCloses()
     {
-        PanelStandIn focused;
+        PressRecorder focused;
         focused.setGeometry(100, 500, 300, 200);
         focused.show();
         focused.activateWindow();
@@ -312,7 +299,7 @@ private Q_SLOTS:
 
     void theStripLeavesThePanelBelowItsClicks()
     {
-        PanelStandIn panel;
+        PressRecorder panel;
         panel.setGeometry(0, 0, m_screen.width(), 30);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
