@@ -11,6 +11,8 @@
 #include "HubState.h"
 #include "HubView.h"
 #include "HubWindow.h"
+#include "SensorWatcher.h"
+#include "Settings.h"
 #include "StatusItem.h"
 
 #include <QApplication>
@@ -88,7 +90,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QTextStream out(stdout);
     DefaultsStore defaults;
-    Hub hub(defaults, AppInfo::compiledIn());
+    Settings settings(defaults);
+    Hub hub(settings, AppInfo::compiledIn());
     HubState state;
     HubSections sections;
     HubPanel panel(hub, state, sections, QProcessEnvironment::systemEnvironment());

@@ -13,6 +13,7 @@
 #include "NotchTrigger.h"
 #include "PressRecorder.h"
 #include "RequiredService.h"
+#include "SensorWatcher.h"
 #include "Settings.h"
 
 #include <QApplication>
