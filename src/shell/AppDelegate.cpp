@@ -90,6 +90,7 @@ void AppDelegate::wireCallbacks()
     connect(&m_settings.haloForCamera, &SettingBase::changed, this, &AppDelegate::refreshHalo);
     connect(&m_settings.haloForMic, &SettingBase::changed, this, &AppDelegate::refreshHalo);
     connect(&m_hub->privacy(), &PrivacySwitch::note, this, [this](const QString &text) { note(text); });
+    connect(&m_hub->sensors(), &SensorModel::note, this, [this](const QString &text) { note(text); });
     connect(m_halo.get(), &Halo::clicked, this, [this] { m_panel->open(HubTab::Privacy); });
     connect(m_panel.get(), &HubPanel::openChanged, this, [this](bool open) {
         // No halo and no banners while the hub is open; the banner timer runs on.

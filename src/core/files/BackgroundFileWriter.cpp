@@ -1,17 +1,16 @@
 #include "BackgroundFileWriter.h"
 
+#include "CheckedFile.h"
 #include "Log.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QMutexLocker>
-#include <QSaveFile>
 
 #include <utility>
 
-BackgroundFileWriter::BackgroundFileWriter(QString filePath, QString what)
+BackgroundFileWriter::BackgroundFileWriter(QString filePath, QString what, FailureHandler onFailure)
     : m_path(std::move(filePath))
     , m_what(std::move(what))
+    , m_onFailure(std::move(onFailure))
 {
     m_worker.setMaxThreadCount(1);
 }
@@ -54,27 +53,16 @@ void BackgroundFileWriter::drain()
             }
             contents = std::exchange(m_pending, nullptr);
         }
-        QString problem;
-        const bool written = writeNow(contents(), problem);
+        const QString problem = CheckedFile::write(m_path, contents());
         QMutexLocker lock(&m_mutex);
-        if (!written && !m_failing)
-            qCWarning(lcFiles).noquote().nospace()
-                << "cannot save " << m_what << " to " << m_path << " (" << problem
-                << "); keeping it in memory and trying again at the next change";
-        m_failing = !written;
+        const bool firstFailure = !problem.isEmpty() && !m_failing;
+        m_failing = !problem.isEmpty();
+        if (!firstFailure)
+            continue;
+        qCWarning(lcFiles).noquote().nospace()
+            << "cannot save " << m_what << " to " << m_path << " (" << problem
+            << "); kept the old file, keeping it in memory and trying again at the next change";
+        if (m_onFailure)
+            m_onFailure(problem);
     }
-}
-
-bool BackgroundFileWriter::writeNow(const QByteArray &bytes, QString &problem) const
-{
-    if (!QDir().mkpath(QFileInfo(m_path).absolutePath())) {
-        problem = QStringLiteral("cannot create the folder");
-        return false;
-    }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        problem = file.errorString();
-        return false;
-    }
-    return true;
 }

@@ -55,10 +55,22 @@ PrivacySwitch::PrivacySwitch(Settings &settings, const AppInfo &info, PrivacySer
         connect(m_quietMic, &QuietMicDriver::changed, this, &PrivacySwitch::quietMicChanged);
 }
 
-PrivacySwitch::~PrivacySwitch() = default;
+PrivacySwitch::~PrivacySwitch()
+{
+    m_settings.store().setSaveFailureHandler({});
+}
 
 void PrivacySwitch::start()
 {
+    // The switch keeps the saved microphone levels in the settings, so it is
+    // the one to tell the user when they cannot be saved. From here on the
+    // shell hears notes; a save that failed before is told now.
+    m_settings.store().setSaveFailureHandler([this](const QString &problem) {
+        Q_EMIT note(
+            L("Tarnwick cannot save its settings (%@). Your changes are kept until it quits; the saved "
+              "file is left as it was.",
+              problem));
+    });
     if (m_quietMic)
         m_quietMic->start();
     // The audio server is only being connected to: its absence is no news yet.

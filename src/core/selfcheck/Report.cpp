@@ -1,8 +1,7 @@
 #include "Report.h"
 
+#include "CheckedFile.h"
 #include "Log.h"
-
-#include <QSaveFile>
 
 Report::Report(QString filePath)
     : m_file(std::move(filePath))
@@ -41,15 +40,9 @@ int Report::finish()
 
 void Report::write()
 {
-    QSaveFile file(m_file);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        file.write(m_lines.join(QLatin1Char('\n')).toUtf8() + '\n');
-        written = file.commit();
-    }
+    const QString problem = CheckedFile::write(m_file, m_lines.join(QLatin1Char('\n')).toUtf8() + '\n');
     // The run goes on without its file; say so once.
-    if (!written && !m_writeFailed)
-        qCWarning(lcSelfCheck).noquote().nospace()
-            << "cannot write the report " << m_file << ": " << file.errorString();
-    m_writeFailed = !written;
+    if (!problem.isEmpty() && !m_writeFailed)
+        qCWarning(lcSelfCheck).noquote().nospace() << "cannot write the report " << m_file << ": " << problem;
+    m_writeFailed = !problem.isEmpty();
 }

@@ -20,7 +20,12 @@ SensorHistory::SensorHistory(QString filePath, QObject *parent)
     connect(&m_saveTurn, &QTimer::timeout, this, &SensorHistory::write);
     if (m_path.isEmpty())
         return;
-    m_writer = std::make_unique<BackgroundFileWriter>(m_path, QStringLiteral("the history"));
+    m_writer = std::make_unique<BackgroundFileWriter>(
+        m_path, QStringLiteral("the history"), [this](const QString &problem) {
+            // From the writer's thread; the writer is flushed before this object goes.
+            QMetaObject::invokeMethod(
+                this, [this, problem] { Q_EMIT saveFailed(problem); }, Qt::QueuedConnection);
+        });
     load();
 }
 

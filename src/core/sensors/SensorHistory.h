@@ -54,6 +54,9 @@ public:
 
 Q_SIGNALS:
     void sessionsChanged();
+    // Once per run of failed saves: the file keeps its last good content,
+    // the sessions stay in memory.
+    void saveFailed(const QString &problem);
 
 private:
     void load();

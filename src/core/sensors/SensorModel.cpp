@@ -5,6 +5,7 @@
 #include "SensorHistory.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
+#include "Text.h"
 
 SensorModel::SensorModel(const Settings &settings, std::unique_ptr<SensorWatcher> watcher, QString dataFolder,
                          AppTerminator *terminator, QObject *parent)
@@ -39,6 +40,11 @@ SensorHistory &SensorModel::history()
         const QString file =
             m_dataFolder.isEmpty() ? QString() : m_dataFolder + QStringLiteral("/history.json");
         m_history = std::make_unique<SensorHistory>(file);
+        connect(m_history.get(), &SensorHistory::saveFailed, this, [this](const QString &problem) {
+            Q_EMIT note(L("Tarnwick cannot save its history (%@). It is kept until Tarnwick quits; the saved "
+                          "file is left as it was.",
+                          problem));
+        });
     }
     return *m_history;
 }

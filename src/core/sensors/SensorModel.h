@@ -53,6 +53,7 @@ Q_SIGNALS:
     void changed(const SensorState &before, const SensorState &after);
     void simulatingChanged(bool on);
     void showcaseChanged(bool on);
+    void note(const QString &text);
 
 private:
     void watcherChanged(const SensorState &before, const SensorState &after);

@@ -1,14 +1,12 @@
 #include "DefaultsStore.h"
 
+#include "CheckedFile.h"
 #include "DamagedFile.h"
 #include "JsonFile.h"
 #include "Log.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -114,28 +112,26 @@ void DefaultsStore::save()
 {
     if (!m_persistent)
         return;
-    const QFileInfo info(m_path);
-    QString problem;
-    if (!QDir().mkpath(info.absolutePath())) {
-        problem = QStringLiteral("cannot create the folder");
-    } else {
-        QSaveFile file(m_path);
-        if (!file.open(QIODevice::WriteOnly))
-            problem = file.errorString();
-        else {
-            file.write(QJsonDocument(m_values).toJson(QJsonDocument::Indented));
-            if (!file.commit())
-                problem = file.errorString();
-        }
-    }
+    const QString problem =
+        CheckedFile::write(m_path, QJsonDocument(m_values).toJson(QJsonDocument::Indented));
     if (problem.isEmpty()) {
-        m_lastSaveFailed = false;
-    } else if (!m_lastSaveFailed) {
-        // One line per run of failures, not one per change.
-        m_lastSaveFailed = true;
-        qCWarning(lcSettings).noquote().nospace() << "cannot save settings to " << m_path << " (" << problem
-                                                  << "); changes last until Tarnwick quits";
+        m_saveProblem.clear();
+        return;
     }
+    if (!m_saveProblem.isEmpty())
+        return; // one line per run of failures, not one per change
+    m_saveProblem = problem;
+    qCWarning(lcSettings).noquote().nospace() << "cannot save settings to " << m_path << " (" << problem
+                                              << "); kept the old file, changes last until Tarnwick quits";
+    if (m_onSaveFailed)
+        m_onSaveFailed(problem);
+}
+
+void DefaultsStore::setSaveFailureHandler(std::function<void(const QString &problem)> handler)
+{
+    m_onSaveFailed = std::move(handler);
+    if (m_onSaveFailed && !m_saveProblem.isEmpty())
+        m_onSaveFailed(m_saveProblem);
 }
 
 void DefaultsStore::reportWrongType(const QString &key, const char *expected) const

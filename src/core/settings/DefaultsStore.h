@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // The settings file: one JSON object, keys to typed values, rewritten
 // atomically on every change. JSON rather than INI keeps the value types, so
 // "holds another type" can be told apart from a real value.
@@ -36,6 +38,11 @@ public:
     void setStringList(const QString &key, QStringList values); // sorted ascending, as stored
     void remove(const QString &key);
 
+    // Told once per run of failed saves, with why; told at once when saving
+    // is already failing. The file on disk keeps its last good content and the
+    // values stay in memory.
+    void setSaveFailureHandler(std::function<void(const QString &problem)> handler);
+
 private:
     void load();
     bool keepAside(const QString &reason);
@@ -45,7 +52,8 @@ private:
     QString m_path;
     QJsonObject m_values;
     bool m_persistent = false;
-    bool m_lastSaveFailed = false;
+    QString m_saveProblem; // empty while saves succeed
+    std::function<void(const QString &)> m_onSaveFailed;
     QString m_keptAside;
     mutable QSet<QString> m_wrongTypeReported;
 };

@@ -1,8 +1,8 @@
 #include "XdgAutostartEntry.h"
 
-#include <QDir>
+#include "CheckedFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 XdgAutostartEntry::XdgAutostartEntry(QString autostartFolder, QString appId, QString executable)
     : m_folder(std::move(autostartFolder))
@@ -63,11 +63,6 @@ QString XdgAutostartEntry::setRegistered(bool on)
             return QStringLiteral("cannot remove %1: %2").arg(filePath(), file.errorString());
         return {};
     }
-    if (!QDir().mkpath(m_folder))
-        return QStringLiteral("cannot create %1").arg(m_folder);
-    QSaveFile file(filePath());
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write %1: %2").arg(filePath(), file.errorString());
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=Tarnwick\n"
@@ -78,8 +73,8 @@ QString XdgAutostartEntry::setRegistered(bool on)
                                          "NoDisplay=true\n"
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(execValue(m_executable), m_appId);
-    file.write(entry.toUtf8());
-    if (!file.commit())
-        return QStringLiteral("cannot write %1: %2").arg(filePath(), file.errorString());
+    const QString problem = CheckedFile::write(filePath(), entry.toUtf8());
+    if (!problem.isEmpty())
+        return QStringLiteral("cannot write %1: %2").arg(filePath(), problem);
     return {};
 }

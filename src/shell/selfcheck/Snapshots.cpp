@@ -1,6 +1,7 @@
 #include "Snapshots.h"
 
 #include "Banner.h"
+#include "CheckedFile.h"
 #include "DefaultsStore.h"
 #include "HaloGlyphs.h"
 #include "HaloView.h"
@@ -15,6 +16,7 @@
 #include "Settings.h"
 #include "Text.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QLinearGradient>
 #include <QPainter>
@@ -170,7 +172,10 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
         const double menuBar = std::max(24.0, notch->cutout.rect().bottom() - notch->screenTop());
         const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
         const QImage image = capture(view, menuBar);
-        report.check(!image.isNull() && image.save(file, "PNG"),
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        report.check(!image.isNull() && image.save(&png, "PNG") &&
+                         CheckedFile::write(file, png.data()).isEmpty(),
                      name + QStringLiteral(".png (") + QString::number(view.width()) + QLatin1Char('x') +
                          QString::number(view.height()) + QStringLiteral(", ") +
                          Cutout::kindText(notch->cutout.kind()) + QLatin1Char(')'));
