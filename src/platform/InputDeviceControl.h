@@ -12,6 +12,8 @@ struct InputDevice {
     // The audio server's own steps: volumeNorm is 100 %, 0 is silence, and
     // more than volumeNorm amplifies.
     static constexpr quint32 volumeNorm = 0x10000;
+    // The most the server takes (PA_VOLUME_MAX); it refuses any write above.
+    static constexpr quint32 volumeMax = 0x7fffffff;
 
     QString uid;              // the name the server knows it by; stable across restarts
     QString name;             // what the user sees

@@ -190,16 +190,14 @@ private Q_SLOTS:
         QSignalSpy silenceRefused(&rig.guard, &MicGuard::silenceRefused);
         rig.guard.turnOn();
 
-        // Refused: the record stays, said once; accepted again: given back on the next change.
+        // Refused: the record stays, said once; accepted again: given back after a pause.
         rig.inputs.refusing.insert(usb.uid);
         rig.guard.turnOff();
         QCOMPARE(rig.stored().keys(), QStringList({usb.uid}));
-        rig.inputs.putDevice(rig.now(stereo.uid)); // any change retries
         QCOMPARE(restoreRefused.count(), 1);
         QCOMPARE(restoreRefused.first().first().toString(), QStringLiteral("USB Mic"));
         rig.inputs.refusing.clear();
-        rig.inputs.putDevice(rig.now(stereo.uid));
-        QCOMPARE(rig.now(usb.uid), usb);
+        QTRY_COMPARE(rig.now(usb.uid), usb);
         QVERIFY(!rig.defaults.contains(savedKey));
 
         // Switched on again before the server confirmed the restore: the late confirmation drops
@@ -226,6 +224,37 @@ private Q_SLOTS:
         rig.inputs.putDevice(rig.now(usb.uid));
         QCOMPARE(silenceRefused.count(), 1);
         QCOMPARE(silenceRefused.first().first().toString(), QStringLiteral("Webcam Mic"));
+    }
+
+    void aRefusalIsNeitherRetriedAtOnceNorTakenForTurningUp_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("silencing") << true;
+        QTest::newRow("giving back") << false;
+    }
+    void aRefusalIsNeitherRetriedAtOnceNorTakenForTurningUp()
+    {
+        QFETCH(bool, on);
+        Rig rig;
+        QSignalSpy restoreRefused(&rig.guard, &MicGuard::restoreRefused);
+        QSignalSpy silenceRefused(&rig.guard, &MicGuard::silenceRefused);
+        if (!on)
+            rig.guard.turnOn();
+        rig.inputs.refusing.insert(usb.uid);
+        on ? rig.guard.turnOn() : rig.guard.turnOff();
+        const int writes = rig.inputs.writes;
+        for (int i = 0; i < 5; ++i)
+            rig.change(stereo.uid, stereo.mute, {1000 + quint32(i), 1000}); // other inputs change meanwhile
+        QCOMPARE(rig.inputs.writes - writes, on ? 5 * 2 : 0); // only the input turned up is written
+        QCOMPARE((on ? silenceRefused : restoreRefused).count(), 1);
+        QCOMPARE(rig.reapplied.count(), on ? 5 : 0);
+        QVERIFY(rig.reapplied.isEmpty() || rig.reapplied.last().first().toString() == stereo.name);
+        QVERIFY(rig.stored().contains(usb.uid));
+
+        // Tried again after a pause, and done once the server takes it.
+        rig.inputs.refusing.clear();
+        QTRY_VERIFY(on ? MicGuard::isSilent(rig.now(usb.uid)) : rig.now(usb.uid) == usb);
+        QCOMPARE(rig.reapplied.count(), on ? 5 : 0); // not turned up: never taken for it
     }
 };
 

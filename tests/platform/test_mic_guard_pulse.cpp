@@ -8,12 +8,15 @@
 #include "PulseInputDeviceControl.h"
 #include "RequiredService.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#include <csignal>
 
 namespace {
 
@@ -205,6 +208,60 @@ private Q_SLOTS:
         QTRY_COMPARE(g.watcher.device(QStringLiteral("rig_source"))->volumes,
                      QList<quint32>({InputDevice::volumeNorm, InputDevice::volumeNorm}));
         QCOMPARE(g.watcher.device(QStringLiteral("rig_source"))->mute, std::optional<bool>(false));
+    }
+
+    void aRestoreCutOffByTheServerGoingIsAskedAgain()
+    {
+        QVERIFY(setVolumes(*m_server, QStringLiteral("rig_source"),
+                           {QStringLiteral("39322"), QStringLiteral("20000")}));
+        Guarded g(m_server->address());
+        QTRY_COMPARE(g.watcher.device(QStringLiteral("rig_source")).value_or(InputDevice()).volumes,
+                     QList<quint32>({39322, 20000}));
+        QVERIFY(g.turnOn());
+        QTRY_VERIFY(g.watcher.allSilent());
+
+        // The server stops answering while the levels are given back, and dies.
+        const auto pid = pid_t(m_server->serverPid());
+        QVERIFY(::kill(pid, SIGSTOP) == 0);
+        g.guard.turnOff();
+        QVERIFY(::kill(pid, SIGKILL) == 0);
+        QTRY_VERIFY(!g.app.inputs.isAvailable());
+        m_server->stop();
+        QVERIFY(g.saved().contains(QStringLiteral("rig_source")));
+
+        // Back (rig_source at its start level): asked again, and the record goes once it is taken.
+        QCOMPARE(m_server->start(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            g.watcher.device(QStringLiteral("rig_source")).value_or(InputDevice()).volumes,
+            QList<quint32>({39322, 20000}), 15000);
+        QTRY_VERIFY(!g.saved().contains(QStringLiteral("rig_source")));
+        QCOMPARE(g.reapplied.count(), 0);
+    }
+
+    void anOutOfRangeLevelIsKeptAsideNotRetried()
+    {
+        Guarded g(m_server->address());
+        QTRY_VERIFY(g.app.device(QStringLiteral("odd")).has_value());
+        // Above what the server takes, with a mute the server would take.
+        const QJsonObject record{{QStringLiteral("mute"), 1},
+                                 {QStringLiteral("volumes"), QJsonArray{1, qint64(0x90000000)}}};
+        g.defaults.setValue(QStringLiteral("MicGuardSaved"), QJsonObject{{QStringLiteral("sixty"), record}});
+        QSignalSpy changes(&g.app.inputs, &InputDeviceControl::devicesChanged);
+        QSignalSpy refused(&g.guard, &MicGuard::restoreRefused);
+        g.guard.restoreLeftovers();
+
+        // Once the guard's connection has seen a later change, a retry loop would be well under way.
+        QVERIFY(
+            setVolumes(*m_server, QStringLiteral("two"), {QStringLiteral("1000"), QStringLiteral("1000")}));
+        QTRY_COMPARE(g.app.device(QStringLiteral("two")).value_or(InputDevice()).volumes,
+                     QList<quint32>({1000, 1000}));
+        QVERIFY2(changes.count() <= 2, qPrintable(QString::number(changes.count())));
+        QCOMPARE(g.watcher.device(QStringLiteral("sixty"))->volumes, QList<quint32>({39322}));
+        QCOMPARE(g.watcher.device(QStringLiteral("sixty"))->mute, std::optional<bool>(false));
+        QVERIFY(!g.defaults.contains(QStringLiteral("MicGuardSaved")));
+        QCOMPARE(g.defaults.value(QStringLiteral("MicGuardSaved.damaged")).toObject(),
+                 QJsonObject({{QStringLiteral("sixty"), record}}));
+        QCOMPARE(refused.count(), 0); // nothing was asked of the server
     }
 
     void onPipeWiresPulseServer()

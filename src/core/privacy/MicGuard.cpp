@@ -7,6 +7,8 @@
 
 #include <QPointer>
 
+#include <memory>
+
 #include <algorithm>
 
 namespace {
@@ -27,6 +29,9 @@ bool canBeSilenced(const InputDevice &device)
     return device.mute.has_value() || !device.volumes.isEmpty();
 }
 
+constexpr qint64 firstRetryMs = 2000;
+constexpr qint64 longestRetryMs = 5 * 60 * 1000;
+
 } // namespace
 
 MicGuard::MicGuard(DefaultsStore &defaults, InputDeviceControl &inputs, QObject *parent)
@@ -35,6 +40,8 @@ MicGuard::MicGuard(DefaultsStore &defaults, InputDeviceControl &inputs, QObject 
     , m_inputs(inputs)
 {
     connect(&m_inputs, &InputDeviceControl::devicesChanged, this, &MicGuard::devicesChanged);
+    m_retry.setSingleShot(true);
+    connect(&m_retry, &QTimer::timeout, this, &MicGuard::retryRefused);
 }
 
 QList<quint32> MicGuard::volumeElements(const InputDevice &device)
@@ -60,10 +67,11 @@ void MicGuard::turnOn()
         return;
     m_isOn = true;
     m_refusalReported.clear();
+    clearRefusals();
     // A restore still in flight must not drop the record the guard now relies on.
     m_restoring.clear();
     for (const InputDevice &device : m_inputs.devices())
-        mute(device);
+        mute(device, false);
 }
 
 void MicGuard::turnOff()
@@ -73,6 +81,7 @@ void MicGuard::turnOff()
         m_isOn = false;
         m_watched.clear();
         m_refusalReported.clear();
+        clearRefusals();
     }
     restoreLeftovers();
 }
@@ -87,12 +96,13 @@ void MicGuard::restoreLeftovers()
         return;
     for (const InputDevice &device : m_inputs.devices()) {
         const auto record = saved.constFind(device.uid);
-        if (isGuarded(device) && record != saved.constEnd() && !m_restoring.contains(device.uid))
+        if (isGuarded(device) && record != saved.constEnd() && !m_restoring.contains(device.uid) &&
+            !isBackingOff(device.uid))
             restore(device, *record);
     }
 }
 
-void MicGuard::mute(const InputDevice &device)
+void MicGuard::mute(const InputDevice &device, bool announce)
 {
     if (!isGuarded(device))
         return;
@@ -108,19 +118,31 @@ void MicGuard::mute(const InputDevice &device)
         MicGuardRecords::write(m_defaults, saved);
     }
 
+    // Said to be silenced again only once the server took every write.
     const QPointer<MicGuard> self(this);
     const QString uid = device.uid;
     const QString name = displayName(device);
-    const auto refused = [self, uid, name](bool ok) {
+    struct Answers {
+        int pending = 0;
+        bool refused = false;
+    };
+    const auto answers = std::make_shared<Answers>();
+    answers->pending = (device.mute ? 1 : 0) + (device.volumes.isEmpty() ? 0 : 1);
+    const auto answered = [self, uid, name, answers, announce](bool ok) {
+        answers->refused = answers->refused || !ok;
         MicGuard *guard = self.data();
-        if (guard && !ok && guard->m_isOn)
-            guard->reportRefusal(uid, name, true);
+        if (--answers->pending > 0 || !guard || !guard->m_isOn)
+            return;
+        if (answers->refused)
+            guard->refused(uid, name, true);
+        else if (announce)
+            Q_EMIT guard->reapplied(name);
     };
     m_applying = true;
     if (device.mute)
-        m_inputs.setMute(uid, true, refused);
+        m_inputs.setMute(uid, true, answered);
     if (!device.volumes.isEmpty())
-        m_inputs.setVolumes(uid, QList<quint32>(device.volumes.size(), 0), refused);
+        m_inputs.setVolumes(uid, QList<quint32>(device.volumes.size(), 0), answered);
     m_applying = false;
     m_watched.insert(uid);
 }
@@ -168,16 +190,17 @@ void MicGuard::finishRestore(const QString &uid, const QString &name, quint64 se
     it->refused = it->refused || !ok;
     if (--it->pending > 0)
         return;
-    const bool refused = it->refused;
+    const bool wasRefused = it->refused;
     m_restoring.erase(it);
-    if (refused)
-        reportRefusal(uid, name, false);
+    if (wasRefused)
+        refused(uid, name, false);
     else
         forget(uid);
 }
 
 void MicGuard::forget(const QString &uid)
 {
+    m_refusals.remove(uid);
     MicGuardRecords::Map saved = MicGuardRecords::read(m_defaults);
     if (saved.remove(uid) > 0)
         MicGuardRecords::write(m_defaults, saved);
@@ -188,26 +211,78 @@ void MicGuard::devicesChanged()
     if (m_applying)
         return;
     const QList<InputDevice> devices = m_inputs.devices();
+    // An input that went away (or a server that did) leaves nothing in flight:
+    // what it was asked is asked again, at once, when it is back.
+    QSet<QString> present;
+    for (const InputDevice &device : devices)
+        present.insert(device.uid);
+    m_restoring.removeIf(
+        [&present](QHash<QString, Restore>::iterator it) { return !present.contains(it.key()); });
+    m_refusals.removeIf(
+        [&present](QHash<QString, Refusal>::iterator it) { return !present.contains(it.key()); });
     if (!m_isOn) {
         restoreLeftovers();
         return;
     }
     // An input that went away is silenced afresh when it comes back.
-    QSet<QString> present;
-    for (const InputDevice &device : devices)
-        present.insert(device.uid);
     m_watched.intersect(present);
 
     for (const InputDevice &device : devices) {
-        if (!isGuarded(device))
+        if (!isGuarded(device) || isBackingOff(device.uid))
             continue;
         if (!m_watched.contains(device.uid)) {
-            mute(device);
+            mute(device, false);
         } else if (!isSilent(device) && canBeSilenced(device)) {
-            mute(device);
-            Q_EMIT reapplied(displayName(device));
+            // Not silent after a refusal is the server's answer, not somebody turning it up.
+            mute(device, !m_refusals.contains(device.uid));
+        } else if (isSilent(device)) {
+            m_refusals.remove(device.uid);
         }
     }
+}
+
+void MicGuard::refused(const QString &uid, const QString &name, bool silencing)
+{
+    // Tried again later, never at once: a server that refuses a write refuses
+    // it again, and every answer would set off the next try.
+    Refusal &refusal = m_refusals[uid];
+    const qint64 delayMs = std::min(firstRetryMs << std::min(refusal.attempts, 16), longestRetryMs);
+    ++refusal.attempts;
+    refusal.retryAt = QDeadlineTimer(delayMs);
+    scheduleRetry();
+    reportRefusal(uid, name, silencing);
+}
+
+bool MicGuard::isBackingOff(const QString &uid) const
+{
+    const auto it = m_refusals.constFind(uid);
+    return it != m_refusals.constEnd() && !it->retryAt.hasExpired();
+}
+
+void MicGuard::scheduleRetry()
+{
+    qint64 soonest = -1;
+    for (const Refusal &refusal : std::as_const(m_refusals)) {
+        const qint64 remaining = refusal.retryAt.remainingTime();
+        if (soonest < 0 || remaining < soonest)
+            soonest = remaining;
+    }
+    if (soonest < 0)
+        m_retry.stop();
+    else
+        m_retry.start(int(soonest));
+}
+
+void MicGuard::clearRefusals()
+{
+    m_refusals.clear();
+    m_retry.stop();
+}
+
+void MicGuard::retryRefused()
+{
+    devicesChanged();
+    scheduleRetry();
 }
 
 void MicGuard::reportRefusal(const QString &uid, const QString &name, bool silencing)

@@ -2,10 +2,12 @@
 
 #include "MicGuardRecords.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QTimer>
 
 class DefaultsStore;
 class InputDeviceControl;
@@ -21,7 +23,10 @@ struct InputDevice;
 //
 // Records of inputs that are not there stay until the input returns. A record
 // is dropped only once the server has confirmed every value given back, so a
-// refused or interrupted restore loses nothing.
+// refused or interrupted restore loses nothing. A refused write is tried again
+// after a pause that grows with every refusal, never at once; a restore cut
+// off by the input or the server going away is asked again as soon as the
+// input is back.
 class MicGuard : public QObject {
     Q_OBJECT
 public:
@@ -44,7 +49,8 @@ public:
     static bool isSilent(const InputDevice &device);
 
 Q_SIGNALS:
-    // Something turned the input up and the guard silenced it again.
+    // Something turned the input up and the guard silenced it again (the
+    // server took it).
     void reapplied(const QString &deviceName);
     // The server refused to silence the input, or to give its level back.
     // Said once per input until the guard is switched again.
@@ -52,12 +58,18 @@ Q_SIGNALS:
     void restoreRefused(const QString &deviceName);
 
 private:
-    void mute(const InputDevice &device);
+    // `announce`: say so through reapplied() once the server took it.
+    void mute(const InputDevice &device, bool announce);
     void restore(const InputDevice &device, const Saved &saved);
     void finishRestore(const QString &uid, const QString &name, quint64 serial, bool ok);
     void forget(const QString &uid);
     void devicesChanged();
+    void refused(const QString &uid, const QString &name, bool silencing);
     void reportRefusal(const QString &uid, const QString &name, bool silencing);
+    bool isBackingOff(const QString &uid) const;
+    void scheduleRetry();
+    void clearRefusals();
+    void retryRefused();
 
     DefaultsStore &m_defaults;
     InputDeviceControl &m_inputs;
@@ -76,4 +88,11 @@ private:
     };
     QHash<QString, Restore> m_restoring;
     quint64 m_restoreSerial = 0;
+    // Inputs whose last write was refused, and when to try them again.
+    struct Refusal {
+        int attempts = 0;
+        QDeadlineTimer retryAt;
+    };
+    QHash<QString, Refusal> m_refusals;
+    QTimer m_retry;
 };

@@ -1,11 +1,13 @@
 #include "MicGuardRecords.h"
 
 #include "DefaultsStore.h"
+#include "InputDeviceControl.h"
 #include "Log.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <algorithm>
 #include <limits>
 
 namespace MicGuardRecords {
@@ -106,17 +108,40 @@ Map read(DefaultsStore &defaults)
     if (!defaults.contains(name))
         return {};
     const QJsonValue value = defaults.value(name);
-    if (std::optional<Map> map = decode(value))
-        return *map;
-    // The levels in it may be the only record of how the user's microphones
-    // were set: keep them where a person can find them.
-    const QString aside = freeAsideKey(defaults);
-    qCWarning(lcPrivacy).noquote().nospace()
-        << "the saved microphone levels (\"" << name << "\") cannot be read; kept them as \"" << aside
-        << "\" and started afresh: " << compactText(value);
-    defaults.setValue(aside, value);
-    defaults.remove(name);
-    return {};
+    std::optional<Map> map = decode(value);
+    if (!map) {
+        // The levels in it may be the only record of how the user's microphones
+        // were set: keep them where a person can find them.
+        const QString aside = freeAsideKey(defaults);
+        qCWarning(lcPrivacy).noquote().nospace()
+            << "the saved microphone levels (\"" << name << "\") cannot be read; kept them as \"" << aside
+            << "\" and started afresh: " << compactText(value);
+        defaults.setValue(aside, value);
+        defaults.remove(name);
+        return {};
+    }
+    // A level the server cannot take would be refused at every try.
+    Map unusable;
+    for (auto it = map->begin(); it != map->end();) {
+        const bool inRange = std::all_of(it->volumes.cbegin(), it->volumes.cend(),
+                                         [](quint32 volume) { return volume <= InputDevice::volumeMax; });
+        if (inRange) {
+            ++it;
+            continue;
+        }
+        unusable.insert(it.key(), *it);
+        it = map->erase(it);
+    }
+    if (!unusable.isEmpty()) {
+        const QString aside = freeAsideKey(defaults);
+        const QJsonObject kept = encode(unusable);
+        qCWarning(lcPrivacy).noquote().nospace()
+            << "saved microphone levels above what the audio server takes; kept them as \"" << aside
+            << "\" and will not give them back: " << compactText(kept);
+        defaults.setValue(aside, kept);
+        write(defaults, *map);
+    }
+    return *map;
 }
 
 void write(DefaultsStore &defaults, const Map &map)

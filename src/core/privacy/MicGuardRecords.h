@@ -35,7 +35,8 @@ std::optional<Map> decode(const QJsonValue &value);
 
 // The stored map; empty when there is none. A damaged value is logged, kept
 // aside under "MicGuardSaved.damaged" (or "-2", "-3", … when taken) and removed,
-// so nothing written later can overwrite it.
+// so nothing written later can overwrite it. Records holding a level above
+// what the audio server takes are kept aside the same way, one by one.
 Map read(DefaultsStore &defaults);
 // An empty map removes the key.
 void write(DefaultsStore &defaults, const Map &map);

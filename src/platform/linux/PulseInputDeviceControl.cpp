@@ -146,11 +146,11 @@ void PulseInputDeviceControl::setAvailable(bool available)
     Q_EMIT availableChanged(available);
 }
 
-void PulseInputDeviceControl::write(const QString &uid, Done done, const StartWrite &startWrite)
+bool PulseInputDeviceControl::write(const QString &uid, Done done, const StartWrite &startWrite)
 {
     pa_context *context = m_connection.context();
     if (!context)
-        return; // no server: nobody to refuse or confirm
+        return false; // no server: nobody to refuse or confirm
     auto pending = std::make_unique<Write>();
     pending->owner = this;
     pending->uid = uid;
@@ -166,10 +166,11 @@ void PulseInputDeviceControl::write(const QString &uid, Done done, const StartWr
             << "input " << uid << " cannot be changed: " << pa_strerror(pa_context_errno(context));
         if (w->done)
             w->done(false);
-        return;
+        return false;
     }
     ++m_unconfirmedWrites[uid];
     m_operations.keep(operation, std::move(pending));
+    return true;
 }
 
 void PulseInputDeviceControl::showAsAsked(const QString &uid,
@@ -201,36 +202,41 @@ void PulseInputDeviceControl::finishWrite(Write &write, bool ok)
 void PulseInputDeviceControl::setMute(const QString &uid, bool mute, Done done)
 {
     const QByteArray name = uid.toUtf8();
-    write(uid, std::move(done),
-          [&name, mute](pa_context *context, pa_context_success_cb_t confirmed, void *data) {
-              return pa_context_set_source_mute_by_name(context, name.constData(), mute ? 1 : 0, confirmed,
-                                                        data);
-          });
-    showAsAsked(uid, [mute](InputDevice &device) { device.mute = mute; });
+    // Only a write on its way is shown: one refused at once would otherwise be
+    // taken back by the next read and look like somebody else's change.
+    if (write(uid, std::move(done),
+              [&name, mute](pa_context *context, pa_context_success_cb_t confirmed, void *data) {
+                  return pa_context_set_source_mute_by_name(context, name.constData(), mute ? 1 : 0,
+                                                            confirmed, data);
+              }))
+        showAsAsked(uid, [mute](InputDevice &device) { device.mute = mute; });
 }
 
 void PulseInputDeviceControl::setVolumes(const QString &uid, const QList<quint32> &volumes, Done done)
 {
     pa_cvolume volume;
     pa_cvolume_init(&volume);
-    if (volumes.isEmpty() || volumes.size() > PA_CHANNELS_MAX) {
+    if (!volumes.isEmpty() && volumes.size() <= PA_CHANNELS_MAX) {
+        volume.channels = quint8(volumes.size());
+        for (qsizetype channel = 0; channel < volumes.size(); ++channel)
+            volume.values[channel] = volumes.at(channel);
+    }
+    if (!pa_cvolume_valid(&volume)) {
+        qCWarning(lcAudio).noquote().nospace() << "input " << uid << " not changed: volumes out of range";
         if (done)
             done(false);
         return;
     }
-    volume.channels = quint8(volumes.size());
-    for (qsizetype channel = 0; channel < volumes.size(); ++channel)
-        volume.values[channel] = volumes.at(channel);
     const QByteArray name = uid.toUtf8();
-    write(uid, std::move(done),
-          [&name, &volume](pa_context *context, pa_context_success_cb_t confirmed, void *data) {
-              return pa_context_set_source_volume_by_name(context, name.constData(), &volume, confirmed,
-                                                          data);
-          });
-    showAsAsked(uid, [&volumes](InputDevice &device) {
-        if (device.volumes.size() == volumes.size())
-            device.volumes = volumes;
-    });
+    if (write(uid, std::move(done),
+              [&name, &volume](pa_context *context, pa_context_success_cb_t confirmed, void *data) {
+                  return pa_context_set_source_volume_by_name(context, name.constData(), &volume, confirmed,
+                                                              data);
+              }))
+        showAsAsked(uid, [&volumes](InputDevice &device) {
+            if (device.volumes.size() == volumes.size())
+                device.volumes = volumes;
+        });
 }
 
 bool PulseInputDeviceControl::settle(int timeoutMs)

@@ -49,7 +49,8 @@ private:
     void setAvailable(bool available);
     using StartWrite =
         std::function<pa_operation *(pa_context *, void (*)(pa_context *, int, void *), void *)>;
-    void write(const QString &uid, Done done, const StartWrite &startWrite);
+    // False when the write was not sent.
+    bool write(const QString &uid, Done done, const StartWrite &startWrite);
     void finishWrite(Write &write, bool ok);
     void showAsAsked(const QString &uid, const std::function<void(InputDevice &)> &change);
 

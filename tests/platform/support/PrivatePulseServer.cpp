@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
 
@@ -72,12 +73,22 @@ QString PrivatePulseServer::start()
     if (!error.isEmpty())
         return error;
     if (m_kind == Kind::PulseAudio) {
-        error = launch(QStringLiteral("pulseaudio"),
-                       {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-                        QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-target=stderr"),
-                        QStringLiteral("-n"), QStringLiteral("--load=module-native-protocol-unix"),
-                        QStringLiteral("--load=module-null-sink sink_name=rig_sink"),
-                        QStringLiteral("--load=module-null-source source_name=rig_source")});
+        QStringList arguments{QStringLiteral("--daemonize=no"),
+                              QStringLiteral("--exit-idle-time=-1"),
+                              QStringLiteral("--use-pid-file=no"),
+                              QStringLiteral("--log-target=stderr"),
+                              QStringLiteral("--load=module-native-protocol-unix"),
+                              QStringLiteral("--load=module-null-sink sink_name=rig_sink"),
+                              QStringLiteral("--load=module-null-source source_name=rig_source")};
+        if (!m_runsStartupScript) {
+            arguments.append(QStringLiteral("-n"));
+        } else if (!QFile::exists(startupScript())) {
+            QDir().mkpath(QFileInfo(startupScript()).path());
+            QFile script(startupScript());
+            if (!script.open(QIODevice::WriteOnly) || script.write("# the rig's own startup script\n") <= 0)
+                return QStringLiteral("cannot write ") + startupScript();
+        }
+        error = launch(QStringLiteral("pulseaudio"), arguments);
         return error.isEmpty() ? waitUntilAnswering() : error;
     }
     error = launch(QStringLiteral("pipewire"), {});
@@ -115,6 +126,16 @@ QString PrivatePulseServer::waitUntilAnswering()
         QThread::msleep(50);
     }
     return QStringLiteral("the audio server did not answer within 10 s");
+}
+
+QString PrivatePulseServer::startupScript() const
+{
+    return m_dir.filePath(QStringLiteral("home/.config/pulse/default.pa"));
+}
+
+qint64 PrivatePulseServer::serverPid() const
+{
+    return m_daemons.empty() ? 0 : m_daemons.back()->processId();
 }
 
 void PrivatePulseServer::stop()

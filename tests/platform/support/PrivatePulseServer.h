@@ -21,6 +21,12 @@ public:
     enum class Kind { PulseAudio, PipeWire };
 
     explicit PrivatePulseServer(Kind kind = Kind::PulseAudio);
+
+    // PulseAudio runs no startup script unless asked, before start(), to run
+    // its user's: startupScript(), in its own home, which starts out holding
+    // only a comment (so the system's script is not run).
+    void runStartupScript() { m_runsStartupScript = true; }
+    QString startupScript() const;
     ~PrivatePulseServer();
 
     // Starts the server and waits until it answers; empty on success,
@@ -29,6 +35,10 @@ public:
     // Stops the server and waits for its processes to exit (its bus stays,
     // so clients on it see the server go and come back).
     void stop();
+
+    // The process speaking the protocol (PulseAudio, or PipeWire's pulse
+    // server), for a test that stops or kills it as a crash would; 0 when none.
+    qint64 serverPid() const;
 
     QString address() const { return QStringLiteral("unix:") + socketPath(); }
     // The session bus the server announces itself on.
@@ -46,6 +56,7 @@ private:
     QString waitUntilAnswering();
 
     Kind m_kind;
+    bool m_runsStartupScript = false;
     QTemporaryDir m_dir;
     PrivateSessionBus m_bus;
     std::vector<std::unique_ptr<QProcess>> m_daemons; // in start order
