@@ -5,6 +5,13 @@
 #include <QFile>
 #include <QLocalSocket>
 
+#include <sys/file.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 constexpr int answerTimeoutMs = 2000;
 const QByteArray reopenRequest = QByteArrayLiteral("reopen\n");
@@ -31,21 +38,54 @@ SingleInstance::SingleInstance(QString socketPath, QObject *parent)
     });
 }
 
+SingleInstance::~SingleInstance()
+{
+    if (m_lock >= 0)
+        ::close(m_lock);
+}
+
 bool SingleInstance::claim()
 {
-    // No socket options: with them Qt binds elsewhere and renames over an
-    // existing socket, so a second instance would silently take the name.
-    if (m_server.listen(m_path))
+    if (takeLock()) {
+        listen();
         return true;
+    }
     if (askRunningInstance())
-        return false;
-    // Nobody answers: a socket left behind by a crash.
-    QLocalServer::removeServer(m_path);
-    if (m_server.listen(m_path))
+        qCInfo(lcShell) << "already running; asked it to open the hub";
+    else
+        qCWarning(lcShell).noquote().nospace()
+            << "already running, but it does not answer (stopped or busy); leaving the microphones to it";
+    return false;
+}
+
+bool SingleInstance::takeLock()
+{
+    const QByteArray path = QFile::encodeName(m_path + QStringLiteral(".lock"));
+    // Close-on-exec: a program Tarnwick starts must not keep the lock alive.
+    m_lock = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (m_lock < 0) {
+        // Without a lock the socket alone decides, and nothing is taken over.
+        qCWarning(lcShell).noquote().nospace() << "cannot open " << path << " (" << std::strerror(errno)
+                                               << "); the instance socket alone decides who runs";
+        return m_server.listen(m_path);
+    }
+    if (::flock(m_lock, LOCK_EX | LOCK_NB) == 0)
         return true;
-    qCWarning(lcShell).noquote().nospace() << "cannot listen on " << m_path << " (" << m_server.errorString()
-                                           << "); a second launch will not find this one";
-    return true;
+    ::close(m_lock);
+    m_lock = -1;
+    return false;
+}
+
+void SingleInstance::listen()
+{
+    if (m_server.isListening())
+        return;
+    // Holding the lock, any socket there was left by a run that died.
+    QLocalServer::removeServer(m_path);
+    if (!m_server.listen(m_path))
+        qCWarning(lcShell).noquote().nospace()
+            << "cannot listen on " << m_path << " (" << m_server.errorString()
+            << "); a second launch will not find this one";
 }
 
 bool SingleInstance::askRunningInstance()

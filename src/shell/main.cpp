@@ -26,10 +26,8 @@ int main(int argc, char **argv)
 
     // Self-checks run beside a running Tarnwick; only a normal run is unique.
     SingleInstance instance(prefs.instanceSocket());
-    if (options.mode() == LaunchOptions::Mode::Normal && !instance.claim()) {
-        qCInfo(lcShell).noquote().nospace() << "already running; asked it to open the hub";
+    if (options.mode() == LaunchOptions::Mode::Normal && !instance.claim())
         return 0;
-    }
 
     const bool simulated = env.value(QStringLiteral("TARNWICK_SIMULATED")) == QLatin1String("1");
     Backends backends = simulated ? Backends::simulated()

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+#include <csignal>
+
 class TestSwitchApp : public QObject {
     Q_OBJECT
 
@@ -124,6 +126,31 @@ private Q_SLOTS:
         QCOMPARE(levels(), m_levels);
         QVERIFY(!m_app->settings().contains(QStringLiteral("MicGuardSaved")));
         QVERIFY(m_app->settings().value(QStringLiteral("MicOff")).toBool()); // the next start silences again
+    }
+
+    void aStoppedInstanceIsNeverJoinedByASecond()
+    {
+        m_app->writeSettings({{QStringLiteral("MicOff"), true}});
+        QProcess &first = m_app->launch();
+        QTRY_VERIFY_WITH_TIMEOUT(allSilent(), 20000);
+        QVERIFY(::kill(pid_t(first.processId()), SIGSTOP) == 0);
+
+        // It cannot answer, but it still holds the microphones: the late one steps back.
+        QProcess &late = m_app->launch({}, true);
+        QVERIFY(late.waitForFinished(20000));
+        QCOMPARE(late.exitCode(), 0);
+        QVERIFY2(late.readAll().contains("does not answer"), "the late launch says why it left");
+        QCOMPARE(m_app->runningPids(), QList<qint64>({first.processId()}));
+
+        // Once it runs again, a second launch has it open the hub.
+        QVERIFY(::kill(pid_t(first.processId()), SIGCONT) == 0);
+        QProcess &again = m_app->launch({}, true);
+        QVERIFY(again.waitForFinished(20000));
+        QCOMPARE(again.exitCode(), 0);
+        QVERIFY2(again.readAll().contains("asked it to open the hub"), "the running one answered");
+        QCOMPARE(first.state(), QProcess::Running);
+        first.terminate();
+        QVERIFY(first.waitForFinished(10000));
     }
 };
 

@@ -31,11 +31,11 @@ QString PrivateTarnwick::binary()
     return QFileInfo(qEnvironmentVariable("TARNWICK_BINARY")).canonicalFilePath();
 }
 
-QProcess &PrivateTarnwick::launch(const QStringList &arguments)
+QProcess &PrivateTarnwick::launch(const QStringList &arguments, bool captured)
 {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(m_env);
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setProcessChannelMode(captured ? QProcess::MergedChannels : QProcess::ForwardedChannels);
     process->start(binary(), arguments);
     m_launches.push_back(std::move(process));
     return *m_launches.back();

@@ -19,7 +19,8 @@ public:
     static QString binary();
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
     QProcessEnvironment &environment() { return m_env; }
-    QProcess &launch(const QStringList &arguments = {});
+    // Its output goes to the test's own unless `captured`, when it is kept for reading.
+    QProcess &launch(const QStringList &arguments = {}, bool captured = false);
     // Every process running the binary with this data folder, launched here or not.
     QList<qint64> runningPids() const;
 
