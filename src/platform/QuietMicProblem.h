@@ -7,13 +7,14 @@
 struct QuietMicProblem {
     enum class Code {
         None,
-        NoServer,       // no audio server is running
-        ServerLost,     // the server went away while the quiet microphone was being added
-        ModuleRefused,  // the server refused one of its modules; detail: the server's reason
-        FileNotRead,    // path; detail: the system's reason
-        FolderNotMade,  // path: the folder it lives in cannot be made
-        FileNotWritten, // path; detail: the system's reason
-        FileNotRemoved, // path
+        NoServer,        // no audio server is running
+        ServerLost,      // the server went away while the quiet microphone was being added
+        ModuleRefused,   // the server refused one of its modules; detail: the server's reason
+        FileNotRead,     // path; detail: the system's reason
+        FileNotWritten,  // path; detail: the system's reason
+        FileNotRemoved,  // path
+        NoStartupScript, // path: the server, started without a startup script to keep it in
+        FolderUnknown,   // path: the server, whose configuration folder is not known
     };
 
     Code code = Code::None;

@@ -23,6 +23,12 @@ constexpr int rate = 48000;
 // The RMS level, in 16-bit steps, of the last second of `seconds` recorded
 // from the input by parecord. The event loop runs meanwhile: the noise is
 // played from this process.
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 double recordedLevel(const PrivatePulseServer &server, const QString &input, int seconds)
 {
     QProcess recorder;
@@ -59,8 +65,10 @@ private Q_SLOTS:
     void addUseAndRemove()
     {
         PrivatePulseServer server;
+        server.runStartupScript();
         const QString error = server.start();
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
+        const QByteArray ownScript = contentsOf(server.startupScript());
         QVERIFY(server.pactl({QStringLiteral("set-default-source"), QStringLiteral("rig_source")}));
         QTemporaryDir config;
         DefaultsStore defaults;
@@ -78,7 +86,7 @@ private Q_SLOTS:
         QTRY_VERIFY(installed.has_value());
         QCOMPARE(*installed, QuietMic::Result());
         QVERIFY(driver.isInstalled());
-        QVERIFY(QFile::exists(config.filePath(QStringLiteral("pulse/default.pa"))));
+        QVERIFY(contentsOf(server.startupScript()).contains("TarnwickQuietMic"));
 
         QVERIFY(QuietMic::activate(driver, defaults));
         QVERIFY(QuietMic::activate(driver, defaults)); // the first remembered input stays
@@ -98,10 +106,50 @@ private Q_SLOTS:
 
         QCOMPARE(QuietMic::remove(driver), QuietMic::Result());
         QTRY_VERIFY(!driver.isInstalled());
-        QVERIFY(!QFile::exists(config.filePath(QStringLiteral("pulse/default.pa"))));
+        QCOMPARE(contentsOf(server.startupScript()), ownScript);
         QVERIFY(!server.pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")})
                      .value_or("TarnwickQuietMic")
                      .contains("TarnwickQuietMic"));
+    }
+
+    void keptWherePulseAudioReadsIt_data()
+    {
+        QTest::addColumn<bool>("runsScript");
+        QTest::newRow("its user's script") << true;
+        QTest::newRow("no script") << false;
+    }
+    void keptWherePulseAudioReadsIt()
+    {
+        QFETCH(bool, runsScript);
+        PrivatePulseServer server;
+        if (runsScript)
+            server.runStartupScript();
+        const QString error = server.start();
+        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
+        // Tarnwick's own configuration folder, which PulseAudio does not read.
+        QTemporaryDir elsewhere;
+        PulseConnection connection(server.address());
+        PulseQuietMicDriver driver(connection, elsewhere.path());
+        driver.start();
+        QTRY_VERIFY(driver.isAvailable());
+        std::optional<QString> installError;
+        driver.install([&installError](const QString &e) { installError = e; });
+        QTRY_VERIFY(installError.has_value());
+        if (!runsScript) {
+            // It would be gone at the next start: said, not claimed.
+            QVERIFY2(installError->contains(QStringLiteral("startup script")), qPrintable(*installError));
+            return;
+        }
+        QCOMPARE(*installError, QString());
+
+        server.stop();
+        QTRY_VERIFY(!driver.isAvailable());
+        QCOMPARE(server.start(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(driver.isAvailable(), 15000);
+        QTRY_VERIFY(driver.isInstalled());
+        QVERIFY(!QFile::exists(elsewhere.filePath(QStringLiteral("pulse/default.pa"))));
+        QCOMPARE(driver.remove(), QString());
+        QTRY_VERIFY(!driver.isInstalled());
     }
 
     void keptAcrossARestartOfPipeWire()

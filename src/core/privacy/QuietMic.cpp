@@ -26,10 +26,12 @@ QString describe(const QuietMicProblem &problem)
     case Code::FileNotRead:
     case Code::FileNotWritten:
         return setting(problem.detail);
-    case Code::FolderNotMade:
-        return setting(L("the folder cannot be made"));
     case Code::FileNotRemoved:
         return setting(L("it cannot be removed"));
+    case Code::NoStartupScript:
+        return setting(L("it was started without a startup script, so it keeps nothing for its next start"));
+    case Code::FolderUnknown:
+        return setting(L("its configuration folder is not known"));
     }
     return QString();
 }

@@ -1,5 +1,6 @@
 #include "PulseQuietMicDriver.h"
 
+#include "AudioServerStartup.h"
 #include "Log.h"
 #include "PulseConnection.h"
 
@@ -15,11 +16,24 @@ struct PulseQuietMicDriver::Call : PulseOperations::Data {
 PulseQuietMicDriver::PulseQuietMicDriver(PulseConnection &connection, QString configHome, QObject *parent)
     : QuietMicDriver(parent)
     , m_connection(connection)
-    , m_persistence(std::move(configHome))
+    , m_configHome(std::move(configHome))
     , m_noise(connection)
 {}
 
 PulseQuietMicDriver::~PulseQuietMicDriver() = default;
+
+QuietMicPersistence PulseQuietMicDriver::persistence() const
+{
+    pa_context *context = m_connection.context();
+    const char *server = context ? pa_context_get_server(context) : nullptr;
+    if (const std::optional<AudioServerStartup> startup =
+            AudioServerStartup::ofServer(server ? QString::fromUtf8(server) : QString()))
+        return QuietMicPersistence(*startup);
+    qCInfo(lcAudio).noquote().nospace() << "the audio server's process cannot be seen; keeping the quiet "
+                                           "microphone in the configuration under "
+                                        << m_configHome;
+    return QuietMicPersistence(m_configHome);
+}
 
 void PulseQuietMicDriver::start()
 {
@@ -156,7 +170,7 @@ void PulseQuietMicDriver::install(Finished finished)
 void PulseQuietMicDriver::loadInput()
 {
     const auto persist = [this] {
-        finishInstall(m_persistence.add(isPipeWire() ? QuietMicPersistence::Server::PipeWire
+        finishInstall(persistence().add(isPipeWire() ? QuietMicPersistence::Server::PipeWire
                                                      : QuietMicPersistence::Server::PulseAudio));
     };
     if (isInstalled()) {
@@ -209,7 +223,7 @@ QuietMicProblem PulseQuietMicDriver::remove()
 {
     setNoise(false);
     unloadModules();
-    return m_persistence.remove();
+    return persistence().remove();
 }
 
 void PulseQuietMicDriver::unloadModules()

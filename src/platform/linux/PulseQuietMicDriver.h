@@ -18,8 +18,9 @@ class PulseConnection;
 class PulseQuietMicDriver : public QuietMicDriver {
     Q_OBJECT
 public:
-    // `configHome`: the user's configuration folder, where the quiet
-    // microphone is kept for later starts of the server.
+    // The quiet microphone is kept for later starts of the server where the
+    // running server reads its configuration; `configHome`, the user's
+    // configuration folder, is used when that server's process cannot be seen.
     PulseQuietMicDriver(PulseConnection &connection, QString configHome, QObject *parent = nullptr);
     ~PulseQuietMicDriver() override;
 
@@ -58,9 +59,10 @@ private:
     void finishInstall(const QuietMicProblem &problem);
     void unloadModules();
     void updateNoise();
+    QuietMicPersistence persistence() const;
 
     PulseConnection &m_connection;
-    QuietMicPersistence m_persistence;
+    QString m_configHome;
     PulseNoiseStream m_noise;
     PulseOperations m_operations;
     State m_state;

@@ -1,11 +1,11 @@
 #include "QuietMicPersistence.h"
 
+#include "AudioServerStartup.h"
+#include "CheckedFile.h"
 #include "Log.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -27,10 +27,12 @@ QByteArray spaString(const QByteArray &text)
 
 QuietMicProblem problem(QuietMicProblem::Code code, const QString &path, const QString &detail = QString())
 {
-    const char *what = code == QuietMicProblem::Code::FileNotRead      ? "cannot be read"
-                       : code == QuietMicProblem::Code::FolderNotMade  ? "cannot be made: no folder"
-                       : code == QuietMicProblem::Code::FileNotWritten ? "cannot be written"
-                                                                       : "cannot be removed";
+    using Code = QuietMicProblem::Code;
+    const char *what = code == Code::FileNotRead       ? "cannot be read"
+                       : code == Code::FileNotWritten  ? "cannot be written"
+                       : code == Code::NoStartupScript ? "reads no startup script"
+                       : code == Code::FolderUnknown   ? "has no known configuration folder"
+                                                       : "cannot be removed";
     qCWarning(lcAudio).noquote().nospace() << "quiet microphone: " << path << ' ' << what
                                            << (detail.isEmpty() ? QString() : QStringLiteral(": ") + detail);
     return QuietMicProblem{code, path, detail};
@@ -52,12 +54,8 @@ std::optional<QString> read(const QString &path, QByteArray &contents)
 
 QuietMicProblem write(const QString &path, const QByteArray &contents)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return problem(QuietMicProblem::Code::FolderNotMade, path);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
-        return problem(QuietMicProblem::Code::FileNotWritten, path, file.errorString());
-    return {};
+    const QString why = CheckedFile::write(path, contents);
+    return why.isEmpty() ? QuietMicProblem{} : problem(QuietMicProblem::Code::FileNotWritten, path, why);
 }
 
 } // namespace
@@ -77,19 +75,19 @@ const QList<QuietMicPersistence::Module> &QuietMicPersistence::modules()
     return list;
 }
 
-QuietMicPersistence::QuietMicPersistence(QString configHome)
-    : m_configHome(std::move(configHome))
+namespace {
+const QString pipeWireDropIn = QStringLiteral("/pipewire-pulse.conf.d/tarnwick-quiet-microphone.conf");
+} // namespace
+
+QuietMicPersistence::QuietMicPersistence(const AudioServerStartup &server)
+    : m_pulseAudioFile(server.pulseAudioScript())
+    , m_pipeWireFile(server.pipeWireFolder().isEmpty() ? QString() : server.pipeWireFolder() + pipeWireDropIn)
 {}
 
-QString QuietMicPersistence::pulseAudioFile() const
-{
-    return m_configHome + QStringLiteral("/pulse/default.pa");
-}
-
-QString QuietMicPersistence::pipeWireFile() const
-{
-    return m_configHome + QStringLiteral("/pipewire/pipewire-pulse.conf.d/tarnwick-quiet-microphone.conf");
-}
+QuietMicPersistence::QuietMicPersistence(const QString &configHome)
+    : m_pulseAudioFile(configHome + QStringLiteral("/pulse/default.pa"))
+    , m_pipeWireFile(configHome + QStringLiteral("/pipewire") + pipeWireDropIn)
+{}
 
 QuietMicProblem QuietMicPersistence::add(Server server) const
 {
@@ -106,6 +104,8 @@ QuietMicProblem QuietMicPersistence::remove() const
 QuietMicProblem QuietMicPersistence::addToPulseAudio() const
 {
     const QString path = pulseAudioFile();
+    if (path.isEmpty())
+        return problem(QuietMicProblem::Code::NoStartupScript, QStringLiteral("PulseAudio"));
     QByteArray contents;
     if (const std::optional<QString> error = read(path, contents))
         return problem(QuietMicProblem::Code::FileNotRead, path, *error);
@@ -126,6 +126,8 @@ QuietMicProblem QuietMicPersistence::addToPulseAudio() const
 QuietMicProblem QuietMicPersistence::removeFromPulseAudio() const
 {
     const QString path = pulseAudioFile();
+    if (path.isEmpty())
+        return {};
     QByteArray contents;
     if (const std::optional<QString> error = read(path, contents))
         return problem(QuietMicProblem::Code::FileNotRead, path, *error);
@@ -145,6 +147,8 @@ QuietMicProblem QuietMicPersistence::removeFromPulseAudio() const
 
 QuietMicProblem QuietMicPersistence::addToPipeWire() const
 {
+    if (pipeWireFile().isEmpty())
+        return problem(QuietMicProblem::Code::FolderUnknown, QStringLiteral("PipeWire"));
     QByteArray contents =
         "# Tarnwick's quiet microphone: soft white noise instead of a silenced microphone.\n"
         "pulse.cmd = [\n";
@@ -158,7 +162,7 @@ QuietMicProblem QuietMicPersistence::addToPipeWire() const
 QuietMicProblem QuietMicPersistence::removeFromPipeWire() const
 {
     const QString path = pipeWireFile();
-    if (QFileInfo::exists(path) && !QFile::remove(path))
+    if (!path.isEmpty() && QFileInfo::exists(path) && !QFile::remove(path))
         return problem(QuietMicProblem::Code::FileNotRemoved, path);
     return {};
 }

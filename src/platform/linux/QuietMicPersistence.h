@@ -6,12 +6,15 @@
 #include <QList>
 #include <QString>
 
+class AudioServerStartup;
+
 // Keeps the quiet microphone across restarts of the audio server, in the
-// user's own configuration of whichever server runs:
-//  - PulseAudio: a marked block in ~/.config/pulse/default.pa (a new file
-//    first includes the system's default.pa, as a user file replaces it);
+// user's own configuration of whichever server runs, where that server reads it:
+//  - PulseAudio: a marked block in its startup script, usually
+//    ~/.config/pulse/default.pa (a new file first includes the system's
+//    default.pa, as a user file replaces it);
 //  - PipeWire's pulse server: a file of its own in
-//    ~/.config/pipewire/pipewire-pulse.conf.d/.
+//    <its configuration folder>/pipewire-pulse.conf.d/.
 // Both load the same two modules, and neither stops the server from starting
 // when they fail. A file that cannot be read is never written.
 class QuietMicPersistence {
@@ -26,11 +29,15 @@ public:
     static const QList<Module> &modules();
     static constexpr char sinkName[] = "TarnwickQuietMicSink";
 
-    // `configHome`: the user's configuration folder ($XDG_CONFIG_HOME).
-    explicit QuietMicPersistence(QString configHome);
+    // The files in the running server's own places.
+    explicit QuietMicPersistence(const AudioServerStartup &server);
+    // For a server that cannot be seen: the files under `configHome`, the
+    // user's configuration folder.
+    explicit QuietMicPersistence(const QString &configHome);
 
-    QString pulseAudioFile() const;
-    QString pipeWireFile() const;
+    // Empty for a PulseAudio that runs no startup script.
+    QString pulseAudioFile() const { return m_pulseAudioFile; }
+    QString pipeWireFile() const { return m_pipeWireFile; }
 
     QuietMicProblem add(Server server) const;
     // Takes it out of both servers' configuration.
@@ -42,5 +49,6 @@ private:
     QuietMicProblem removeFromPulseAudio() const;
     QuietMicProblem removeFromPipeWire() const;
 
-    QString m_configHome;
+    QString m_pulseAudioFile;
+    QString m_pipeWireFile;
 };
