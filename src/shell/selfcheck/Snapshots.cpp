@@ -109,12 +109,20 @@ QImage capture(QWidget &widget, QSize size)
     return image;
 }
 
+// Through the checked path: a full disk fails the check instead of leaving a cut-off picture.
+bool savePng(const QImage &image, const QString &file)
+{
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    return !image.isNull() && image.save(&png, "PNG") && CheckedFile::write(file, png.data()).isEmpty();
+}
+
 void saveScene(Report &report, const QString &folder, const QString &name, const QImage &image)
 {
     const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
-    report.check(!image.isNull() && image.save(file, "PNG"),
-                 name + QStringLiteral(".png (") + QString::number(image.width() / 2) + QLatin1Char('x') +
-                     QString::number(image.height() / 2) + QLatin1Char(')'));
+    report.check(savePng(image, file), name + QStringLiteral(".png (") + QString::number(image.width() / 2) +
+                                           QLatin1Char('x') + QString::number(image.height() / 2) +
+                                           QLatin1Char(')'));
 }
 
 // A morning's uses: a call still on, a voice memo, an earlier call.
@@ -172,13 +180,10 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
         const double menuBar = std::max(24.0, notch->cutout.rect().bottom() - notch->screenTop());
         const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
         const QImage image = capture(view, menuBar);
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        report.check(!image.isNull() && image.save(&png, "PNG") &&
-                         CheckedFile::write(file, png.data()).isEmpty(),
-                     name + QStringLiteral(".png (") + QString::number(view.width()) + QLatin1Char('x') +
-                         QString::number(view.height()) + QStringLiteral(", ") +
-                         Cutout::kindText(notch->cutout.kind()) + QLatin1Char(')'));
+        report.check(savePng(image, file), name + QStringLiteral(".png (") + QString::number(view.width()) +
+                                               QLatin1Char('x') + QString::number(view.height()) +
+                                               QStringLiteral(", ") + Cutout::kindText(notch->cutout.kind()) +
+                                               QLatin1Char(')'));
     }
 
     // Windows that are not part of this build yet.
