@@ -20,6 +20,7 @@ PACKAGES=(
     libx11-dev
     libxext-dev
     libxcb1-dev
+    libxcb-xinput-dev    # XInput2: clicks in other applications close the hub
     # run
     fonts-dejavu-core
     xdg-desktop-portal   # xdg-permission-store, activated on the session bus

@@ -132,15 +132,15 @@ private Q_SLOTS:
         PulseQuietMicDriver driver(connection, elsewhere.path());
         driver.start();
         QTRY_VERIFY(driver.isAvailable());
-        std::optional<QString> installError;
-        driver.install([&installError](const QString &e) { installError = e; });
-        QTRY_VERIFY(installError.has_value());
+        std::optional<QuietMicProblem> installProblem;
+        driver.install([&installProblem](const QuietMicProblem &p) { installProblem = p; });
+        QTRY_VERIFY(installProblem.has_value());
         if (!runsScript) {
             // It would be gone at the next start: said, not claimed.
-            QVERIFY2(installError->contains(QStringLiteral("startup script")), qPrintable(*installError));
+            QCOMPARE(installProblem->code, QuietMicProblem::Code::NoStartupScript);
             return;
         }
-        QCOMPARE(*installError, QString());
+        QVERIFY2(!installProblem->failed(), qPrintable(installProblem->path + installProblem->detail));
 
         server.stop();
         QTRY_VERIFY(!driver.isAvailable());
@@ -148,7 +148,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(driver.isAvailable(), 15000);
         QTRY_VERIFY(driver.isInstalled());
         QVERIFY(!QFile::exists(elsewhere.filePath(QStringLiteral("pulse/default.pa"))));
-        QCOMPARE(driver.remove(), QString());
+        QCOMPARE(driver.remove(), QuietMicProblem());
         QTRY_VERIFY(!driver.isInstalled());
     }
 
