@@ -11,6 +11,7 @@ struct RunningApp {
     QString name;                // the desktop entry's Name, localised
     QString appId;               // desktop-file id or sandbox app id; empty when none
     bool backgroundOnly = false; // no window and no desktop entry of its own
+    QString icon = {};           // the desktop entry's Icon (theme name or absolute path); may be empty
     friend bool operator==(const RunningApp &, const RunningApp &) = default;
 };
 

@@ -136,9 +136,8 @@ void AppDelegate::sensorsChanged(const SensorState &before, const SensorState &a
 
 QString AppDelegate::iconFor(const SensorUser &user) const
 {
-    // Desktop-file ids double as icon-theme names; the halo falls back to the
-    // symbol when the theme has no such icon.
-    return user.appId;
+    // The halo falls back to the symbol when the icon cannot be loaded.
+    return user.icon;
 }
 
 void AppDelegate::shutDown()

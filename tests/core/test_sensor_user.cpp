@@ -6,7 +6,8 @@
 
 namespace {
 
-const SensorUser browser{300, QStringLiteral("Browser"), QStringLiteral("org.browser")};
+const SensorUser browser{300, QStringLiteral("Browser"), QStringLiteral("org.browser"),
+                         QStringLiteral("/opt/browser/icon.svg")};
 const SensorUser recorder{800, QStringLiteral("Recorder"), QStringLiteral("org.gnome.Recorder")};
 const SensorUser nobody{};
 
@@ -23,7 +24,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_processes.addApp({100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos"), false});
-        m_processes.addApp({browser.pid, browser.name, browser.appId, false});
+        m_processes.addApp({browser.pid, browser.name, browser.appId, false, browser.icon});
         // Helpers: one without a record of its own, one whose record is background-only.
         m_processes.addProcess(301, QStringLiteral("browser-gpu"), 300, 300);
         m_processes.addProcess(302, QStringLiteral("browser-audio"), 300, 300);

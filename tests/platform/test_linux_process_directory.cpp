@@ -138,6 +138,28 @@ private Q_SLOTS:
         QCOMPARE(DesktopEntryIndex::execProgram(QStringLiteral("env A=1 B=2")), QString());
     }
 
+    void iconsAreTakenAsTheThemeLooksThemUp_data()
+    {
+        QTest::addColumn<QString>("icon");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("theme name") << "org.gnome.Cheese"
+                                    << "org.gnome.Cheese";
+        QTest::newRow("absolute path") << "/opt/app//share/app.png"
+                                       << "/opt/app/share/app.png";
+        QTest::newRow("name with an extension") << "zoom.png"
+                                                << "zoom";
+        QTest::newRow("relative path") << "icons/app.png"
+                                       << "";
+        QTest::newRow("none") << ""
+                              << "";
+    }
+    void iconsAreTakenAsTheThemeLooksThemUp()
+    {
+        QFETCH(QString, icon);
+        QFETCH(QString, name);
+        QCOMPARE(DesktopEntryIndex::iconName(icon), name);
+    }
+
     void helpersOfAnAppUnitBelongToItsFirstProcess()
     {
         const QString unit = QStringLiteral("/user.slice/user-1000.slice/user@1000.service/app.slice/"
@@ -146,7 +168,7 @@ private Q_SLOTS:
         add({201, "gst-plugin-scan", 200, 6000, QStringLiteral("/usr/libexec/gst-plugin-scanner"), unit});
         write(cgroups() + unit + QStringLiteral("/cgroup.procs"), "201\n200\n");
         addEntry(QStringLiteral("org.gnome.Cheese.desktop"),
-                 "Name=Cheese\nName[de]=K\xc3\xa4se\nExec=cheese\n");
+                 "Name=Cheese\nName[de]=K\xc3\xa4se\nExec=cheese\nIcon=org.gnome.Cheese\n");
         // A unit whose member list cannot be read: its members are searched for.
         const QString service =
             QStringLiteral("/user.slice/app.slice/app-org.example.Tool@autostart.service");
@@ -157,10 +179,14 @@ private Q_SLOTS:
         QCOMPARE(processes.responsible(201), 200);
         QCOMPARE(processes.responsible(200), 200);
         QCOMPARE(processes.runningApp(201),
-                 (RunningApp{201, QStringLiteral("Käse"), QStringLiteral("org.gnome.Cheese"), true}));
+                 (RunningApp{201, QStringLiteral("Käse"), QStringLiteral("org.gnome.Cheese"), true,
+                             QStringLiteral("org.gnome.Cheese")}));
         QCOMPARE(processes.runningApp(200),
-                 (RunningApp{200, QStringLiteral("Käse"), QStringLiteral("org.gnome.Cheese"), false}));
+                 (RunningApp{200, QStringLiteral("Käse"), QStringLiteral("org.gnome.Cheese"), false,
+                             QStringLiteral("org.gnome.Cheese")}));
         QCOMPARE(processes.runningAppById(QStringLiteral("org.gnome.Cheese"))->pid, 200);
+        QCOMPARE(processes.runningAppById(QStringLiteral("org.gnome.Cheese"))->icon,
+                 QStringLiteral("org.gnome.Cheese"));
         QCOMPARE(processes.responsible(301), 300);
         // No desktop entry: the process under its own name.
         QCOMPARE(processes.runningApp(301),

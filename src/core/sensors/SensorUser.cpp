@@ -10,7 +10,7 @@ std::optional<SensorUser> fromApp(const std::optional<RunningApp> &app)
 {
     if (!app || cleanName(app->name).isEmpty())
         return std::nullopt;
-    return SensorUser{app->pid, cleanName(app->name), app->appId};
+    return SensorUser{app->pid, cleanName(app->name), app->appId, app->icon};
 }
 
 } // namespace

@@ -16,8 +16,9 @@ class ProcessDirectory;
 // known only by the name its client gave. Names are clean (cleanName).
 struct SensorUser {
     qint32 pid = 0;
-    QString name;  // the application's name, otherwise the process name
-    QString appId; // desktop-file or sandbox app id; empty for bare processes
+    QString name;      // the application's name, otherwise the process name
+    QString appId;     // desktop-file or sandbox app id; empty for bare processes
+    QString icon = {}; // the app's icon-theme name or image path; empty when it has none
 
     friend bool operator==(const SensorUser &, const SensorUser &) = default;
 

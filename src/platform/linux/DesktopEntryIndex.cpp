@@ -133,6 +133,19 @@ QString DesktopEntryIndex::execProgram(const QString &exec)
     return at < arguments.size() ? fileName(arguments.at(at)) : QString();
 }
 
+QString DesktopEntryIndex::iconName(const QString &icon)
+{
+    if (icon.startsWith(QLatin1Char('/')))
+        return QDir::cleanPath(icon);
+    if (icon.contains(QLatin1Char('/')))
+        return {};
+    for (const char *extension : {".png", ".svg", ".xpm"}) {
+        if (icon.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
+            return icon.chopped(4);
+    }
+    return icon;
+}
+
 std::optional<DesktopEntry> DesktopEntryIndex::parse(const QByteArray &text, const QString &id,
                                                      const QLocale &locale)
 {
@@ -175,6 +188,7 @@ std::optional<DesktopEntry> DesktopEntryIndex::parse(const QByteArray &text, con
     entry.program = execProgram(values.value(QStringLiteral("Exec")));
     entry.tryExec = fileName(values.value(QStringLiteral("TryExec")));
     entry.wmClass = values.value(QStringLiteral("StartupWMClass"));
+    entry.icon = iconName(values.value(QStringLiteral("Icon")));
     return entry;
 }
 

@@ -10,11 +10,12 @@
 
 // What identifies an installed application by its desktop entry.
 struct DesktopEntry {
-    QString id;      // desktop-file id without ".desktop", e.g. "org.gnome.Cheese"
-    QString name;    // Name, localised
-    QString program; // file name of the program Exec starts, past any `env` prefix
-    QString tryExec; // file name of TryExec
-    QString wmClass; // StartupWMClass
+    QString id;        // desktop-file id without ".desktop", e.g. "org.gnome.Cheese"
+    QString name;      // Name, localised
+    QString program;   // file name of the program Exec starts, past any `env` prefix
+    QString tryExec;   // file name of TryExec
+    QString wmClass;   // StartupWMClass
+    QString icon = {}; // Icon: a theme name or an absolute path; empty when unusable
     friend bool operator==(const DesktopEntry &, const DesktopEntry &) = default;
 };
 
@@ -41,6 +42,9 @@ public:
                                              const QLocale &locale);
     // The file name of the program an Exec value starts.
     static QString execProgram(const QString &exec);
+    // An Icon value as the icon theme looks it up: absolute paths as they are,
+    // names without an image extension some entries add; nothing for relative paths.
+    static QString iconName(const QString &icon);
 
 private:
     void refreshIfChanged() const; // with m_mutex held

@@ -144,6 +144,7 @@ std::optional<RunningApp> LinuxProcessDirectory::runningApp(qint32 pid) const
     if (const std::optional<DesktopEntry> entry = entryOf(pid)) {
         app.name = entry->name;
         app.appId = entry->id;
+        app.icon = entry->icon;
         // A helper of an application is not the application itself.
         app.backgroundOnly = responsible(pid) != pid;
     } else {
@@ -179,6 +180,7 @@ std::optional<RunningApp> LinuxProcessDirectory::runningAppById(const QString &a
     app.appId = appId;
     const std::optional<DesktopEntry> entry = m_entries.byId(appId);
     app.name = entry ? entry->name : processName(main);
+    app.icon = entry ? entry->icon : QString();
     return app;
 }
 

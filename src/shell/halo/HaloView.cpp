@@ -1,5 +1,6 @@
 #include "HaloView.h"
 
+#include "AppIcon.h"
 #include "HaloGlyphs.h"
 #include "PainterPath.h"
 #include "Text.h"
@@ -267,14 +268,9 @@ QPixmap HaloView::bannerIcon(const Banner &banner)
         painter.drawRoundedRect(QRectF(QPointF(), size).adjusted(2, 2, -2, -2), 6, 6);
         return swatch;
     }
-    if (!banner.icon.isEmpty()) {
-        const QIcon icon =
-            QFileInfo(banner.icon).isAbsolute() ? QIcon(banner.icon) : QIcon::fromTheme(banner.icon);
-        // A missing file still makes an icon, one without pixels.
-        const QPixmap pixmap = icon.pixmap(size, scale);
-        if (!pixmap.isNull())
-            return pixmap;
-    }
+    const QPixmap icon = AppIcon::pixmap(banner.icon, iconSize, scale);
+    if (!icon.isNull())
+        return icon;
     return QPixmap::fromImage(m_glyphs.glyph(banner.symbol, qColor(banner.color), QSize(22, 22)));
 }
 
