@@ -6,6 +6,7 @@
 #include "HubPanel.h"
 #include "Log.h"
 #include "NotchTrigger.h"
+#include "PrivacySection.h"
 #include "SelfCheckRun.h"
 #include "SensorAnnouncer.h"
 #include "SensorWatcher.h"
@@ -48,6 +49,13 @@ void AppDelegate::launch()
     m_hub = std::make_unique<Hub>(m_settings, m_info, std::move(services));
     m_panel = std::make_unique<HubPanel>(*m_hub, m_hubState, m_hubSections, m_env);
     m_trigger = std::make_unique<NotchTrigger>(m_env, [this] { return m_settings.openOnHover.value(); });
+    PrivacySection{m_hub->sensors(),
+                   m_hub->privacy(),
+                   *m_backends.appTerminator,
+                   me,
+                   {[this](const QString &text) { note(text); }, [this] { m_panel->rules().beginBusy(); },
+                    [this] { m_panel->rules().endBusy(); }}}
+        .addTo(m_hubSections);
     setUpStatusItem();
     wireCallbacks();
 
@@ -73,7 +81,8 @@ void AppDelegate::wireCallbacks()
     SensorAnnouncer::Shell shell{
         [this] { return m_panel->isOpen(); },
         [this] { return m_halo->banner().has_value(); },
-        [this](const SensorUser &user) { return iconFor(user); },
+        // The halo falls back to the symbol when the icon cannot be loaded.
+        [](const SensorUser &user) { return user.icon; },
     };
     m_announcer =
         std::make_unique<SensorAnnouncer>(m_hub->sensors(), m_settings, m_hub->privacy(), std::move(shell));
@@ -132,12 +141,6 @@ void AppDelegate::sensorsChanged(const SensorState &before, const SensorState &a
 {
     refreshHalo();
     m_announcer->sensorsChanged(before, after);
-}
-
-QString AppDelegate::iconFor(const SensorUser &user) const
-{
-    // The halo falls back to the symbol when the icon cannot be loaded.
-    return user.icon;
 }
 
 void AppDelegate::shutDown()

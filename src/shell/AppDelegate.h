@@ -23,7 +23,6 @@ class HubPanel;
 class NotchTrigger;
 class SensorAnnouncer;
 struct SensorState;
-struct SensorUser;
 class SelfCheckRun;
 class StatusItem;
 
@@ -62,7 +61,6 @@ private:
     void wireCallbacks();
     void refreshHalo();
     void sensorsChanged(const SensorState &before, const SensorState &after);
-    QString iconFor(const SensorUser &user) const;
 
     AppInfo m_info;
     Prefs m_prefs;

@@ -20,6 +20,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("mic.fill"), QStringLiteral(":/icons/mic.fill.svg")},
         {QStringLiteral("person.crop.square"), QStringLiteral(":/icons/person.crop.square.svg")},
         {QStringLiteral("power"), QStringLiteral(":/icons/power.svg")},
+        {QStringLiteral("questionmark.circle"), QStringLiteral(":/icons/questionmark.circle.svg")},
         {QStringLiteral("square.grid.2x2"), QStringLiteral(":/icons/square.grid.2x2.svg")},
         {QStringLiteral("square.stack.3d.up"), QStringLiteral(":/icons/square.stack.3d.up.svg")},
         {QStringLiteral("tray.full"), QStringLiteral(":/icons/tray.full.svg")},

@@ -6,7 +6,12 @@
 #include "HaloGlyphs.h"
 #include "HaloView.h"
 #include "HistoryView.h"
+#include "Hub.h"
+#include "HubSections.h"
+#include "HubState.h"
+#include "HubView.h"
 #include "Notch.h"
+#include "PrivacySection.h"
 #include "PrivacySwitch.h"
 #include "Report.h"
 #include "SensorAnnouncer.h"
@@ -14,12 +19,20 @@
 #include "SensorModel.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
+#include "SimAppTerminator.h"
+#include "SimAudioCaptureSource.h"
+#include "SimCameraClientFinder.h"
+#include "SimCameraDeviceSource.h"
+#include "SimProcessDirectory.h"
+#include "SimQuietMicDriver.h"
 #include "Text.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QStyle>
 
 #include <optional>
 
@@ -45,7 +58,7 @@ struct SampleBanners {
         sensors,
         settings,
         privacy,
-        {[] { return false; }, [] { return false; }, [](const SensorUser &user) { return user.appId; }}};
+        {[] { return false; }, [] { return false; }, [](const SensorUser &user) { return user.icon; }}};
     const SensorUser zoom{1, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
     const SensorUser chrome{2, QStringLiteral("Google Chrome"), QStringLiteral("com.google.Chrome")};
     const SensorUser voiceMemos{3, QStringLiteral("Voice Memos"), QStringLiteral("com.apple.VoiceMemos")};
@@ -125,6 +138,71 @@ void saveScene(Report &report, const QString &folder, const QString &name, const
                                            QLatin1Char(')'));
 }
 
+// A hub whose sensors show what they are told, for the hub's scenes.
+struct SampleHub {
+    SimAudioCaptureSource audio;
+    SimCameraDeviceSource cameras;
+    SimCameraClientFinder finder;
+    SimProcessDirectory processes;
+    SimQuietMicDriver quietMic;
+    SimAppTerminator terminator;
+    DefaultsStore defaults;
+    Settings settings{defaults};
+    Hub hub;
+
+    explicit SampleHub(const AppInfo &info)
+        : hub(settings, info,
+              HubServices{
+                  std::make_unique<SensorWatcher>(SensorWatcher::Sources{audio, cameras, finder, processes},
+                                                  qint32(QCoreApplication::applicationPid())),
+                  {},
+                  &terminator,
+                  PrivacyServices{nullptr, &quietMic, {}, {}}})
+    {}
+};
+
+QPalette desktopPalette(bool dark)
+{
+    if (!dark)
+        return QApplication::style()->standardPalette();
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(40, 40, 42));
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Base, QColor(30, 30, 32));
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Button, QColor(60, 60, 62));
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    return palette;
+}
+
+// The hub open on its privacy section during a call (camera and microphone
+// in use, a voice memo listening too), white noise chosen but not installed;
+// the same under the desktop's light and dark colours, as the hub stays dark.
+void privacyScenes(Report &report, const QString &folder, const SampleBanners &samples, const Notch &notch)
+{
+    AppInfo info = AppInfo::compiledIn();
+    info.offersWhiteNoiseSetting = true;
+    SampleHub sample(info);
+    sample.hub.privacy().setMicSound(PrivacySwitch::MicSound::WhiteNoise);
+    sample.hub.sensors().setSimulating(true);
+    sample.hub.sensors().watcher()->simulate(
+        SensorState{true, true, {samples.zoom}, {samples.zoom, samples.voiceMemos}});
+    HubState state;
+    HubSections sections;
+    PrivacySection{sample.hub.sensors(), sample.hub.privacy(), sample.terminator,
+                   qint32(QCoreApplication::applicationPid())}
+        .addTo(sections);
+    const QPalette before = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(desktopPalette(dark));
+        HubView view(sample.hub.sensors(), state, sections, qRound(notch.cutout.rect().height()),
+                     notch.cutout.kind() == Cutout::Kind::Notch);
+        saveScene(report, folder, dark ? QStringLiteral("privacy-dark") : QStringLiteral("privacy-light"),
+                  capture(view, view.size()));
+    }
+    QApplication::setPalette(before);
+}
+
 // A morning's uses: a call still on, a voice memo, an earlier call.
 void historyScene(Report &report, const QString &folder, const SampleBanners &samples)
 {
@@ -186,8 +264,12 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
                                                QLatin1Char(')'));
     }
 
-    // Windows that are not part of this build yet.
-    for (const char *section : {"privacy", "mirror", "shelf", "tools", "quit", "apps"}) {
+    if (const std::optional<Notch> notch = Notch::current(env))
+        privacyScenes(report, folder, samples, *notch);
+    else
+        report.line(QStringLiteral("privacy: nothing to capture"));
+    // Sections and windows that are not part of this build yet.
+    for (const char *section : {"mirror", "shelf", "tools", "quit", "apps"}) {
         for (const char *look : {"light", "dark"})
             report.line(QString::fromLatin1(section) + QLatin1Char('-') + QString::fromLatin1(look) +
                         QStringLiteral(": nothing to capture"));

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "MicSoundRow.h"
+
+class AppTerminator;
+class HubSections;
+class PrivacySwitch;
+class SensorModel;
+
+// What the privacy section works with; everything outlives every opening of
+// the hub, whose section is made afresh each time.
+struct PrivacySection {
+    SensorModel &sensors;
+    PrivacySwitch &privacy;
+    AppTerminator &terminator;
+    // This process, never offered for quitting.
+    qint32 ownPid = 0;
+    MicSoundRow::Panel panel{};
+
+    void addTo(HubSections &sections) const;
+};
