@@ -14,6 +14,7 @@
 #include "StatusItem.h"
 #include "StatusMenu.h"
 #include "Text.h"
+#include "VpnList.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,6 +48,7 @@ void AppDelegate::launch()
                          PrivacyServices{m_backends.inputDevices.get(), m_backends.quietMic.get(),
                                          m_backends.cameraPermissions, m_env}};
     m_hub = std::make_unique<Hub>(m_settings, m_info, std::move(services));
+    m_vpns = std::make_unique<VpnList>(std::move(m_backends.vpns));
     m_panel = std::make_unique<HubPanel>(*m_hub, m_hubState, m_hubSections, m_env);
     m_trigger = std::make_unique<NotchTrigger>(m_env, [this] { return m_settings.openOnHover.value(); });
     PrivacySection{m_hub->sensors(),
@@ -54,7 +56,8 @@ void AppDelegate::launch()
                    *m_backends.appTerminator,
                    me,
                    {[this](const QString &text) { note(text); }, [this] { m_panel->rules().beginBusy(); },
-                    [this] { m_panel->rules().endBusy(); }}}
+                    [this] { m_panel->rules().endBusy(); }},
+                   m_vpns.get()}
         .addTo(m_hubSections);
     setUpStatusItem();
     wireCallbacks();

@@ -25,6 +25,7 @@ class SensorAnnouncer;
 struct SensorState;
 class SelfCheckRun;
 class StatusItem;
+class VpnList;
 
 // Owns every long-lived object of the shell, wires them together at launch,
 // runs a self-check mode when one was asked for, and carries the
@@ -72,6 +73,7 @@ private:
     Autostart m_autostart;
     std::unique_ptr<Halo> m_halo;
     std::unique_ptr<Hub> m_hub;
+    std::unique_ptr<VpnList> m_vpns;
     HubState m_hubState;
     HubSections m_hubSections;
     std::unique_ptr<HubPanel> m_panel;

@@ -18,6 +18,8 @@ const QHash<QString, QString> &table()
         {QStringLiteral("checkmark.shield"), QStringLiteral(":/icons/checkmark.shield.svg")},
         {QStringLiteral("lock.shield"), QStringLiteral(":/icons/lock.shield.svg")},
         {QStringLiteral("mic.fill"), QStringLiteral(":/icons/mic.fill.svg")},
+        {QStringLiteral("network.badge.shield.half.filled"),
+         QStringLiteral(":/icons/network.badge.shield.half.filled.svg")},
         {QStringLiteral("person.crop.square"), QStringLiteral(":/icons/person.crop.square.svg")},
         {QStringLiteral("power"), QStringLiteral(":/icons/power.svg")},
         {QStringLiteral("questionmark.circle"), QStringLiteral(":/icons/questionmark.circle.svg")},

@@ -10,10 +10,14 @@
 #include "SimInputDeviceControl.h"
 #include "SimQuietMicDriver.h"
 #include "SimSensorSources.h"
+#include "SimVpnService.h"
+#include "VpnList.h"
+#include "VpnRowView.h"
 #include "WhyView.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -261,6 +265,42 @@ private Q_SLOTS:
         QPointer<WhyView> why = rig.view->why();
         rig.view.reset();
         QVERIFY(!why); // gone with its section
+    }
+
+    void theVpnRowShowsTheConnectionWhileShownAndSwitchesIt()
+    {
+        auto source = std::make_unique<SimVpnService>();
+        SimVpnService *vpn = source.get();
+        std::vector<std::unique_ptr<VpnService>> sources;
+        sources.push_back(std::move(source));
+        VpnList list(std::move(sources));
+        Rig rig;
+        PrivacyView view(rig.hub->sensors(), rig.hub->privacy(), rig.terminator, me, rig.panel(), &list);
+        VpnRowView *row = view.vpnRow();
+        QVERIFY(row);
+        QVERIFY(!vpn->isWatched()); // nothing read before the row shows
+
+        view.show();
+        QVERIFY(vpn->isWatched());
+        QTRY_VERIFY(vpn->reads() > 0);
+        QVERIFY(!row->button()->isVisible()); // no VPN: the row shows nothing
+
+        vpn->setService({{QStringLiteral("office"), QStringLiteral("Office VPN"), QStringLiteral("wireguard"),
+                          VpnConnection::Status::Connected}});
+        QTRY_COMPARE(row->name()->text(), QStringLiteral("Office VPN"));
+        QCOMPARE(row->status()->text(), QStringLiteral("Connected"));
+        QCOMPARE(row->button()->text(), QStringLiteral("Disconnect"));
+        QTest::mouseClick(row->button(), Qt::LeftButton);
+        QCOMPARE(vpn->requests(), QStringList{"disconnect office"});
+        QTRY_COMPARE(row->button()->text(), QStringLiteral("Connect"));
+
+        vpn->setService({{QStringLiteral("office"), QStringLiteral("Office VPN"), QStringLiteral("wireguard"),
+                          VpnConnection::Status::Unknown}});
+        QTRY_COMPARE(row->status()->text(), QStringLiteral("VPN"));
+        QCOMPARE(row->button()->text(), QStringLiteral("Connect"));
+
+        view.hide();
+        QVERIFY(!vpn->isWatched()); // nothing followed while the hub is closed
     }
 };
 

@@ -6,6 +6,7 @@ class AppTerminator;
 class HubSections;
 class PrivacySwitch;
 class SensorModel;
+class VpnList;
 
 // What the privacy section works with; everything outlives every opening of
 // the hub, whose section is made afresh each time.
@@ -16,6 +17,8 @@ struct PrivacySection {
     // This process, never offered for quitting.
     qint32 ownPid = 0;
     MicSoundRow::Panel panel{};
+    // Without one the section has no VPN row.
+    VpnList *vpns = nullptr;
 
     void addTo(HubSections &sections) const;
 };

@@ -9,6 +9,7 @@
 #include "SensorTileView.h"
 #include "Symbols.h"
 #include "Text.h"
+#include "VpnRowView.h"
 #include "WhyView.h"
 
 #include <QHBoxLayout>
@@ -17,7 +18,7 @@
 #include <QVBoxLayout>
 
 PrivacyView::PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTerminator &terminator,
-                         qint32 ownPid, MicSoundRow::Panel panel, QWidget *parent)
+                         qint32 ownPid, MicSoundRow::Panel panel, VpnList *vpns, QWidget *parent)
     : QWidget(parent)
     , m_sensors(sensors)
     , m_privacy(privacy)
@@ -84,6 +85,10 @@ PrivacyView::PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTermin
     }
     controls->addLayout(why);
     controls->addStretch(1);
+    if (vpns) {
+        m_vpnRow = new VpnRowView(*vpns);
+        controls->addWidget(m_vpnRow);
+    }
 
     auto *columns = new QHBoxLayout(this);
     columns->setContentsMargins(0, 0, 0, 0);

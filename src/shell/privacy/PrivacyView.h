@@ -11,6 +11,8 @@ class PrivacySwitch;
 class QToolButton;
 class SensorModel;
 class SensorTileView;
+class VpnList;
+class VpnRowView;
 class WhyView;
 
 // The hub's privacy section: on the left one tile per sensor saying who uses
@@ -19,9 +21,10 @@ class WhyView;
 class PrivacyView : public QWidget {
     Q_OBJECT
 public:
-    // `ownPid`: this process, which is never offered for quitting.
+    // `ownPid`: this process, which is never offered for quitting. Without a
+    // VPN list the section has no VPN row.
     PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTerminator &terminator, qint32 ownPid,
-                MicSoundRow::Panel panel, QWidget *parent = nullptr);
+                MicSoundRow::Panel panel, VpnList *vpns = nullptr, QWidget *parent = nullptr);
     ~PrivacyView() override;
 
     BigSwitch *bigSwitch() const { return m_bigSwitch; }
@@ -33,6 +36,7 @@ public:
     MicSoundRow *micSoundRow() const { return m_micSound; }
     QToolButton *whyButton() const { return m_whyButton; }
     WhyView *why() const { return m_why; }
+    VpnRowView *vpnRow() const { return m_vpnRow; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -54,4 +58,5 @@ private:
     MicSoundRow *m_micSound = nullptr;
     QToolButton *m_whyButton;
     WhyView *m_why;
+    VpnRowView *m_vpnRow = nullptr;
 };

@@ -25,7 +25,9 @@
 #include "SimCameraDeviceSource.h"
 #include "SimProcessDirectory.h"
 #include "SimQuietMicDriver.h"
+#include "SimVpnService.h"
 #include "Text.h"
+#include "VpnList.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -111,6 +113,9 @@ QImage capture(QWidget &widget, QSize size)
     widget.setAttribute(Qt::WA_DontShowOnScreen);
     widget.resize(size);
     widget.show();
+    // Content read on showing (the VPN list) answers on the next turn.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     const qreal scale = 2;
     QImage image(size * scale, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
@@ -138,6 +143,16 @@ void saveScene(Report &report, const QString &folder, const QString &name, const
                                            QLatin1Char(')'));
 }
 
+std::vector<std::unique_ptr<VpnService>> sampleVpn()
+{
+    auto office = std::make_unique<SimVpnService>();
+    office->setService({{QStringLiteral("sim-office"), QStringLiteral("Office VPN"),
+                         QStringLiteral("wireguard"), VpnConnection::Status::Connected}});
+    std::vector<std::unique_ptr<VpnService>> sources;
+    sources.push_back(std::move(office));
+    return sources;
+}
+
 // A hub whose sensors show what they are told, for the hub's scenes.
 struct SampleHub {
     SimAudioCaptureSource audio;
@@ -149,6 +164,7 @@ struct SampleHub {
     DefaultsStore defaults;
     Settings settings{defaults};
     Hub hub;
+    VpnList vpns{sampleVpn()};
 
     explicit SampleHub(const AppInfo &info)
         : hub(settings, info,
@@ -189,8 +205,12 @@ void privacyScenes(Report &report, const QString &folder, const SampleBanners &s
         SensorState{true, true, {samples.zoom}, {samples.zoom, samples.voiceMemos}});
     HubState state;
     HubSections sections;
-    PrivacySection{sample.hub.sensors(), sample.hub.privacy(), sample.terminator,
-                   qint32(QCoreApplication::applicationPid())}
+    PrivacySection{sample.hub.sensors(),
+                   sample.hub.privacy(),
+                   sample.terminator,
+                   qint32(QCoreApplication::applicationPid()),
+                   {},
+                   &sample.vpns}
         .addTo(sections);
     const QPalette before = QApplication::palette();
     for (const bool dark : {false, true}) {
