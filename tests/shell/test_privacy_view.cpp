@@ -102,6 +102,10 @@ private Q_SLOTS:
         QTest::newRow("this app itself is never offered")
             << SensorState{true, true, {self}, {self, zoom}} << false << false << "Tarnwick is using it"
             << "Tarnwick and Zoom is listening" << none << none;
+        QTest::newRow("a user without a known process is not offered")
+            << SensorState{true, false, {SensorUser{0, QStringLiteral("Chat"), chat.appId}}, {}} << false
+            << false << "Chat is using it"
+            << "Not in use" << none << none;
         QTest::newRow("off with users but not on")
             << SensorState{false, false, {zoom}, {chat}} << true << false << "Off — apps must ask again"
             << "Not in use"

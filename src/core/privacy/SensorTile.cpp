@@ -25,7 +25,8 @@ std::optional<SensorUser> SensorTile::quitOffer(qint32 ownPid) const
     if (users.isEmpty())
         return std::nullopt;
     const SensorUser &first = users.constFirst();
-    if (first.pid == ownPid || quitShownAbove.contains(first.pid))
+    // A user known only by its app id (pid 0) has no process to ask.
+    if (first.pid < 1 || first.pid == ownPid || quitShownAbove.contains(first.pid))
         return std::nullopt;
     return first;
 }

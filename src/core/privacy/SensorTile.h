@@ -23,7 +23,7 @@ struct SensorTile {
     // "Not in use", "Zoom is using it", "On — finding out which app…", ...
     QString status() const;
     // The user the tile offers to quit: the first one, unless that is this
-    // very process or a tile above offers it already.
+    // very process, has no known process, or a tile above offers it already.
     std::optional<SensorUser> quitOffer(qint32 ownPid) const;
 
     QString title() const;
