@@ -4,6 +4,7 @@
 #include "HubSectionButton.h"
 #include "HubSections.h"
 #include "HubState.h"
+#include "HubStyle.h"
 #include "SensorModel.h"
 
 #include <QButtonGroup>
@@ -16,11 +17,6 @@ namespace {
 
 constexpr double topRadius = 18;
 constexpr double bottomRadius = 22;
-
-QColor qColor(const SrgbColor &color)
-{
-    return QColor::fromRgbF(float(color.red), float(color.green), float(color.blue));
-}
 
 } // namespace
 
@@ -139,9 +135,9 @@ void HubView::showSensors()
     const SensorState &state = m_sensors.state();
     std::optional<QColor> dot;
     if (state.cameraOn)
-        dot = qColor(HaloColor::camera);
+        dot = HubStyle::color(HaloColor::camera);
     else if (state.micOn)
-        dot = qColor(HaloColor::mic);
+        dot = HubStyle::color(HaloColor::mic);
     button(HubTab::Privacy)->setDot(dot);
 }
 

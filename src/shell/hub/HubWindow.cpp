@@ -1,5 +1,6 @@
 #include "HubWindow.h"
 
+#include "HubStyle.h"
 #include "HubView.h"
 #include "Text.h"
 #include "X11Overlay.h"
@@ -7,33 +8,7 @@
 #include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QPalette>
 #include <QWindow>
-
-namespace {
-
-// The hub is dark whatever the desktop's colour scheme.
-QPalette darkPalette()
-{
-    QPalette palette;
-    palette.setColor(QPalette::Window, Qt::black);
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, QColor(28, 28, 30));
-    palette.setColor(QPalette::AlternateBase, QColor(38, 38, 40));
-    palette.setColor(QPalette::Text, Qt::white);
-    palette.setColor(QPalette::Button, QColor(44, 44, 46));
-    palette.setColor(QPalette::ButtonText, Qt::white);
-    palette.setColor(QPalette::Highlight, QColor(10, 132, 255));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::ToolTipBase, QColor(44, 44, 46));
-    palette.setColor(QPalette::ToolTipText, Qt::white);
-    palette.setColor(QPalette::PlaceholderText, QColor(255, 255, 255, 100));
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(QPalette::Disabled, role, QColor(255, 255, 255, 90));
-    return palette;
-}
-
-} // namespace
 
 HubWindow::HubWindow(HubView *view, bool flatTop)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
@@ -44,7 +19,8 @@ HubWindow::HubWindow(HubView *view, bool flatTop)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(L("Tarnwick"));
     setAcceptDrops(true);
-    setPalette(darkPalette());
+    // The hub is dark whatever the desktop's colour scheme.
+    setPalette(HubStyle::palette());
     view->setParent(this);
     view->move(0, 0);
     setFixedSize(view->size());

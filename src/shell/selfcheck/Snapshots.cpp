@@ -179,16 +179,7 @@ struct SampleHub {
 
 QPalette desktopPalette(bool dark)
 {
-    if (!dark)
-        return QApplication::style()->standardPalette();
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(40, 40, 42));
-    palette.setColor(QPalette::WindowText, Qt::white);
-    palette.setColor(QPalette::Base, QColor(30, 30, 32));
-    palette.setColor(QPalette::Text, Qt::white);
-    palette.setColor(QPalette::Button, QColor(60, 60, 62));
-    palette.setColor(QPalette::ButtonText, Qt::white);
-    return palette;
+    return dark ? QPalette(QColor(60, 60, 62), QColor(40, 40, 42)) : QApplication::style()->standardPalette();
 }
 
 // The hub open on its privacy section during a call (camera and microphone
