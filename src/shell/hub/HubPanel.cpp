@@ -10,9 +10,7 @@
 #include "X11Connection.h"
 #include "X11OutsideClicks.h"
 
-#include <QCoreApplication>
 #include <QCursor>
-#include <QInputEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -21,8 +19,8 @@
 namespace {
 
 // A tray host that is another client (a StatusNotifierItem host) reports
-// the press on its icon as a click elsewhere, then the click itself with no
-// time of its own: within this time the click must not open the hub again.
+// the press on its icon as a click elsewhere, then the click itself: within
+// this time the click must not open the hub again.
 constexpr qint64 trayClickMs = 500;
 
 // How many items a drop carried: each URL, or one image or text.
@@ -49,14 +47,6 @@ HubPanel::HubPanel(Hub &hub, HubState &state, const HubSections &sections, QProc
     connect(&m_rules, &HubPanelRules::openChanged, this, &HubPanel::openChanged);
     // The content is large and the app lives on in the background.
     connect(&m_rules, &HubPanelRules::memoryReleasable, this, [] { malloc_trim(0); });
-    QCoreApplication::instance()->installEventFilter(this);
-}
-
-bool HubPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::MouseButtonPress && watched->isWindowType())
-        m_lastOwnPress = quint32(static_cast<QInputEvent *>(event)->timestamp());
-    return false;
 }
 
 HubPanel::~HubPanel()
@@ -90,16 +80,9 @@ void HubPanel::close()
 
 void HubPanel::toggle()
 {
-    if (isOpen()) {
+    if (isOpen())
         close();
-        return;
-    }
-    // An icon embedded in the tray gets its press after the press was seen
-    // as a click elsewhere whenever the machine is slow: the same press,
-    // however late, has closed the hub already.
-    if (m_closingPress == m_lastOwnPress)
-        return;
-    if (!m_closedByOutsideClick.isValid() || m_closedByOutsideClick.elapsed() > trayClickMs)
+    else if (!m_closedByOutsideClick.isValid() || m_closedByOutsideClick.elapsed() > trayClickMs)
         open();
 }
 
@@ -134,12 +117,10 @@ std::optional<QRect> HubPanel::show()
     m_outsideClicks = std::make_unique<X11OutsideClicks>();
     if (!m_outsideClicks->isListening())
         qCWarning(lcHub) << "clicks in other applications cannot be seen; the hub closes when left or on Esc";
-    connect(m_outsideClicks.get(), &X11OutsideClicks::clicked, this, [this](quint32 serverTime) {
+    connect(m_outsideClicks.get(), &X11OutsideClicks::clicked, this, [this] {
         m_rules.clickedElsewhere();
-        if (!isOpen()) {
+        if (!isOpen())
             m_closedByOutsideClick.start();
-            m_closingPress = serverTime;
-        }
     });
     return frame;
 }

@@ -47,9 +47,6 @@ public:
 Q_SIGNALS:
     void openChanged(bool open);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     std::optional<QRect> show();
     void discard();
@@ -63,8 +60,4 @@ private:
     QPointer<HubWindow> m_window;
     std::unique_ptr<X11OutsideClicks> m_outsideClicks;
     QElapsedTimer m_closedByOutsideClick;
-    // Server times of the press that last closed the hub as a click elsewhere
-    // and of the last press in one of our own windows (the tray icon's too).
-    std::optional<quint32> m_closingPress;
-    quint32 m_lastOwnPress = 0;
 };

@@ -90,5 +90,5 @@ void X11OutsideClicks::decide()
     const std::optional<quint32> press = std::exchange(m_rawPress, std::nullopt);
     if (!press || *press == m_ownPress || isOwn(X11Connection::windowUnderPointer()))
         return;
-    Q_EMIT clicked(*press);
+    Q_EMIT clicked();
 }

@@ -20,9 +20,7 @@ public:
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
 Q_SIGNALS:
-    // `serverTime` is the press's X server time, the same a Qt mouse event
-    // for that press carries as its timestamp.
-    void clicked(quint32 serverTime);
+    void clicked();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
