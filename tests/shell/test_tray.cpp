@@ -96,7 +96,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(m_x.trayIconPids().isEmpty(), endTimeoutMs);
     }
 
-    // A plain click on the icon opens the hub and the next one closes it; a
+    // A plain click on the icon opens the hub and the next one closes it,
+    // however soon it follows (the tray then reports a double click); a
     // second launch opens it too.
     void aClickOnTheIconTogglesTheHub()
     {
@@ -107,16 +108,16 @@ private Q_SLOTS:
         QCOMPARE(hubWindows(), 0);
         QVERIFY(click(*icon));
         QTRY_COMPARE(hubWindows(), 1);
+        QVERIFY(click(*icon));
+        QTRY_COMPARE(hubWindows(), 0);
+
+        QProcess &second = m_app->launch();
+        AWAIT_END(second);
+        QTRY_COMPARE(hubWindows(), 1);
         const QString shot = QCoreApplication::applicationDirPath() + QStringLiteral("/test_tray-hub.png");
         QCOMPARE(QProcess::execute(QStringLiteral("import"),
                                    {QStringLiteral("-window"), QStringLiteral("root"), shot}),
                  0);
-
-        QVERIFY(click(*icon));
-        QTRY_COMPARE(hubWindows(), 0);
-        QProcess &second = m_app->launch();
-        AWAIT_END(second);
-        QTRY_COMPARE(hubWindows(), 1);
     }
 
     void secondLaunchEndsAndLeavesTheFirstRunning()

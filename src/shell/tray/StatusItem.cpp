@@ -38,8 +38,10 @@ void StatusItem::refresh()
 
 void StatusItem::activated(QSystemTrayIcon::ActivationReason reason)
 {
-    // The tray shows the context menu itself on a right click.
-    if (reason != QSystemTrayIcon::Trigger)
+    // The tray shows the context menu itself on a right click. An embedded
+    // icon reports a second click soon after the first as a double click
+    // instead: it is a click all the same (open, then close at once).
+    if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick)
         return;
     if (QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier))
         popUpMenu(QCursor::pos());
