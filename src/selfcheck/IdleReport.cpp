@@ -51,11 +51,12 @@ void IdleReport::endWindow()
     const double cpu = after.cpuSeconds - m_before.cpuSeconds;
     const double percent = seconds > 0 ? 100.0 * cpu / seconds : 0;
     const quint64 wakeups = after.wakeups >= m_before.wakeups ? after.wakeups - m_before.wakeups : 0;
-    m_report.line(
-        fillFormat(QStringLiteral("idle %.0f s: cpu %.4f s (%.4f%%), wakeups %llu (%.2f/s), memory %@"),
-                   {seconds, cpu, percent, wakeups, seconds > 0 ? double(wakeups) / seconds : 0.0,
-                    formatBytes(after.footprintBytes, QLocale::c())},
-                   QLocale::c()));
+    const QLocale c = QLocale::c();
+    m_report.line(QStringLiteral("idle %1 s: cpu %2 s (%3%), wakeups %4 (%5/s), memory %6")
+                      .arg(c.toString(seconds, 'f', 0), c.toString(cpu, 'f', 4), c.toString(percent, 'f', 4),
+                           c.toString(wakeups),
+                           c.toString(seconds > 0 ? double(wakeups) / seconds : 0.0, 'f', 2),
+                           formatBytes(after.footprintBytes, c)));
     QStringList receivers;
     for (auto it = m_timerReceivers.cbegin(); it != m_timerReceivers.cend(); ++it)
         receivers.append(QStringLiteral("%1 ×%2").arg(it.key()).arg(it.value()));

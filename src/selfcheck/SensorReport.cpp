@@ -105,9 +105,9 @@ void SensorReport::end()
     disconnect(&m_sensors, &SensorModel::changed, this, nullptr);
     const ProcessUsageSample after = m_usage.sample();
     const double seconds = elapsed();
-    m_report.line(fillFormat(
-        QStringLiteral("cpu used: %.3f s over %.0f s · memory %@"),
-        {after.cpuSeconds - m_before.cpuSeconds, seconds, formatBytes(after.footprintBytes, QLocale::c())},
-        QLocale::c()));
+    const QLocale c = QLocale::c();
+    m_report.line(QStringLiteral("cpu used: %1 s over %2 s · memory %3")
+                      .arg(c.toString(after.cpuSeconds - m_before.cpuSeconds, 'f', 3),
+                           c.toString(seconds, 'f', 0), formatBytes(after.footprintBytes, c)));
     Q_EMIT finished(m_report.finish());
 }

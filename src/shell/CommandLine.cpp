@@ -2,6 +2,8 @@
 
 #include "AppInfo.h"
 #include "LaunchOptions.h"
+#include "Text.h"
+#include "Translations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,12 +25,14 @@ bool answerInformationRequest(int argc, char **argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnwick"));
     QCoreApplication::setApplicationVersion(AppInfo::compiledIn().version);
+    Translations translations;
+    translations.install(QLocale(), Translations::ownFolders(QCoreApplication::applicationDirPath()));
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Tarnwick watches every camera and microphone and tells you who is using them.\n"
-                       "Your notch tells you who’s watching. Nothing leaves your computer.\n\n"
-                       "Self-check modes: each flag takes the path of a report file and ends the\n"
-                       "process with status 0 when every statement held."));
+        Text::tr("Tarnwick watches every camera and microphone and tells you who is using them.\n"
+                 "Your notch tells you who’s watching. Nothing leaves your computer.\n\n"
+                 "Self-check modes: each flag takes the path of a report file and ends the\n"
+                 "process with status 0 when every statement held."));
     parser.addHelpOption();
     parser.addVersionOption();
     for (LaunchOptions::Mode mode : LaunchOptions::modesInOrder())

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 
 #include <QApplication>
 
@@ -19,6 +20,8 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(info.appId);
     // An agent: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+    Translations translations;
+    translations.install(QLocale(), Translations::ownFolders(QApplication::applicationDirPath()));
 
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     const LaunchOptions options = LaunchOptions::fromArguments(QApplication::arguments().mid(1));

@@ -163,6 +163,27 @@ private Q_SLOTS:
         QCOMPARE(rig.announcer.cameraBanner({}).color, HaloColor::blocked); // nobody named yet
     }
 
+    // App names are the apps' own: placeholders in them are not filled in.
+    void namesShownAsWritten_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("qt placeholders") << QStringLiteral("Cam %1%2");
+        QTest::newRow("printf placeholders") << QStringLiteral("100%@ %d%%");
+        QTest::newRow("plural placeholder") << QStringLiteral("%n Meet");
+    }
+
+    void namesShownAsWritten()
+    {
+        QFETCH(QString, name);
+        Rig rig;
+        rig.privacy.setCameraOff(true);
+        const SensorUser user{404, name, QString()};
+        const Banner camera = rig.announcer.cameraBanner({user});
+        QCOMPARE(camera.title, name + QStringLiteral(" is using the camera"));
+        QCOMPARE(camera.actions.value(0).title, QStringLiteral("Quit ") + name);
+        QCOMPARE(rig.announcer.micBanner(user).title, name + QStringLiteral(" is using the microphone"));
+    }
+
     void subtitlesFollowTheMode()
     {
         Rig rig;

@@ -34,23 +34,6 @@ private Q_SLOTS:
         QCOMPARE(::formatBytes(bytes, QLocale(QLocale::German, QLocale::Germany)), german);
     }
 
-    void fillsPlaceholdersInOrder()
-    {
-        const QLocale en(QLocale::English, QLocale::UnitedStates);
-        QCOMPARE(fillFormat(QStringLiteral("%d items on the shelf"), {3}, en),
-                 QStringLiteral("3 items on the shelf"));
-        QCOMPARE(fillFormat(QStringLiteral("%.2fs: %llu (%.1f%%)"), {1.234, quint64(1200), 50.0}, en),
-                 QStringLiteral("1.23s: 1,200 (50.0%)"));
-        // Names are filled once, not read as formats themselves.
-        QCOMPARE(fillFormat(QStringLiteral("%@ and %@"), {QStringLiteral("100%@"), QStringLiteral("b")}, en),
-                 QStringLiteral("100%@ and b"));
-        // Missing arguments and unknown conversions leave the text as written.
-        QCOMPARE(fillFormat(QStringLiteral("%@ %@ %x"), {QStringLiteral("a")}, en),
-                 QStringLiteral("a %@ %x"));
-        QCOMPARE(L("%@ is using the microphone", QStringLiteral("Chrome")),
-                 QStringLiteral("Chrome is using the microphone"));
-    }
-
     void cleanName_data()
     {
         QTest::addColumn<QString>("raw");

@@ -1,66 +1,6 @@
 #include "Text.h"
 
-#include <QCoreApplication>
-
 #include <cmath>
-
-QString L(const char *key)
-{
-    return QCoreApplication::translate("Tarnwick", key);
-}
-
-namespace {
-
-QString formatArgument(const QVariant &arg, QChar conversion, int precision, const QLocale &locale)
-{
-    switch (conversion.unicode()) {
-    case 'd':
-    case 'i':
-    case 'u':
-        return locale.toString(arg.toLongLong());
-    case 'f':
-        return locale.toString(arg.toDouble(), 'f', precision < 0 ? 6 : precision);
-    default:
-        return arg.toString();
-    }
-}
-
-} // namespace
-
-QString fillFormat(const QString &format, const QVariantList &args, const QLocale &locale)
-{
-    QString out;
-    out.reserve(format.size() + 16);
-    qsizetype next = 0;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format.at(i);
-        if (c != QLatin1Char('%') || i + 1 >= format.size()) {
-            out += c;
-            continue;
-        }
-        qsizetype j = i + 1;
-        if (format.at(j) == QLatin1Char('%')) {
-            out += QLatin1Char('%');
-            i = j;
-            continue;
-        }
-        int precision = -1;
-        if (format.at(j) == QLatin1Char('.')) {
-            precision = 0;
-            while (++j < format.size() && format.at(j).isDigit())
-                precision = precision * 10 + format.at(j).digitValue();
-        }
-        while (j < format.size() && format.at(j) == QLatin1Char('l'))
-            ++j;
-        if (j >= format.size() || !QStringLiteral("@diuf").contains(format.at(j)) || next >= args.size()) {
-            out += c; // not a placeholder we fill: keep the text as written
-            continue;
-        }
-        out += formatArgument(args.at(next++), format.at(j), precision, locale);
-        i = j;
-    }
-    return out;
-}
 
 QString formatBytes(quint64 bytes, const QLocale &locale)
 {
@@ -134,5 +74,5 @@ QString shownName(std::initializer_list<QString> names)
         if (!clean.isEmpty())
             return clean;
     }
-    return L("Unnamed app");
+    return Text::tr("Unnamed app");
 }

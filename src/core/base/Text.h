@@ -1,24 +1,22 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QString>
-#include <QVariant>
-#include <QVariantList>
 
 #include <initializer_list>
 
-// Every user-visible text goes through L: the English text is the key, so an
-// untranslated text shows in English.
-QString L(const char *key);
+// Every user-visible text is Text::tr("English text"), all in the one
+// translation context "Tarnwick", so lupdate finds each of them. Placeholders
+// are %1, %2 … filled with QString::arg, so a translation may reorder them; a
+// text with a count passes it: tr("%n items on the shelf", nullptr, n), and a
+// translation gives every plural form its language has.
+class Text {
+    Q_DECLARE_TR_FUNCTIONS(Tarnwick)
 
-// Fills a printf-style text ("%@", "%d", "%.1f", "%%") in order, numbers by
-// the locale's rules.
-QString fillFormat(const QString &format, const QVariantList &args, const QLocale &locale = QLocale());
-
-template <typename... Args> QString L(const char *key, const Args &...args)
-{
-    return fillFormat(L(key), QVariantList{QVariant::fromValue(args)...});
-}
+public:
+    Text() = delete;
+};
 
 // A name another program chose (a process, an application, an audio client),
 // made safe to show and to write on one line: control, format and separator

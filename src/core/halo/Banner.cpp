@@ -11,7 +11,7 @@ Banner Banner::note(const QString &text, std::optional<SrgbColor> swatch)
     banner.seconds = 2.5;
     if (swatch) {
         banner.swatch = swatch;
-        banner.subtitle = L("Paste it anywhere");
+        banner.subtitle = Text::tr("Paste it anywhere");
     }
     return banner;
 }

@@ -86,7 +86,8 @@ bool SensorAnnouncer::shouldAnnounce(Sensor sensor, const SensorUser &user)
 
 QString SensorAnnouncer::exampleSubtitle() const
 {
-    return m_sensors.simulating() && !m_sensors.showcase() ? L("Example — nothing is really on") : QString();
+    return m_sensors.simulating() && !m_sensors.showcase() ? Text::tr("Example — nothing is really on")
+                                                           : QString();
 }
 
 Banner SensorAnnouncer::cameraBanner(const QList<SensorUser> &users)
@@ -100,25 +101,25 @@ Banner SensorAnnouncer::cameraBanner(const QList<SensorUser> &users)
     banner.symbol = QStringLiteral("video.fill");
     banner.seconds = 4;
     if (!first) {
-        banner.title = L("The camera is on");
-        banner.subtitle = L("Click to see which app");
+        banner.title = Text::tr("The camera is on");
+        banner.subtitle = Text::tr("Click to see which app");
         return banner;
     }
     banner.icon = m_shell.iconFor(*first);
-    banner.title = L("%@ is using the camera", first->name);
+    banner.title = Text::tr("%1 is using the camera").arg(first->name);
     const QString example = exampleSubtitle();
     banner.subtitle = !example.isEmpty() ? example
-                      : blocked          ? L("Even though you switched it off — quit it to stop it")
-                                         : L("Click to see or turn it off");
+                      : blocked          ? Text::tr("Even though you switched it off — quit it to stop it")
+                                         : Text::tr("Click to see or turn it off");
     if (!blocked)
         return banner;
     const SensorUser user = *first;
-    banner.actions.append({L("Quit %@", user.name), [this, user] {
+    banner.actions.append({Text::tr("Quit %1").arg(user.name), [this, user] {
                                Q_EMIT quitRequested(user.pid);
                                Q_EMIT endBanner();
                            }});
     if (!user.appId.isEmpty()) {
-        banner.actions.append({L("Allow"), [this, user] {
+        banner.actions.append({Text::tr("Allow"), [this, user] {
                                    m_settings.allowList.set(m_settings.allowList.value() +
                                                             QStringList{user.appId});
                                    Q_EMIT endBanner();
@@ -133,12 +134,12 @@ Banner SensorAnnouncer::micBanner(const SensorUser &user) const
     banner.icon = m_shell.iconFor(user);
     banner.symbol = QStringLiteral("mic.fill");
     banner.color = HaloColor::mic;
-    banner.title = L("%@ is using the microphone", user.name);
+    banner.title = Text::tr("%1 is using the microphone").arg(user.name);
     const QString example = exampleSubtitle();
     if (!example.isEmpty())
         banner.subtitle = example;
     else if (m_privacy.micOff())
-        banner.subtitle = L("It hears silence — the microphone is off");
+        banner.subtitle = Text::tr("It hears silence — the microphone is off");
     banner.seconds = 4;
     return banner;
 }

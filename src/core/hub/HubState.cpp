@@ -38,5 +38,6 @@ void HubState::panelClosed()
 
 QString HubState::shelfNote(int count)
 {
-    return count == 1 ? L("1 item on the shelf") : L("%d items on the shelf", count);
+    // English says one item apart; a translation gives every plural form the count needs.
+    return count == 1 ? Text::tr("1 item on the shelf") : Text::tr("%n items on the shelf", nullptr, count);
 }

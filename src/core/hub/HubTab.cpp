@@ -1,6 +1,6 @@
 #include "HubTab.h"
 
-#include "Text.h"
+#include <QCoreApplication>
 
 namespace HubTabs {
 
@@ -14,12 +14,12 @@ struct Entry {
 };
 
 constexpr Entry entries[] = {
-    {HubTab::Privacy, "privacy", "Privacy", "lock.shield"},
-    {HubTab::Mirror, "mirror", "Mirror", "person.crop.square"},
-    {HubTab::Shelf, "shelf", "Shelf", "tray.full"},
-    {HubTab::Tools, "tools", "Tools", "square.grid.2x2"},
-    {HubTab::Quit, "quit", "Quit All", "xmark.circle"},
-    {HubTab::Apps, "apps", "Apps", "square.stack.3d.up"},
+    {HubTab::Privacy, "privacy", QT_TRANSLATE_NOOP("Tarnwick", "Privacy"), "lock.shield"},
+    {HubTab::Mirror, "mirror", QT_TRANSLATE_NOOP("Tarnwick", "Mirror"), "person.crop.square"},
+    {HubTab::Shelf, "shelf", QT_TRANSLATE_NOOP("Tarnwick", "Shelf"), "tray.full"},
+    {HubTab::Tools, "tools", QT_TRANSLATE_NOOP("Tarnwick", "Tools"), "square.grid.2x2"},
+    {HubTab::Quit, "quit", QT_TRANSLATE_NOOP("Tarnwick", "Quit All"), "xmark.circle"},
+    {HubTab::Apps, "apps", QT_TRANSLATE_NOOP("Tarnwick", "Apps"), "square.stack.3d.up"},
 };
 
 const Entry &entry(HubTab tab)
@@ -53,7 +53,8 @@ std::optional<HubTab> fromText(const QString &text)
 
 QString title(HubTab tab)
 {
-    return L(entry(tab).title);
+    // The titles are collected from the table above.
+    return QCoreApplication::translate("Tarnwick", entry(tab).title);
 }
 
 QString symbol(HubTab tab)

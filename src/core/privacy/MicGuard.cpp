@@ -21,7 +21,7 @@ bool isGuarded(const InputDevice &device)
 QString displayName(const InputDevice &device)
 {
     // The server's description, which whoever made the device chose.
-    return shownName({device.name, L("Microphone")});
+    return shownName({device.name, Text::tr("Microphone")});
 }
 
 bool canBeSilenced(const InputDevice &device)

@@ -34,21 +34,21 @@ PrivacySwitch::PrivacySwitch(Settings &settings, const AppInfo &info, PrivacySer
     if (services.cameraPermissions) {
         m_cameraReset = std::make_unique<CameraReset>(std::move(services.cameraPermissions));
         connect(m_cameraReset.get(), &CameraReset::storeMissing, this, [this] {
-            Q_EMIT note(
-                L("Camera access could not be taken away: the system’s permission store is not running."));
+            Q_EMIT note(Text::tr(
+                "Camera access could not be taken away: the system’s permission store is not running."));
         });
     }
     if (m_inputs) {
         m_micGuard = std::make_unique<MicGuard>(settings.store(), *m_inputs);
         connect(m_micGuard.get(), &MicGuard::reapplied, this, &PrivacySwitch::guardReapplied);
         connect(m_micGuard.get(), &MicGuard::silenceRefused, this, [this](const QString &name) {
-            Q_EMIT note(L("%@ could not be silenced: the audio server refused.", name));
+            Q_EMIT note(Text::tr("%1 could not be silenced: the audio server refused.").arg(name));
         });
         connect(m_micGuard.get(), &MicGuard::restoreRefused, this, [this](const QString &name) {
             Q_EMIT note(
-                L("%@ could not be given its level back: the audio server refused. Tarnwick keeps the "
-                  "saved level and tries again when the microphone changes.",
-                  name));
+                Text::tr("%1 could not be given its level back: the audio server refused. Tarnwick keeps the "
+                         "saved level and tries again when the microphone changes.")
+                    .arg(name));
         });
     }
     if (m_quietMic)
@@ -67,9 +67,10 @@ void PrivacySwitch::start()
     // shell hears notes; a save that failed before is told now.
     m_settings.store().setSaveFailureHandler([this](const QString &problem) {
         Q_EMIT note(
-            L("Tarnwick cannot save its settings (%@). Your changes are kept until it quits; the saved "
-              "file is left as it was.",
-              problem));
+            Text::tr(
+                "Tarnwick cannot save its settings (%1). Your changes are kept until it quits; the saved "
+                "file is left as it was.")
+                .arg(problem));
     });
     if (m_quietMic)
         m_quietMic->start();
@@ -138,16 +139,18 @@ void PrivacySwitch::switchMic(bool off, bool sayWhatFailed)
         m_micGuard->turnOn();
         applyMicSound();
         if (serverMissing)
-            Q_EMIT note(L("No audio server is running, so the microphones could not be silenced. Tarnwick "
-                          "silences them as soon as it starts."));
+            Q_EMIT note(
+                Text::tr("No audio server is running, so the microphones could not be silenced. Tarnwick "
+                         "silences them as soon as it starts."));
         return;
     }
     if (m_quietMic)
         QuietMic::deactivate(*m_quietMic, m_settings.store());
     m_micGuard->turnOff();
     if (serverMissing && !MicGuardRecords::read(m_settings.store()).isEmpty())
-        Q_EMIT note(L("No audio server is running, so the microphones could not be given their levels back. "
-                      "Tarnwick does it as soon as it starts."));
+        Q_EMIT note(
+            Text::tr("No audio server is running, so the microphones could not be given their levels back. "
+                     "Tarnwick does it as soon as it starts."));
 }
 
 void PrivacySwitch::toggleEverythingOff()
@@ -212,8 +215,9 @@ void PrivacySwitch::quietMicChanged()
 
 void PrivacySwitch::installQuietMic(QuietMicAnswer answer)
 {
-    const QString missing = L("The quiet microphone is missing from this copy of Tarnwick. Download Tarnwick "
-                              "again from its web site.");
+    const QString missing =
+        Text::tr("The quiet microphone is missing from this copy of Tarnwick. Download Tarnwick "
+                 "again from its web site.");
     if (!m_quietMic) {
         answer(missing);
         return;
@@ -231,7 +235,7 @@ void PrivacySwitch::installQuietMic(QuietMicAnswer answer)
             answer(result->text.isEmpty() ? QStringLiteral("error") : result->text);
             return;
         case QuietMic::Failure::Kind::Cancelled:
-            answer(L("Not installed — no changes were made."));
+            answer(Text::tr("Not installed — no changes were made."));
             return;
         case QuietMic::Failure::Kind::NotInApp:
             answer(missing);
@@ -264,5 +268,5 @@ void PrivacySwitch::guardReapplied(const QString &deviceName)
     if (last != m_lastGuardNote.constEnd() && last->msecsTo(now) <= 60 * 1000)
         return;
     m_lastGuardNote.insert(deviceName, now);
-    Q_EMIT note(L("%@ was turned up — Tarnwick silenced it again.", deviceName));
+    Q_EMIT note(Text::tr("%1 was turned up — Tarnwick silenced it again.").arg(deviceName));
 }

@@ -12,26 +12,28 @@ QString describe(const QuietMicProblem &problem)
 {
     using Code = QuietMicProblem::Code;
     const auto setting = [&problem](const QString &why) {
-        return L("The quiet microphone’s setting in %@ could not be changed: %@", problem.path, why);
+        return Text::tr("The quiet microphone’s setting in %1 could not be changed: %2")
+            .arg(problem.path, why);
     };
     switch (problem.code) {
     case Code::None:
         return QString();
     case Code::NoServer:
-        return L("No audio server is running, so the quiet microphone could not be added.");
+        return Text::tr("No audio server is running, so the quiet microphone could not be added.");
     case Code::ServerLost:
-        return L("The audio server went away while the quiet microphone was being added.");
+        return Text::tr("The audio server went away while the quiet microphone was being added.");
     case Code::ModuleRefused:
-        return L("The audio server could not add the quiet microphone: %@", problem.detail);
+        return Text::tr("The audio server could not add the quiet microphone: %1").arg(problem.detail);
     case Code::FileNotRead:
     case Code::FileNotWritten:
         return setting(problem.detail);
     case Code::FileNotRemoved:
-        return setting(L("it cannot be removed"));
+        return setting(Text::tr("it cannot be removed"));
     case Code::NoStartupScript:
-        return setting(L("it was started without a startup script, so it keeps nothing for its next start"));
+        return setting(
+            Text::tr("it was started without a startup script, so it keeps nothing for its next start"));
     case Code::FolderUnknown:
-        return setting(L("its configuration folder is not known"));
+        return setting(Text::tr("its configuration folder is not known"));
     }
     return QString();
 }
@@ -63,9 +65,10 @@ void install(QuietMicDriver &driver, QObject *context, std::function<void(const 
                 if (listed)
                     finished(std::nullopt);
                 else
-                    finished(Failure{Failure::Kind::Failed,
-                                     L("The quiet microphone was copied but the system hasn’t loaded it yet. "
-                                       "Restart the computer if it doesn’t appear.")});
+                    finished(Failure{
+                        Failure::Kind::Failed,
+                        Text::tr("The quiet microphone was copied but the system hasn’t loaded it yet. "
+                                 "Restart the computer if it doesn’t appear.")});
             })
             ->recheckOn(&driver, &QuietMicDriver::changed);
     });

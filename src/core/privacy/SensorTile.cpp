@@ -9,15 +9,16 @@ QString SensorTile::status() const
     const bool camera = sensor == Sensor::Camera;
     if (!on) {
         if (!switchedOff)
-            return L("Not in use");
-        return camera ? L("Off — apps must ask again") : L("Off — apps hear silence");
+            return Text::tr("Not in use");
+        return camera ? Text::tr("Off — apps must ask again") : Text::tr("Off — apps hear silence");
     }
     if (users.isEmpty())
-        return camera ? L("On — finding out which app…") : L("On");
+        return camera ? Text::tr("On — finding out which app…") : Text::tr("On");
     const QString who = names(users);
     if (!switchedOff)
-        return camera ? L("%@ is using it", who) : L("%@ is listening", who);
-    return camera ? L("%@ still has it — quit it to stop", who) : L("%@ hears only silence", who);
+        return camera ? Text::tr("%1 is using it").arg(who) : Text::tr("%1 is listening").arg(who);
+    return camera ? Text::tr("%1 still has it — quit it to stop").arg(who)
+                  : Text::tr("%1 hears only silence").arg(who);
 }
 
 std::optional<SensorUser> SensorTile::quitOffer(qint32 ownPid) const
@@ -33,7 +34,7 @@ std::optional<SensorUser> SensorTile::quitOffer(qint32 ownPid) const
 
 QString SensorTile::title() const
 {
-    return sensor == Sensor::Camera ? L("Camera") : L("Microphone");
+    return sensor == Sensor::Camera ? Text::tr("Camera") : Text::tr("Microphone");
 }
 
 QString SensorTile::symbol() const
@@ -52,10 +53,11 @@ QString SensorTile::names(const QList<SensorUser> &users)
 
 QString SensorTile::quitTitle(const SensorUser &user)
 {
-    return L("Quit %@", user.name);
+    return Text::tr("Quit %1").arg(user.name);
 }
 
 QString SensorTile::quitHelp(const SensorUser &user)
 {
-    return L("Asks %@ to quit, like Ctrl+Q — a call in it ends; unsaved work asks first.", user.name);
+    return Text::tr("Asks %1 to quit, like Ctrl+Q — a call in it ends; unsaved work asks first.")
+        .arg(user.name);
 }

@@ -41,9 +41,10 @@ SensorHistory &SensorModel::history()
             m_dataFolder.isEmpty() ? QString() : m_dataFolder + QStringLiteral("/history.json");
         m_history = std::make_unique<SensorHistory>(file);
         connect(m_history.get(), &SensorHistory::saveFailed, this, [this](const QString &problem) {
-            Q_EMIT note(L("Tarnwick cannot save its history (%@). It is kept until Tarnwick quits; the saved "
-                          "file is left as it was.",
-                          problem));
+            Q_EMIT note(
+                Text::tr("Tarnwick cannot save its history (%1). It is kept until Tarnwick quits; the saved "
+                         "file is left as it was.")
+                    .arg(problem));
         });
     }
     return *m_history;

@@ -1,5 +1,6 @@
 #include "LaunchOptions.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace {
@@ -12,17 +13,20 @@ struct ModeEntry {
 
 // In the order the flags are looked for: the first present one wins.
 constexpr ModeEntry modeTable[] = {
-    {LaunchOptions::Mode::CheckMenus, "--check-menus", "Check the menus and write a report to <path>."},
-    {LaunchOptions::Mode::CheckTutorial, "--check-tutorial", "Walk through the tutorial and write a report."},
+    {LaunchOptions::Mode::CheckMenus, "--check-menus",
+     QT_TRANSLATE_NOOP("Tarnwick", "Check the menus and write a report to <path>.")},
+    {LaunchOptions::Mode::CheckTutorial, "--check-tutorial",
+     QT_TRANSLATE_NOOP("Tarnwick", "Walk through the tutorial and write a report.")},
     {LaunchOptions::Mode::SnapshotWindows, "--snapshot-windows",
-     "Render windows and overlays as PNG files into the folder <path>."},
-    {LaunchOptions::Mode::BenchShelf, "--bench-shelf", "Measure the shelf and write a report."},
+     QT_TRANSLATE_NOOP("Tarnwick", "Render windows and overlays as PNG files into the folder <path>.")},
+    {LaunchOptions::Mode::BenchShelf, "--bench-shelf",
+     QT_TRANSLATE_NOOP("Tarnwick", "Measure the shelf and write a report.")},
     {LaunchOptions::Mode::CheckSwitch, "--check-switch",
-     "Check the camera and microphone switch and write a report."},
+     QT_TRANSLATE_NOOP("Tarnwick", "Check the camera and microphone switch and write a report.")},
     {LaunchOptions::Mode::SensorReport, "--sensor-report",
-     "Log camera and microphone changes for TARNWICK_REPORT_SECONDS (30)."},
+     QT_TRANSLATE_NOOP("Tarnwick", "Log camera and microphone changes for TARNWICK_REPORT_SECONDS (30).")},
     {LaunchOptions::Mode::IdleReport, "--idle-report",
-     "Measure idle cost over TARNWICK_IDLE_SECONDS (300) and write a report."},
+     QT_TRANSLATE_NOOP("Tarnwick", "Measure idle cost over TARNWICK_IDLE_SECONDS (300) and write a report.")},
 };
 
 const ModeEntry *entryFor(LaunchOptions::Mode mode)
@@ -56,7 +60,8 @@ QString LaunchOptions::flag(Mode mode)
 QString LaunchOptions::help(Mode mode)
 {
     const ModeEntry *entry = entryFor(mode);
-    return entry ? QString::fromLatin1(entry->help) : QString();
+    // The texts are collected from the table above.
+    return entry ? QCoreApplication::translate("Tarnwick", entry->help) : QString();
 }
 
 LaunchOptions LaunchOptions::fromArguments(const QStringList &arguments)

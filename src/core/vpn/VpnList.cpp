@@ -99,22 +99,22 @@ QString VpnList::statusText(VpnConnection::Status status)
 {
     switch (status) {
     case VpnConnection::Status::Connected:
-        return L("Connected");
+        return Text::tr("Connected");
     case VpnConnection::Status::Connecting:
-        return L("Connecting…");
+        return Text::tr("Connecting…");
     case VpnConnection::Status::Disconnecting:
-        return L("Disconnecting…");
+        return Text::tr("Disconnecting…");
     case VpnConnection::Status::Disconnected:
-        return L("Not connected");
+        return Text::tr("Not connected");
     case VpnConnection::Status::Unknown:
         break;
     }
-    return L("VPN");
+    return Text::tr("VPN");
 }
 
 QString VpnList::actionText(VpnConnection::Status status)
 {
-    return isUpOrComingUp(status) ? L("Disconnect") : L("Connect");
+    return isUpOrComingUp(status) ? Text::tr("Disconnect") : Text::tr("Connect");
 }
 
 bool VpnList::isUpOrComingUp(VpnConnection::Status status)

@@ -69,7 +69,7 @@ HaloView::HaloView(HaloGlyphs &glyphs, QWidget *parent)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
     setFocusPolicy(Qt::NoFocus);
-    setWindowTitle(L("Tarnwick"));
+    setWindowTitle(Text::tr("Tarnwick"));
 
     m_icon->setFixedSize(iconSize, iconSize);
     m_icon->setAlignment(Qt::AlignCenter);
@@ -193,9 +193,9 @@ void HaloView::apply(const Notch &notch, bool camera, bool mic, const Banner *ba
         m_contentClip->hide();
         QStringList lit;
         if (camera)
-            lit.append(L("Camera in use"));
+            lit.append(Text::tr("Camera in use"));
         if (mic)
-            lit.append(L("Microphone in use"));
+            lit.append(Text::tr("Microphone in use"));
         setAccessibleName(lit.join(QStringLiteral(", ")));
     }
     update();

@@ -17,7 +17,7 @@ HubWindow::HubWindow(HubView *view, bool flatTop)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowTitle(L("Tarnwick"));
+    setWindowTitle(Text::tr("Tarnwick"));
     setAcceptDrops(true);
     // The hub is dark whatever the desktop's colour scheme.
     setPalette(HubStyle::palette());

@@ -71,8 +71,8 @@ void NotchTrigger::makeWindow(const QRect &rect)
                                             Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint);
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setAttribute(Qt::WA_X11DoNotAcceptFocus);
-    window->setWindowTitle(L("Open Tarnwick"));
-    window->setAccessibleName(L("Open Tarnwick"));
+    window->setWindowTitle(Text::tr("Open Tarnwick"));
+    window->setAccessibleName(Text::tr("Open Tarnwick"));
     window->setAcceptDrops(true);
     window->setAutoFillBackground(true);
     QPalette black = window->palette();

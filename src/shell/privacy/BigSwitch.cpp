@@ -24,16 +24,17 @@ BigSwitch::BigSwitch(QWidget *parent)
 void BigSwitch::setAllOff(bool allOff)
 {
     m_allOff = allOff;
-    setText(allOff ? L("Camera & Microphone Off") : L("Turn Camera & Microphone Off"));
-    setAccessibleName(allOff ? L("Camera and microphone are off. Turn them back on.")
-                             : L("Turn camera and microphone off"));
+    setText(allOff ? Text::tr("Camera & Microphone Off") : Text::tr("Turn Camera & Microphone Off"));
+    setAccessibleName(allOff ? Text::tr("Camera and microphone are off. Turn them back on.")
+                             : Text::tr("Turn camera and microphone off"));
     setAccessibleDescription(subtitle());
     update();
 }
 
 QString BigSwitch::subtitle() const
 {
-    return m_allOff ? L("Click to turn them back on") : L("Apps lose camera access · calls hear silence");
+    return m_allOff ? Text::tr("Click to turn them back on")
+                    : Text::tr("Apps lose camera access · calls hear silence");
 }
 
 QSize BigSwitch::sizeHint() const

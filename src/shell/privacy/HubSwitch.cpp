@@ -55,5 +55,5 @@ void HubSwitch::paintEvent(QPaintEvent *)
 
     painter.setPen(on ? m_onColor : HubStyle::secondary());
     painter.drawText(QRect(int(track.right()) + gap, 0, stateWidth, height()),
-                     Qt::AlignLeft | Qt::AlignVCenter, on ? L("On") : L("Off"));
+                     Qt::AlignLeft | Qt::AlignVCenter, on ? Text::tr("On") : Text::tr("Off"));
 }

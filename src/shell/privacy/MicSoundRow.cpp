@@ -37,17 +37,17 @@ MicSoundRow::MicSoundRow(PrivacySwitch &privacy, Panel panel, QWidget *parent)
     : QWidget(parent)
     , m_privacy(privacy)
     , m_panel(std::move(panel))
-    , m_silence(segment(L("Silence"), true))
-    , m_whiteNoise(segment(L("White Noise"), false))
+    , m_silence(segment(Text::tr("Silence"), true))
+    , m_whiteNoise(segment(Text::tr("White Noise"), false))
     , m_install(new QPushButton)
 {
     setFont(HubStyle::font(font(), 11));
-    auto *label = new QLabel(L("Muted, calls hear"));
+    auto *label = new QLabel(Text::tr("Muted, calls hear"));
     auto *group = new QButtonGroup(this);
     group->setExclusive(true);
     group->addButton(m_silence);
     group->addButton(m_whiteNoise);
-    const QString help = L("White noise lets a call hear that you’re there, just muted.");
+    const QString help = Text::tr("White noise lets a call hear that you’re there, just muted.");
     m_silence->setToolTip(help);
     m_whiteNoise->setToolTip(help);
     connect(m_silence, &QAbstractButton::clicked, this,
@@ -59,7 +59,7 @@ MicSoundRow::MicSoundRow(PrivacySwitch &privacy, Panel panel, QWidget *parent)
     m_install->setCursor(Qt::PointingHandCursor);
     // No password is asked for on this system: the quiet microphone is the
     // user's own audio setting.
-    m_install->setToolTip(L("Adds Tarnwick’s quiet microphone."));
+    m_install->setToolTip(Text::tr("Adds Tarnwick’s quiet microphone."));
     connect(m_install, &QPushButton::clicked, this, &MicSoundRow::install);
 
     auto *row = new QHBoxLayout(this);
@@ -84,7 +84,7 @@ void MicSoundRow::refresh()
     const bool whiteNoise = m_privacy.micSound() == PrivacySwitch::MicSound::WhiteNoise;
     m_silence->setChecked(!whiteNoise);
     m_whiteNoise->setChecked(whiteNoise);
-    m_install->setText(m_installing ? L("Installing…") : L("Install…"));
+    m_install->setText(m_installing ? Text::tr("Installing…") : Text::tr("Install…"));
     m_install->setEnabled(!m_installing);
     m_install->setVisible(whiteNoise && !m_privacy.quietMicInstalled());
 }
@@ -112,6 +112,6 @@ void MicSoundRow::install()
         if (MicSoundRow *alive = row.data())
             alive->installFinished();
         if (panel.note)
-            panel.note(error ? *error : L("White noise is ready."));
+            panel.note(error ? *error : Text::tr("White noise is ready."));
     });
 }

@@ -28,8 +28,8 @@ PrivacyView::PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTermin
     , m_micTile(new SensorTileView(Sensor::Microphone, ownPid,
                                    [&terminator](qint32 pid) { terminator.terminate(pid); }))
     , m_bigSwitch(new BigSwitch)
-    , m_cameraSwitch(new HubSwitch(L("Camera"), HubStyle::color(HaloColor::camera)))
-    , m_micSwitch(new HubSwitch(L("Microphone"), HubStyle::color(HaloColor::mic)))
+    , m_cameraSwitch(new HubSwitch(Text::tr("Camera"), HubStyle::color(HaloColor::camera)))
+    , m_micSwitch(new HubSwitch(Text::tr("Microphone"), HubStyle::color(HaloColor::mic)))
     , m_whyButton(new QToolButton)
     , m_why(new WhyView(this))
 {
@@ -47,7 +47,7 @@ PrivacyView::PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTermin
 
     auto *oneAtATime = new QHBoxLayout;
     oneAtATime->setSpacing(10);
-    auto *oneAtATimeLabel = new QLabel(L("Or one at a time:"));
+    auto *oneAtATimeLabel = new QLabel(Text::tr("Or one at a time:"));
     oneAtATimeLabel->setFont(HubStyle::font(font(), 11));
     QPalette secondary = oneAtATimeLabel->palette();
     secondary.setColor(QPalette::WindowText, HubStyle::secondary());
@@ -58,8 +58,8 @@ PrivacyView::PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTermin
     oneAtATime->addStretch(1);
 
     auto *explanation =
-        new QLabel(L("The light next to the camera can’t be faked: when it’s on, an app gets a "
-                     "picture — and Tarnwick names it."));
+        new QLabel(Text::tr("The light next to the camera can’t be faked: when it’s on, an app gets a "
+                            "picture — and Tarnwick names it."));
     explanation->setWordWrap(true);
     explanation->setFont(HubStyle::font(font(), 11));
     explanation->setPalette(secondary);
@@ -68,7 +68,7 @@ PrivacyView::PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTermin
     m_whyButton->setIconSize(QSize(16, 16));
     m_whyButton->setAutoRaise(true);
     m_whyButton->setCursor(Qt::PointingHandCursor);
-    m_whyButton->setAccessibleName(L("How the switch works"));
+    m_whyButton->setAccessibleName(Text::tr("How the switch works"));
     m_whyButton->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     auto *why = new QHBoxLayout;
     why->setSpacing(6);
@@ -132,8 +132,8 @@ void PrivacyView::pressBigSwitch()
     m_privacy.setCameraOff(off);
     m_privacy.setMicOff(off);
     if (m_panel.note)
-        m_panel.note(off ? L("Camera access taken away, microphone silent.")
-                         : L("Camera and microphone are back on."));
+        m_panel.note(off ? Text::tr("Camera access taken away, microphone silent.")
+                         : Text::tr("Camera and microphone are back on."));
 }
 
 void PrivacyView::toggleWhy()

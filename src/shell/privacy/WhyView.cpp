@@ -31,16 +31,19 @@ QStringList WhyView::texts()
     // Most laptops do not cut the microphone in hardware when the lid
     // closes, so the explanation does not say so.
     return {
-        L("How the switch works"),
-        L("The camera’s power and its green light are controlled by the system and the camera’s own chip — "
-          "no app "
-          "can switch them off, and that’s what keeps the light honest."),
-        L("Camera off: every app loses the camera access you gave it, so it has to ask again — and the "
-          "system asks "
-          "you. Apps you allow keep theirs."),
-        L("Microphone off: every microphone on this computer is silenced at the source. Apps keep working "
-          "but hear "
-          "only silence; if one turns the level back up, Tarnwick silences it again."),
+        Text::tr("How the switch works"),
+        Text::tr(
+            "The camera’s power and its green light are controlled by the system and the camera’s own chip — "
+            "no app "
+            "can switch them off, and that’s what keeps the light honest."),
+        Text::tr(
+            "Camera off: every app loses the camera access you gave it, so it has to ask again — and the "
+            "system asks "
+            "you. Apps you allow keep theirs."),
+        Text::tr(
+            "Microphone off: every microphone on this computer is silenced at the source. Apps keep working "
+            "but hear "
+            "only silence; if one turns the level back up, Tarnwick silences it again."),
     };
 }
 

@@ -81,7 +81,7 @@ struct SampleBanners {
         return banner;
     }
     // A picked colour's note.
-    static Banner note() { return Banner::note(L("Copied #F58C29"), SrgbColor{0.96, 0.55, 0.16}); }
+    static Banner note() { return Banner::note(Text::tr("Copied #F58C29"), SrgbColor{0.96, 0.55, 0.16}); }
 };
 
 // A plain desktop with a menu bar, so the glow has something to glow over.

@@ -10,9 +10,9 @@ StatusItem::StatusItem(QObject *parent)
     : QObject(parent)
 {
     m_tray.setIcon(Symbols::icon(QStringLiteral("capsule.tophalf.filled")));
-    m_tray.setToolTip(L("Tarnwick"));
-    m_menu.setTitle(L("Tarnwick"));
-    m_menu.setAccessibleName(L("Tarnwick"));
+    m_tray.setToolTip(Text::tr("Tarnwick"));
+    m_menu.setTitle(Text::tr("Tarnwick"));
+    m_menu.setAccessibleName(Text::tr("Tarnwick"));
     m_menu.setToolTipsVisible(true);
     m_tray.setContextMenu(&m_menu);
     connect(&m_menu, &QMenu::aboutToShow, this, [this] { Q_EMIT menuNeedsUpdate(&m_menu); });

@@ -48,8 +48,9 @@ void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, c
     menu.clear();
     QAction *status =
         !state.cameraOn && !state.micOn
-            ? addItem(menu, L("Camera and microphone not in use"), QStringLiteral("checkmark.shield"), {}, {})
-            : addItem(menu, L("In use now"),
+            ? addItem(menu, Text::tr("Camera and microphone not in use"), QStringLiteral("checkmark.shield"),
+                      {}, {})
+            : addItem(menu, Text::tr("In use now"),
                       state.cameraOn ? QStringLiteral("video.fill") : QStringLiteral("mic.fill"),
                       userList(state), {});
     status->setObjectName(QStringLiteral("status"));
@@ -57,17 +58,18 @@ void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, c
 
     const bool allOff = privacy.cameraOff() && privacy.micOff();
     QAction *toggle =
-        allOff
-            ? addItem(menu, L("Turn Camera & Microphone On"), QStringLiteral("video.fill"),
-                      L("Apps can ask for the camera again; the microphone hears you"),
-                      actions.toggleEverythingOff)
-            : addItem(menu, L("Turn Camera & Microphone Off"), QStringLiteral("video.slash.fill"),
-                      L("Apps lose camera access; the microphone goes silent"), actions.toggleEverythingOff);
+        allOff ? addItem(menu, Text::tr("Turn Camera & Microphone On"), QStringLiteral("video.fill"),
+                         Text::tr("Apps can ask for the camera again; the microphone hears you"),
+                         actions.toggleEverythingOff)
+               : addItem(menu, Text::tr("Turn Camera & Microphone Off"), QStringLiteral("video.slash.fill"),
+                         Text::tr("Apps lose camera access; the microphone goes silent"),
+                         actions.toggleEverythingOff);
     toggle->setObjectName(QStringLiteral("toggleEverythingOff"));
     menu.addSeparator();
 
-    QAction *quit = addItem(menu, L("Quit Tarnwick"), QStringLiteral("power"),
-                            privacy.micOff() ? L("The microphone turns back on") : QString(), actions.quit);
+    QAction *quit =
+        addItem(menu, Text::tr("Quit Tarnwick"), QStringLiteral("power"),
+                privacy.micOff() ? Text::tr("The microphone turns back on") : QString(), actions.quit);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setObjectName(QStringLiteral("quit"));
 }

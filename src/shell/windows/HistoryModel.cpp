@@ -73,11 +73,11 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
         return {};
     switch (section) {
     case AppColumn:
-        return L("App");
+        return Text::tr("App");
     case StartedColumn:
-        return L("Started");
+        return Text::tr("Started");
     case DurationColumn:
-        return L("How long");
+        return Text::tr("How long");
     default:
         return {};
     }
@@ -86,7 +86,7 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 QString HistoryModel::durationText(const SensorSession &session)
 {
     if (!session.end)
-        return L("Now");
+        return Text::tr("Now");
     // A clock set back mid-session must not make a negative span.
     return durationText(std::max<qint64>(0, session.start.secsTo(*session.end)));
 }
@@ -98,11 +98,11 @@ QString HistoryModel::durationText(qint64 seconds)
     const qint64 rest = seconds % 60;
     QStringList parts;
     if (hours > 0)
-        parts.append(L("%dh", hours));
+        parts.append(Text::tr("%L1h").arg(hours));
     if (minutes > 0)
-        parts.append(L("%dm", minutes));
+        parts.append(Text::tr("%L1m").arg(minutes));
     if (rest > 0 || parts.isEmpty())
-        parts.append(L("%ds", rest));
+        parts.append(Text::tr("%L1s").arg(rest));
     return parts.join(QLatin1Char(' '));
 }
 

@@ -18,10 +18,10 @@ HistoryView::HistoryView(SensorHistory &history, QWidget *parent)
     , m_history(history)
     , m_model(new HistoryModel(this))
     , m_pages(new QStackedWidget(this))
-    , m_empty(
-          new QLabel(L("Nothing yet. Every time an app uses the camera or the microphone, it appears here.")))
+    , m_empty(new QLabel(
+          Text::tr("Nothing yet. Every time an app uses the camera or the microphone, it appears here.")))
     , m_table(new QTableView)
-    , m_clear(new QPushButton(L("Clear History")))
+    , m_clear(new QPushButton(Text::tr("Clear History")))
 {
     m_empty->setAlignment(Qt::AlignCenter);
     m_empty->setWordWrap(true);
@@ -48,7 +48,7 @@ HistoryView::HistoryView(SensorHistory &history, QWidget *parent)
     m_pages->addWidget(m_empty);
     m_pages->addWidget(m_table);
 
-    auto *where = new QLabel(L("Kept on this computer only — the last 2 000 uses."));
+    auto *where = new QLabel(Text::tr("Kept on this computer only — the last 2 000 uses."));
     QFont caption = where->font();
     caption.setPointSizeF(caption.pointSizeF() * 0.85);
     where->setFont(caption);
