@@ -45,7 +45,7 @@ PACKAGES=(
     imagemagick          # import, for screenshots
     procps               # pgrep, ps
     python3
-    python3-dbusmock     # NetworkManager's D-Bus API, mocked on a private bus
+    python3-dbusmock     # stand-in D-Bus services: NetworkManager, a refusing permission store
 )
 
 missing=()

@@ -134,11 +134,11 @@ private Q_SLOTS:
     void onlyTheNewest2000AreKept()
     {
         SensorHistory history(path());
-        for (int i = 0; i < SensorHistory::cap + 1; ++i) {
+        for (int i = 0; i < 2001; ++i) {
             const SensorUser user{1000 + i, QStringLiteral("App %1").arg(i), QString()};
             history.update(Sensor::Camera, {user}, at(i));
         }
-        QCOMPARE(history.sessions().size(), SensorHistory::cap);
+        QCOMPARE(history.sessions().size(), 2000);
         QCOMPARE(history.sessions().first().app, QStringLiteral("App 2000"));
         QCOMPARE(history.sessions().last().app, QStringLiteral("App 1"));
         // The last update closed the session before it; the first one is gone.

@@ -6,12 +6,16 @@
 #include "LinuxProcessDirectory.h"
 #include "RequiredService.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+
+#include <csignal>
 
 namespace {
 
@@ -106,13 +110,52 @@ private Q_SLOTS:
             clients("pw-dump-camera-two-consumers.json", {{"4100", cheese->pid()}, {"4200", obs->pid()}}),
             (QList<qint32>{obs->pid(), cheese->pid(), direct->pid()}));
         // One through the portal, found by its app id; one by its node's pid.
+        // (What else a graph says is test_pipewire_graph's.)
         QCOMPARE(clients("pw-dump-camera-portal-client.json", {{"4400", obs->pid()}}),
                  (QList<qint32>{obs->pid(), direct->pid(), app->pid()}));
-        QCOMPARE(clients("pw-dump-camera-no-consumer.json", {}), QList<qint32>{direct->pid()});
         // Without pw-dump the daemon is all there is to name.
         QCOMPARE(
             LinuxCameraClientFinder(scan, processes, path(QStringLiteral("missing/pw-dump"))).clients({}),
             (QList<qint32>{pipewire->pid(), direct->pid()}));
+
+        // A pw-dump that hangs and ignores SIGTERM is killed after its three seconds.
+        const QString hung = path(QStringLiteral("hung/pw-dump"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("hung"))));
+        write(hung,
+              "#!/bin/sh\ntrap '' TERM\necho $$ > '" + QFile::encodeName(hung) + ".pid'\nexec sleep 600\n");
+        QFile::setPermissions(hung, QFile::ReadOwner | QFile::ExeOwner);
+        QElapsedTimer waited;
+        waited.start();
+        QCOMPARE(LinuxCameraClientFinder(scan, processes, hung).clients({}),
+                 (QList<qint32>{pipewire->pid(), direct->pid()}));
+        QCOMPARE_LT(waited.elapsed(), 10000);
+        QFile pidFile(hung + QStringLiteral(".pid"));
+        QVERIFY(pidFile.open(QIODevice::ReadOnly));
+        QCOMPARE(::kill(pid_t(pidFile.readAll().trimmed().toInt()), 0), -1); // gone, and reaped
+    }
+
+    // Other users' processes cannot be looked into: they are passed over and
+    // the holders listed after them are still found.
+    void processesThatCannotBeLookedIntoArePassedOver()
+    {
+        QTemporaryDir dev;
+        QTemporaryDir proc;
+        const QString camera = dev.filePath(QStringLiteral("video0"));
+        const bool made = mknod(QFile::encodeName(camera).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
+        REQUIRE_SERVICE(made, QStringLiteral("mknod (needs root)"));
+        QVERIFY(QDir(proc.path()).mkpath(QStringLiteral("500/fd")));
+        QVERIFY(QFile::link(camera, proc.filePath(QStringLiteral("500/fd/7"))));
+        // An "fd" that is no folder cannot be opened, as a stranger's cannot;
+        // made last, they come first in most folder listings.
+        for (int pid = 600; pid < 620; ++pid) {
+            QVERIFY(QDir(proc.path()).mkpath(QString::number(pid)));
+            write(proc.filePath(QStringLiteral("%1/fd").arg(pid)), "");
+        }
+        const CameraNodeScan scan(dev.path(), CameraNodeScan::NodeCheck::AnyCharacterDevice, proc.path());
+        const QList<CameraHolder> holders = scan.holders(scan.nodes(), 0);
+        QCOMPARE(holders.size(), 1);
+        QCOMPARE(holders.first().pid, 500);
+        QCOMPARE(holders.first().node, camera);
     }
 };
 

@@ -12,8 +12,10 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -135,6 +137,58 @@ private Q_SLOTS:
         QVERIFY(privacy.cameraOff());
         const Decisions trusted{{QStringLiteral("org.example.Trusted"), {QStringLiteral("yes")}}};
         QTRY_COMPARE_WITH_TIMEOUT(entries(), resets ? trusted : before, 10000);
+    }
+
+    // A store that answers but refuses (a confined caller, a broken store):
+    // nothing counts as taken away.
+    void refusalsAreNoSuccess_data()
+    {
+        QTest::addColumn<QString>("method");
+        QTest::newRow("reading the decisions") << "Lookup";
+        QTest::newRow("deleting one") << "DeletePermission";
+    }
+    void refusalsAreNoSuccess()
+    {
+        QFETCH(QString, method);
+        PrivateSessionBus bus;
+        QVERIFY(bus.start().isEmpty());
+        const QString service = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        QProcess mock;
+        mock.setProcessEnvironment(env);
+        mock.start(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), service,
+                    QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"), service});
+        REQUIRE_SERVICE(mock.waitForStarted(), QStringLiteral("python3-dbusmock"));
+        QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mocked"));
+        QTRY_VERIFY_WITH_TIMEOUT(connection.interface()->isServiceRegistered(service), 10000);
+
+        const auto addMethod = [&](const QString &name, const QString &in, const QString &out,
+                                   const QString &code) {
+            QDBusMessage add = QDBusMessage::createMethodCall(
+                service, QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
+                QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddMethod"));
+            add.setArguments({service, name, in, out, code});
+            QCOMPARE(connection.call(add).type(), QDBusMessage::ReplyMessage);
+        };
+        const QString refuse = QStringLiteral(
+            "raise dbus.exceptions.DBusException('no', name='org.freedesktop.DBus.Error.AccessDenied')");
+        addMethod(QStringLiteral("Lookup"), QStringLiteral("ss"), QStringLiteral("a{sas}v"),
+                  method == QLatin1String("Lookup")
+                      ? refuse
+                      : QStringLiteral(
+                            "ret = ({'org.example.One': ['yes']}, dbus.Boolean(True, variant_level=1))"));
+        addMethod(QStringLiteral("SetPermission"), QStringLiteral("sbssas"), QString(),
+                  QStringLiteral("pass"));
+        addMethod(QStringLiteral("DeletePermission"), QStringLiteral("sss"), QString(), refuse);
+
+        PortalCameraPermissionStore portal(connection, {}, {});
+        QVERIFY(portal.isAvailable());
+        QCOMPARE(AccessRevoker::revoke(portal, {QStringLiteral("org.example.One")}), 0);
+        QDBusConnection::disconnectFromBus(QStringLiteral("mocked"));
+        mock.kill();
+        mock.waitForFinished();
     }
 
     void aStoreThatCannotBeReached()

@@ -79,12 +79,16 @@ private Q_SLOTS:
         QVERIFY(!driver.isPipeWire());
         QVERIFY(!QuietMic::activate(driver, defaults)); // nothing to activate yet
 
+        // A second install while the first runs joins it.
         std::optional<QuietMic::Result> installed;
+        std::optional<QuietMic::Result> joined;
         QObject context;
         QuietMic::install(driver, &context,
                           [&installed](const QuietMic::Result &result) { installed = result; });
-        QTRY_VERIFY(installed.has_value());
+        QuietMic::install(driver, &context, [&joined](const QuietMic::Result &result) { joined = result; });
+        QTRY_VERIFY(installed.has_value() && joined.has_value());
         QCOMPARE(*installed, QuietMic::Result());
+        QCOMPARE(*joined, QuietMic::Result());
         QVERIFY(driver.isInstalled());
         QVERIFY(contentsOf(server.startupScript()).contains("TarnwickQuietMic"));
 
@@ -150,6 +154,34 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(elsewhere.filePath(QStringLiteral("pulse/default.pa"))));
         QCOMPARE(driver.remove(), QuietMicProblem());
         QTRY_VERIFY(!driver.isInstalled());
+    }
+
+    // The server ends while an install (joined by a second one) is under way:
+    // both hear of it, and the driver knows the server is gone.
+    void theServerGoingAwayMidInstallIsAnswered()
+    {
+        PrivatePulseServer server;
+        server.runStartupScript();
+        const QString error = server.start();
+        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
+        QTemporaryDir config;
+        PulseConnection connection(server.address());
+        PulseQuietMicDriver driver(connection, config.path());
+        QSignalSpy changed(&driver, &QuietMicDriver::changed);
+        driver.start();
+        QTRY_VERIFY(driver.isAvailable());
+
+        QList<QuietMicProblem::Code> answers;
+        const auto answer = [&answers](const QuietMicProblem &p) { answers.append(p.code); };
+        driver.install(answer);
+        driver.install(answer);
+        server.stop(); // before this loop has read any reply
+        QTRY_COMPARE(answers.size(), 2);
+        QCOMPARE(answers, QList({QuietMicProblem::Code::ServerLost, QuietMicProblem::Code::ServerLost}));
+        QVERIFY(!driver.isAvailable());
+        QVERIFY(!driver.isInstalled());
+        QVERIFY(!changed.isEmpty());
+        QVERIFY(!contentsOf(server.startupScript()).contains("TarnwickQuietMic"));
     }
 
     void keptAcrossARestartOfPipeWire()

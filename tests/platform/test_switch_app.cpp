@@ -1,6 +1,7 @@
 // The real tarnwick binary with a private audio server and session bus: the
 // switch check passes, levels come back after a run killed while the
-// microphone was off, and a quit gives them back before the process ends.
+// microphone was off, and a quit (or a signal to end) gives them back before
+// the process ends.
 #include "MicGuard.h"
 #include "PrivatePulseServer.h"
 #include "PrivateSessionBus.h"
@@ -114,12 +115,21 @@ private Q_SLOTS:
         QCOMPARE(next.exitCode(), 0);
     }
 
+    // Logout (SIGHUP), Ctrl+C (SIGINT) and SIGTERM all end it like Quit.
+    void aQuitGivesTheLevelsBackFirst_data()
+    {
+        QTest::addColumn<int>("ending");
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGHUP") << SIGHUP;
+    }
     void aQuitGivesTheLevelsBackFirst()
     {
+        QFETCH(int, ending);
         m_app->writeSettings({{QStringLiteral("MicOff"), true}});
         QProcess &app = m_app->launch();
         QTRY_VERIFY_WITH_TIMEOUT(allSilent(), 20000);
-        app.terminate();
+        ::kill(pid_t(app.processId()), ending);
         QVERIFY(app.waitForFinished(10000));
         QCOMPARE(app.exitCode(), 0);
         // Asked the moment it has ended, the server already has them back.

@@ -1,5 +1,6 @@
 // The status menu's first line says who uses the camera and the microphone,
-// and says it again when that changes while the menu is open.
+// and says it again when that changes while the menu is open; the switch
+// item and Quit say what they will do.
 #include "SimSensorSources.h"
 #include "StatusItem.h"
 #include "StatusMenu.h"
@@ -89,6 +90,57 @@ private Q_SLOTS:
         QCOMPARE(statusLine(item.menu())->toolTip(), zoom.name);
         sim.audio.setCaptures({});
         QCOMPARE(statusLine(item.menu())->text(), QStringLiteral("Camera and microphone not in use"));
+    }
+
+    // What the switch item offers and says for each state of the switch, and Quit.
+    void itemsFollowTheSwitch_data()
+    {
+        QTest::addColumn<bool>("cameraOff");
+        QTest::addColumn<bool>("micOff");
+        QTest::addColumn<QString>("toggle");
+        QTest::addColumn<QString>("toggleTip");
+        QTest::addColumn<QString>("quitTip");
+        const QString turnOff = QStringLiteral("Turn Camera && Microphone Off");
+        const QString offTip = QStringLiteral("Apps lose camera access; the microphone goes silent");
+        QTest::newRow("all on") << false << false << turnOff << offTip << "Quit Tarnwick";
+        QTest::newRow("only the camera off") << true << false << turnOff << offTip << "Quit Tarnwick";
+        QTest::newRow("only the microphone off")
+            << false << true << turnOff << offTip << "The microphone turns back on";
+        QTest::newRow("all off") << true << true << "Turn Camera && Microphone On"
+                                 << "Apps can ask for the camera again; the microphone hears you"
+                                 << "The microphone turns back on";
+    }
+    void itemsFollowTheSwitch()
+    {
+        QFETCH(bool, cameraOff);
+        QFETCH(bool, micOff);
+        QFETCH(QString, toggle);
+        QFETCH(QString, toggleTip);
+        QFETCH(QString, quitTip);
+        SimHub sim;
+        sim.privacy.setCameraOff(cameraOff);
+        sim.privacy.setMicOff(micOff);
+        int toggled = 0;
+        int quits = 0;
+        QMenu menu;
+        StatusMenu::fill(menu, SensorState{}, sim.privacy, {[&] { ++toggled; }, [&] { ++quits; }});
+
+        QStringList texts;
+        for (const QAction *action : menu.actions())
+            texts.append(action->text());
+        QCOMPARE(texts, QStringList({QStringLiteral("Camera and microphone not in use"), QString(), toggle,
+                                     QString(), QStringLiteral("Quit Tarnwick")}));
+        QVERIFY(!menu.actions().first()->isEnabled());
+        auto *toggleItem = menu.findChild<QAction *>(QStringLiteral("toggleEverythingOff"));
+        auto *quit = menu.findChild<QAction *>(QStringLiteral("quit"));
+        QVERIFY(toggleItem && quit);
+        QCOMPARE(toggleItem->toolTip(), toggleTip);
+        QCOMPARE(quit->toolTip(), quitTip);
+        QCOMPARE(quit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
+        toggleItem->trigger();
+        quit->trigger();
+        QCOMPARE(toggled, 1);
+        QCOMPARE(quits, 1);
     }
 };
 
