@@ -127,6 +127,8 @@ std::optional<QByteArray> PipeWireGraph::dump(const QString &program, int timeou
         qCWarning(lcCamera).noquote().nospace() << program << " did not finish in time";
         tool.kill();
         tool.waitForFinished();
+        // Half a graph would drop the users it did not get to.
+        return std::nullopt;
     }
     return output + tool.readAllStandardOutput();
 }

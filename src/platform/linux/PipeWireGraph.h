@@ -31,8 +31,8 @@ public:
     QList<PipeWireClient> cameraConsumers(const QString &devicePath) const;
 
     // Runs `pw-dump` (`program`), waiting at most `timeoutMs`, and kills it
-    // at once when `stop` is requested; nothing when it cannot be started,
-    // everything it printed otherwise.
+    // at once when `stop` is requested; nothing when it cannot be started or
+    // does not finish in time, everything it printed otherwise.
     static std::optional<QByteArray> dump(const QString &program, int timeoutMs, std::stop_token stop = {});
 
 private:
