@@ -158,11 +158,15 @@ private Q_SLOTS:
         QProcess mock;
         mock.setProcessEnvironment(env);
         mock.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), service,
+                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"), service,
                     QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"), service});
         REQUIRE_SERVICE(mock.waitForStarted(), QStringLiteral("python3-dbusmock"));
-        QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), QStringLiteral("mocked"));
-        QTRY_VERIFY_WITH_TIMEOUT(connection.interface()->isServiceRegistered(service), 10000);
+        // One connection per bus: a name reused would reach the bus of the row before.
+        const QString connectionName = QStringLiteral("mocked-") + method;
+        QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), connectionName);
+        // Python takes its time to start on a busy machine.
+        QTRY_VERIFY2_WITH_TIMEOUT(connection.interface()->isServiceRegistered(service),
+                                  mock.readAllStandardError().constData(), 30000);
 
         const auto addMethod = [&](const QString &name, const QString &in, const QString &out,
                                    const QString &code) {
@@ -186,7 +190,7 @@ private Q_SLOTS:
         PortalCameraPermissionStore portal(connection, {}, {});
         QVERIFY(portal.isAvailable());
         QCOMPARE(AccessRevoker::revoke(portal, {QStringLiteral("org.example.One")}), 0);
-        QDBusConnection::disconnectFromBus(QStringLiteral("mocked"));
+        QDBusConnection::disconnectFromBus(connectionName);
         mock.kill();
         mock.waitForFinished();
     }
