@@ -11,9 +11,13 @@
 #include "HubState.h"
 #include "HubView.h"
 #include "HubWindow.h"
+#include "PrivacySection.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
+#include "SimAppTerminator.h"
+#include "SimVpnService.h"
 #include "StatusItem.h"
+#include "VpnList.h"
 
 #include <QApplication>
 #include <QFile>
@@ -94,6 +98,14 @@ int main(int argc, char **argv)
     Hub hub(settings, AppInfo::compiledIn());
     HubState state;
     HubSections sections;
+    // The section it opens on, as the app has it.
+    SimAppTerminator terminator;
+    std::vector<std::unique_ptr<VpnService>> vpnSources;
+    vpnSources.push_back(std::make_unique<SimVpnService>());
+    VpnList vpns(std::move(vpnSources));
+    PrivacySection{hub.sensors(), hub.privacy(), terminator, qint32(QCoreApplication::applicationPid()), {},
+                   &vpns}
+        .addTo(sections);
     HubPanel panel(hub, state, sections, QProcessEnvironment::systemEnvironment());
     StatusItem status;
     QObject::connect(&status, &StatusItem::clicked, &panel, &HubPanel::toggle);
@@ -116,8 +128,9 @@ int main(int argc, char **argv)
         const double painted = openedAndPainted(panel);
         const double took = painted - watch.pressedAt;
         click(icon);
-        BenchTiming::whenTrue(&panel, &HubPanel::openChanged, [&] { return !panel.isOpen(); });
-        return painted < 0 || watch.pressedAt < 0 ? -1 : took;
+        const double closed =
+            BenchTiming::whenTrue(&panel, &HubPanel::openChanged, [&] { return !panel.isOpen(); });
+        return painted < 0 || watch.pressedAt < 0 || closed < 0 ? -1 : took;
     };
     cycle();
     idle(HubPanelRules::releaseDelay.count() + 200);
@@ -127,7 +140,7 @@ int main(int argc, char **argv)
     for (int i = 0; i < 20; ++i) {
         const double ms = cycle();
         if (ms < 0) {
-            out << "bench_hub: the hub did not open from the tray icon\n";
+            out << "bench_hub: the hub did not open and close from the tray icon\n";
             return 1;
         }
         times.append(ms);
