@@ -2,6 +2,7 @@
 
 #include "Halo.h"
 #include "HaloView.h"
+#include "HistoryWindow.h"
 #include "Hub.h"
 #include "HubPanel.h"
 #include "Log.h"
@@ -57,7 +58,8 @@ void AppDelegate::launch()
                    me,
                    {[this](const QString &text) { note(text); }, [this] { m_panel->rules().beginBusy(); },
                     [this] { m_panel->rules().endBusy(); }},
-                   m_vpns.get()}
+                   m_vpns.get(),
+                   [this] { showHistory(); }}
         .addTo(m_hubSections);
     setUpStatusItem();
     wireCallbacks();
@@ -181,6 +183,14 @@ void AppDelegate::statusClicked()
 void AppDelegate::openHub()
 {
     m_panel->open();
+}
+
+void AppDelegate::showHistory()
+{
+    m_panel->close();
+    if (!m_history)
+        m_history = std::make_unique<HistoryWindow>(m_hub->sensors().history());
+    m_history->show();
 }
 
 void AppDelegate::toggleEverythingOff()

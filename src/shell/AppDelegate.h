@@ -18,6 +18,7 @@
 #include <optional>
 
 class Halo;
+class HistoryWindow;
 class Hub;
 class HubPanel;
 class NotchTrigger;
@@ -43,6 +44,8 @@ public:
 
     void statusClicked();
     void openHub();
+    // The history window, in front; the hub closes for it.
+    void showHistory();
     void toggleEverythingOff();
     void note(const QString &text, std::optional<QColor> swatch = std::nullopt);
 
@@ -74,6 +77,7 @@ private:
     std::unique_ptr<Halo> m_halo;
     std::unique_ptr<Hub> m_hub;
     std::unique_ptr<VpnList> m_vpns;
+    std::unique_ptr<HistoryWindow> m_history;
     HubState m_hubState;
     HubSections m_hubSections;
     std::unique_ptr<HubPanel> m_panel;

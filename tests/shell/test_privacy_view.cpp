@@ -271,6 +271,18 @@ private Q_SLOTS:
         QVERIFY(!why); // gone with its section
     }
 
+    void theHistoryLinkShowsOnlyWithSomewhereToGo()
+    {
+        Rig rig;
+        QVERIFY(!rig.view->historyButton());
+        int shown = 0;
+        PrivacyView view(rig.hub->sensors(), rig.hub->privacy(), rig.terminator, me, rig.panel(), nullptr,
+                         [&shown] { ++shown; });
+        QCOMPARE(view.historyButton()->text(), QStringLiteral("History…"));
+        QTest::mouseClick(view.historyButton(), Qt::LeftButton);
+        QCOMPARE(shown, 1);
+    }
+
     void theVpnRowShowsTheConnectionWhileShownAndSwitchesIt()
     {
         auto source = std::make_unique<SimVpnService>();

@@ -19,6 +19,8 @@ struct PrivacySection {
     MicSoundRow::Panel panel{};
     // Without one the section has no VPN row.
     VpnList *vpns = nullptr;
+    // Opens the history window; without it the section has no link to it.
+    std::function<void()> showHistory{};
 
     void addTo(HubSections &sections) const;
 };

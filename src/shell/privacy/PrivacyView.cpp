@@ -14,11 +14,13 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 PrivacyView::PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTerminator &terminator,
-                         qint32 ownPid, MicSoundRow::Panel panel, VpnList *vpns, QWidget *parent)
+                         qint32 ownPid, MicSoundRow::Panel panel, VpnList *vpns,
+                         std::function<void()> showHistory, QWidget *parent)
     : QWidget(parent)
     , m_sensors(sensors)
     , m_privacy(privacy)
@@ -44,6 +46,15 @@ PrivacyView::PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTermin
     tiles->addWidget(m_cameraTile);
     tiles->addWidget(m_micTile);
     tiles->addStretch(1);
+    if (showHistory) {
+        // Who used them before: the history window.
+        m_historyButton = new QPushButton(Text::tr("History…"));
+        m_historyButton->setStyleSheet(HubStyle::buttonSheet());
+        m_historyButton->setCursor(Qt::PointingHandCursor);
+        m_historyButton->setFont(HubStyle::font(font(), 11));
+        connect(m_historyButton, &QPushButton::clicked, this, std::move(showHistory));
+        tiles->addWidget(m_historyButton, 0, Qt::AlignLeft);
+    }
 
     auto *oneAtATime = new QHBoxLayout;
     oneAtATime->setSpacing(10);

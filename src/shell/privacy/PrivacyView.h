@@ -4,10 +4,13 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class AppTerminator;
 class BigSwitch;
 class HubSwitch;
 class PrivacySwitch;
+class QPushButton;
 class QToolButton;
 class SensorModel;
 class SensorTileView;
@@ -22,9 +25,11 @@ class PrivacyView : public QWidget {
     Q_OBJECT
 public:
     // `ownPid`: this process, which is never offered for quitting. Without a
-    // VPN list the section has no VPN row.
+    // VPN list the section has no VPN row; without `showHistory`, no link to
+    // the history.
     PrivacyView(SensorModel &sensors, PrivacySwitch &privacy, AppTerminator &terminator, qint32 ownPid,
-                MicSoundRow::Panel panel, VpnList *vpns = nullptr, QWidget *parent = nullptr);
+                MicSoundRow::Panel panel, VpnList *vpns = nullptr, std::function<void()> showHistory = {},
+                QWidget *parent = nullptr);
     ~PrivacyView() override;
 
     BigSwitch *bigSwitch() const { return m_bigSwitch; }
@@ -37,6 +42,7 @@ public:
     QToolButton *whyButton() const { return m_whyButton; }
     WhyView *why() const { return m_why; }
     VpnRowView *vpnRow() const { return m_vpnRow; }
+    QPushButton *historyButton() const { return m_historyButton; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -59,4 +65,5 @@ private:
     QToolButton *m_whyButton;
     WhyView *m_why;
     VpnRowView *m_vpnRow = nullptr;
+    QPushButton *m_historyButton = nullptr;
 };

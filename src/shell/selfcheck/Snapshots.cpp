@@ -201,7 +201,8 @@ void privacyScenes(Report &report, const QString &folder, const SampleBanners &s
                    sample.terminator,
                    qint32(QCoreApplication::applicationPid()),
                    {},
-                   &sample.vpns}
+                   &sample.vpns,
+                   [] {}}
         .addTo(sections);
     const QPalette before = QApplication::palette();
     for (const bool dark : {false, true}) {
