@@ -61,9 +61,9 @@ struct SampleBanners {
         settings,
         privacy,
         {[] { return false; }, [] { return false; }, [](const SensorUser &user) { return user.icon; }}};
-    const SensorUser zoom{1, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos")};
+    const SensorUser zoom{1, QStringLiteral("Zoom"), QStringLiteral("us.zoom.Zoom")};
     const SensorUser chrome{2, QStringLiteral("Google Chrome"), QStringLiteral("com.google.Chrome")};
-    const SensorUser voiceMemos{3, QStringLiteral("Voice Memos"), QStringLiteral("com.apple.VoiceMemos")};
+    const SensorUser recorder{3, QStringLiteral("Sound Recorder"), QStringLiteral("org.gnome.SoundRecorder")};
 
     Banner camera() { return announcer.cameraBanner({zoom}); }
     Banner blocked()
@@ -76,7 +76,7 @@ struct SampleBanners {
     Banner mic()
     {
         privacy.setMicOff(true);
-        const Banner banner = announcer.micBanner(voiceMemos);
+        const Banner banner = announcer.micBanner(recorder);
         privacy.setMicOff(false);
         return banner;
     }
@@ -193,7 +193,7 @@ void privacyScenes(Report &report, const QString &folder, const SampleBanners &s
     sample.hub.privacy().setMicSound(PrivacySwitch::MicSound::WhiteNoise);
     sample.hub.sensors().setSimulating(true);
     sample.hub.sensors().watcher()->simulate(
-        SensorState{true, true, {samples.zoom}, {samples.zoom, samples.voiceMemos}});
+        SensorState{true, true, {samples.zoom}, {samples.zoom, samples.recorder}});
     HubState state;
     HubSections sections;
     PrivacySection{sample.hub.sensors(),
@@ -224,7 +224,7 @@ void historyScene(Report &report, const QString &folder, const SampleBanners &sa
     history.update(Sensor::Microphone, {samples.zoom}, morning);
     history.update(Sensor::Camera, {}, morning.addSecs(47 * 60 + 13));
     history.update(Sensor::Microphone, {}, morning.addSecs(47 * 60 + 13));
-    history.update(Sensor::Microphone, {samples.voiceMemos}, morning.addSecs(2 * 3600));
+    history.update(Sensor::Microphone, {samples.recorder}, morning.addSecs(2 * 3600));
     history.update(Sensor::Microphone, {}, morning.addSecs(2 * 3600 + 45));
     history.update(Sensor::Camera, {samples.chrome}, morning.addSecs(3 * 3600));
     HistoryView view(history);
