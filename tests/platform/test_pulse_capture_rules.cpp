@@ -18,7 +18,8 @@ class TestPulseCaptureRules : public QObject {
         Snapshot s;
         s.sourceIsMonitor = {{1, false}, {2, true}};
         s.clients = {{10, {QStringLiteral("Firefox"), {{"application.process.id", "4000"}}}}};
-        s.streams = streams;
+        for (const Stream &stream : streams)
+            s.streams.insert(stream.index, stream);
         return s;
     }
     static Stream stream(quint32 index, quint32 client = 10, quint32 source = 1, bool corked = false,

@@ -110,6 +110,27 @@ private Q_SLOTS:
                  QStringLiteral("pulse_record_client"));
     }
 
+    // Changes are applied one object at a time: after a burst of streams
+    // starting and stopping, what is known is what the server has.
+    void staysTrueThroughChurn()
+    {
+        START_SERVER();
+        PulseConnection connection(m_server->address());
+        PulseAudioCaptureSource source(connection);
+        source.start();
+        auto steady = parecord();
+        std::vector<std::unique_ptr<ChildProcess>> churn;
+        for (int i = 0; i < 6; ++i)
+            churn.push_back(record(QStringLiteral(PULSE_RECORD_CLIENT),
+                                   {QStringLiteral("--churn"), QStringLiteral("15")}));
+        QTRY_VERIFY(source.captures().size() >= 4);
+        churn.clear();
+        QTRY_COMPARE(source.captures().size(), 1);
+        QCOMPARE(source.captures().constFirst().pid, steady->pid());
+        auto later = parecord();
+        QTRY_COMPARE(capturesOf(source, later->pid()).size(), 1);
+    }
+
     void recoversWhenTheServerRestarts_data()
     {
         QTest::addColumn<bool>("usersServer");

@@ -6,7 +6,6 @@
 #include <pulse/operation.h>
 
 #include <algorithm>
-#include <array>
 
 #include <unistd.h>
 
@@ -43,60 +42,62 @@ QByteArray firstOf(const QByteArray &key, const QHash<QByteArray, QByteArray> &s
     return stream.value(key, client.value(key));
 }
 
+// Where each kind of object is kept, chosen by the type of its answer.
+QHash<quint32, PulseAudioCaptureSource::Snapshot::Stream> &part(PulseAudioCaptureSource::Snapshot &s,
+                                                                const pa_source_output_info *)
+{
+    return s.streams;
+}
+QHash<quint32, bool> &part(PulseAudioCaptureSource::Snapshot &s, const pa_source_info *)
+{
+    return s.sourceIsMonitor;
+}
+QHash<quint32, PulseAudioCaptureSource::Snapshot::Client> &part(PulseAudioCaptureSource::Snapshot &s,
+                                                                const pa_client_info *)
+{
+    return s.clients;
+}
+
+void add(PulseAudioCaptureSource::Snapshot &s, const pa_source_output_info &info)
+{
+    s.streams.insert(info.index, {info.index, info.client, info.source, info.corked != 0,
+                                  QByteArray(info.resample_method), keptProps(info.proplist)});
+}
+void add(PulseAudioCaptureSource::Snapshot &s, const pa_source_info &info)
+{
+    s.sourceIsMonitor.insert(info.index, info.monitor_of_sink != PA_INVALID_INDEX);
+}
+void add(PulseAudioCaptureSource::Snapshot &s, const pa_client_info &info)
+{
+    s.clients.insert(info.index, {QString::fromUtf8(info.name), keptProps(info.proplist)});
+}
+
 } // namespace
 
-// One read of the three lists; the source owns it while it runs.
-struct PulseAudioCaptureSource::Read {
+// One request in flight: a whole list (index PA_INVALID_INDEX) or one object.
+struct PulseAudioCaptureSource::Fetch : PulseOperations::Data {
     PulseAudioCaptureSource *owner = nullptr;
-    std::array<pa_operation *, 3> operations{};
-    int pending = 3;
-    bool complete = false;
-    bool failed = false; // a list could not be read: the snapshot is partial
-    Snapshot snapshot;
+    quint32 index = PA_INVALID_INDEX;
+    bool found = false;
+    Snapshot list; // a whole list's items, taken at its end
 
-    ~Read()
-    {
-        for (pa_operation *op : operations) {
-            if (!op)
-                continue;
-            if (pa_operation_get_state(op) == PA_OPERATION_RUNNING)
-                pa_operation_cancel(op);
-            pa_operation_unref(op);
-        }
-    }
-
-    // One item of a list, or its end (eol 1), or its failure (eol -1).
+    // One item, or the end (eol 1), or a failure (eol -1: for one object, it is gone).
     template <typename Info> static void collect(pa_context *, const Info *info, int eol, void *data)
     {
-        auto *read = static_cast<Read *>(data);
-        if (eol != 0 || !info) {
-            read->failed = read->failed || eol <= 0;
-            return read->listDone();
+        auto *fetch = static_cast<Fetch *>(data);
+        Snapshot &known = fetch->owner->m_known;
+        const bool whole = fetch->index == PA_INVALID_INDEX;
+        if (eol == 0 && info) {
+            fetch->found = true;
+            return add(whole ? fetch->list : known, *info);
         }
-        read->add(*info);
-    }
-
-    void add(const pa_source_output_info &info)
-    {
-        snapshot.streams.append({info.index, info.client, info.source, info.corked != 0,
-                                 QByteArray(info.resample_method), keptProps(info.proplist)});
-    }
-    void add(const pa_source_info &info)
-    {
-        snapshot.sourceIsMonitor.insert(info.index, info.monitor_of_sink != PA_INVALID_INDEX);
-    }
-    void add(const pa_client_info &info)
-    {
-        snapshot.clients.insert(info.index, {QString::fromUtf8(info.name), keptProps(info.proplist)});
-    }
-
-    void listDone()
-    {
-        if (--pending > 0)
-            return;
-        complete = true;
-        // Leave libpulse's callback before the operations are released.
-        QMetaObject::invokeMethod(owner, &PulseAudioCaptureSource::finishRead, Qt::QueuedConnection);
+        const Info *kind = nullptr;
+        // A list that failed leaves what was known; the connection is going.
+        if (whole && eol > 0)
+            part(known, kind) = std::move(part(fetch->list, kind));
+        else if (!whole && !fetch->found)
+            part(known, kind).remove(fetch->index);
+        fetch->owner->fetchDone();
     }
 };
 
@@ -112,74 +113,122 @@ void PulseAudioCaptureSource::start()
     if (m_started)
         return;
     m_started = true;
-    connect(&m_connection, &PulseConnection::ready, this, &PulseAudioCaptureSource::requestRead);
+    connect(&m_connection, &PulseConnection::ready, this, &PulseAudioCaptureSource::readAll);
     connect(&m_connection, &PulseConnection::lost, this, &PulseAudioCaptureSource::onLost);
-    connect(&m_connection, &PulseConnection::event, this, [this](int facility, int, quint32) {
-        switch (facility) {
-        case PA_SUBSCRIPTION_EVENT_SOURCE_OUTPUT:
-        case PA_SUBSCRIPTION_EVENT_SOURCE:
-        case PA_SUBSCRIPTION_EVENT_CLIENT:
-        case PA_SUBSCRIPTION_EVENT_SERVER:
-            requestRead();
-            break;
-        default:
-            break;
-        }
-    });
+    connect(&m_connection, &PulseConnection::event, this, &PulseAudioCaptureSource::onEvent);
     m_connection.subscribe(pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT |
-                                                  PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_CLIENT |
-                                                  PA_SUBSCRIPTION_MASK_SERVER));
+                                                  PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_CLIENT));
     m_connection.start();
     if (m_connection.isReady())
-        requestRead();
+        readAll();
 }
 
-void PulseAudioCaptureSource::requestRead()
+void PulseAudioCaptureSource::readAll()
 {
-    if (m_read) {
-        m_readAgain = true;
+    pa_context *context = m_connection.context();
+    if (!context)
+        return;
+    m_operations.cancelAll();
+    m_pending = 0;
+    m_known = {};
+    m_known.ownClient = pa_context_get_index(context);
+    m_known.ownPid = qint32(::getpid());
+    fetch<pa_source_output_info>(PA_INVALID_INDEX, [](pa_context *c, auto done, void *data) {
+        return pa_context_get_source_output_info_list(c, done, data);
+    });
+    fetch<pa_source_info>(PA_INVALID_INDEX, [](pa_context *c, auto done, void *data) {
+        return pa_context_get_source_info_list(c, done, data);
+    });
+    fetch<pa_client_info>(PA_INVALID_INDEX, [](pa_context *c, auto done, void *data) {
+        return pa_context_get_client_info_list(c, done, data);
+    });
+}
+
+void PulseAudioCaptureSource::onEvent(int facility, int type, quint32 index)
+{
+    if (type == PA_SUBSCRIPTION_EVENT_REMOVE) {
+        switch (facility) {
+        case PA_SUBSCRIPTION_EVENT_SOURCE_OUTPUT:
+            m_known.streams.remove(index);
+            break;
+        case PA_SUBSCRIPTION_EVENT_SOURCE:
+            m_known.sourceIsMonitor.remove(index);
+            break;
+        case PA_SUBSCRIPTION_EVENT_CLIENT:
+            m_known.clients.remove(index);
+            break;
+        default:
+            return;
+        }
+        if (m_pending == 0)
+            queuePublish();
         return;
     }
-    if (m_readQueued)
-        return;
-    m_readQueued = true;
-    QMetaObject::invokeMethod(this, &PulseAudioCaptureSource::read, Qt::QueuedConnection);
+    switch (facility) {
+    case PA_SUBSCRIPTION_EVENT_SOURCE_OUTPUT:
+        fetch<pa_source_output_info>(index, [index](pa_context *c, auto done, void *data) {
+            return pa_context_get_source_output_info(c, index, done, data);
+        });
+        break;
+    case PA_SUBSCRIPTION_EVENT_SOURCE:
+        // Whether a source is a monitor never changes; its many state changes need no answer.
+        if (!m_known.sourceIsMonitor.contains(index))
+            fetch<pa_source_info>(index, [index](pa_context *c, auto done, void *data) {
+                return pa_context_get_source_info_by_index(c, index, done, data);
+            });
+        break;
+    case PA_SUBSCRIPTION_EVENT_CLIENT:
+        fetch<pa_client_info>(index, [index](pa_context *c, auto done, void *data) {
+            return pa_context_get_client_info(c, index, done, data);
+        });
+        break;
+    default:
+        break;
+    }
 }
 
-void PulseAudioCaptureSource::read()
+template <typename Info, typename Request> void PulseAudioCaptureSource::fetch(quint32 index, Request request)
 {
-    m_readQueued = false;
     pa_context *context = m_connection.context();
-    if (!context || m_read)
+    if (!context)
         return;
-    m_readAgain = false;
-    m_read = std::make_unique<Read>();
-    Read *r = m_read.get();
-    r->owner = this;
-    r->snapshot.ownClient = pa_context_get_index(context);
-    r->snapshot.ownPid = qint32(::getpid());
-    r->operations[0] =
-        pa_context_get_source_output_info_list(context, &Read::collect<pa_source_output_info>, r);
-    r->operations[1] = pa_context_get_source_info_list(context, &Read::collect<pa_source_info>, r);
-    r->operations[2] = pa_context_get_client_info_list(context, &Read::collect<pa_client_info>, r);
+    auto fetch = std::make_unique<Fetch>();
+    fetch->owner = this;
+    fetch->index = index;
+    Fetch *data = fetch.get();
+    // Not started when the connection is failing; lost() follows.
+    if (m_operations.keep(request(context, &Fetch::collect<Info>, data), std::move(fetch)))
+        ++m_pending;
 }
 
-void PulseAudioCaptureSource::finishRead()
+void PulseAudioCaptureSource::fetchDone()
 {
-    if (!m_read || !m_read->complete)
-        return; // dropped when the server went away
-    const std::unique_ptr<Read> done = std::move(m_read);
-    // A partial snapshot would drop captures that still run; keep what was known.
-    if (!done->failed)
-        publish(capturesIn(done->snapshot));
-    if (m_readAgain)
-        requestRead();
+    if (--m_pending == 0)
+        queuePublish();
+}
+
+void PulseAudioCaptureSource::queuePublish()
+{
+    if (m_publishQueued)
+        return;
+    m_publishQueued = true;
+    // Leaves libpulse's callback first; answers that come meanwhile share the turn.
+    QMetaObject::invokeMethod(this, &PulseAudioCaptureSource::publishKnown, Qt::QueuedConnection);
+}
+
+void PulseAudioCaptureSource::publishKnown()
+{
+    m_publishQueued = false;
+    // Half a change is not published: the last outstanding answer queues again.
+    if (m_pending == 0)
+        publish(capturesIn(m_known));
 }
 
 void PulseAudioCaptureSource::onLost()
 {
-    m_read.reset();
-    m_readAgain = false;
+    m_operations.cancelAll();
+    m_pending = 0;
+    m_known = {};
     // Every stream went with the server; the next connection reads them anew.
     publish({});
 }

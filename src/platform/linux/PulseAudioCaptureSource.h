@@ -1,20 +1,23 @@
 #pragma once
 
 #include "AudioCaptureSource.h"
+#include "PulseOperations.h"
 
 #include <QHash>
-
-#include <memory>
 
 class PulseConnection;
 
 // Audio capture as the audio server sees it: its record streams ("source
-// outputs"). Every reported change of a stream, source, client or the server
-// means "read them all again"; events of one main-loop turn share one read.
+// outputs"). The lists of streams, sources and clients are read whole once a
+// connection is ready; after that each reported change fetches only the object
+// it names (a removal drops it), so a busy desktop's recorders cost one small
+// answer per change. The server answers in order, events included, so applying
+// every answer as it comes keeps the copy true. The captures are published
+// once no answer is outstanding, at most once per main-loop turn.
 class PulseAudioCaptureSource : public AudioCaptureSource {
     Q_OBJECT
 public:
-    // What one read gathers, reduced to what decides and names a capture.
+    // What is known of the server, reduced to what decides and names a capture.
     struct Snapshot {
         struct Stream {
             quint32 index = 0;
@@ -28,7 +31,7 @@ public:
             QString name;
             QHash<QByteArray, QByteArray> props;
         };
-        QList<Stream> streams;
+        QHash<quint32, Stream> streams;       // by stream index
         QHash<quint32, bool> sourceIsMonitor; // by source index
         QHash<quint32, Client> clients;       // by client index
         quint32 ownClient = 0xffffffff;       // this process's own connection (PA_INVALID_INDEX: none)
@@ -46,17 +49,21 @@ public:
     static QList<AudioCapture> capturesIn(const Snapshot &snapshot);
 
 private:
-    struct Read;
-    void requestRead();
-    void read();
-    void finishRead();
+    struct Fetch;
+    void readAll();
+    void onEvent(int facility, int type, quint32 index);
+    template <typename Info, typename Request> void fetch(quint32 index, Request request);
+    void fetchDone();
+    void queuePublish();
+    void publishKnown();
     void onLost();
     void publish(const QList<AudioCapture> &captures);
 
     PulseConnection &m_connection;
+    Snapshot m_known;
     QList<AudioCapture> m_captures;
-    std::unique_ptr<Read> m_read; // the read in flight
+    PulseOperations m_operations;
+    int m_pending = 0; // fetches not answered yet
     bool m_started = false;
-    bool m_readQueued = false;
-    bool m_readAgain = false; // something changed while a read was in flight
+    bool m_publishQueued = false;
 };
