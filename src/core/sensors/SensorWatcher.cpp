@@ -105,14 +105,21 @@ void SensorWatcher::recomputeMic()
     std::stable_sort(captures.begin(), captures.end(),
                      [](const AudioCapture &a, const AudioCapture &b) { return a.id < b.id; });
     QList<SensorUser> users;
+    QHash<quint32, StreamUser> streamUsers;
     // The source leaves out this process's own streams by what it created:
     // a pid is only a claim, and anyone may claim ours.
     for (const AudioCapture &capture : std::as_const(captures)) {
+        // A stream keeps its user while it lives: only new ones are resolved.
+        const auto known = m_streamUsers.constFind(capture.id);
+        const SensorUser user = known != m_streamUsers.constEnd() && known->capture == capture
+                                    ? known->user
+                                    : m_micUsers.resolve(capture);
+        streamUsers.insert(capture.id, {capture, user});
         // Helpers of one application collapse into the application, first kept.
-        const SensorUser user = m_micUsers.resolve(capture);
         if (!holds(users, user))
             users.append(user);
     }
+    m_streamUsers = std::move(streamUsers);
     // Answers of processes that exited are never used again; drop them once they pile up.
     if (m_micUsers.size() > 2 * captures.size() + 64)
         m_micUsers.forgetExited();

@@ -3,6 +3,7 @@
 #include "SensorState.h"
 #include "SensorUserCache.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QThreadPool>
@@ -77,6 +78,11 @@ private:
     Sources m_sources;
     const qint32 m_me;
     SensorUserCache m_micUsers;
+    struct StreamUser {
+        AudioCapture capture;
+        SensorUser user;
+    };
+    QHash<quint32, StreamUser> m_streamUsers; // by capture id: the streams capturing now
     SensorState m_state;
     bool m_ownCameraUse = false;
     // Counts camera recomputations that published; a late attribution result
