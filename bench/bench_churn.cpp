@@ -2,8 +2,9 @@
 // the rig's desktop and audio server, 20 recorders that start a stream, stop
 // it 200 ms later and start again 200 ms after that (100 stream starts and
 // stops a second), and a program opening a stand-in camera node every 10 ms
-// (mknod needs root; without it there is no prober). Prints Tarnwick's CPU
-// use and what it wrote, per minute, next to the same time idle.
+// (mknod needs root; without it there is no prober), each alone and together.
+// Prints Tarnwick's CPU use and what it wrote, per minute, next to the same
+// time idle.
 //
 //   bench_churn [seconds per phase, default 60]
 //   TARNWICK_BINARY=<another build's tarnwick> bench_churn   compares with that build
@@ -137,22 +138,28 @@ int main(int argc, char **argv)
     const Usage idleTo = usageOf(pid);
     report("idle", idleFrom, idleTo, replaced.count, seconds);
 
-    std::vector<std::unique_ptr<ChildProcess>> churn;
-    for (int i = 0; i < 20; ++i)
-        churn.push_back(
-            std::make_unique<ChildProcess>(QStringLiteral(PULSE_RECORD_CLIENT),
-                                           QStringList{QStringLiteral("--churn"), QStringLiteral("200")}));
-    if (haveNode)
-        churn.push_back(std::make_unique<ChildProcess>(
-            QStringLiteral(DEVICE_HOLDER),
-            QStringList{QStringLiteral("--every"), QStringLiteral("10"), node}));
-    runFor(2000);
-    replaced.count = 0;
-    const Usage churnFrom = usageOf(pid);
-    runFor(seconds * 1000);
-    const Usage churnTo = usageOf(pid);
-    report(haveNode ? "20 recorders every 200 ms, camera probed every 10 ms" : "20 recorders every 200 ms",
-           churnFrom, churnTo, replaced.count, seconds);
+    // Each load alone, then both: what each costs is seen apart.
+    const auto measure = [&](const char *phase, bool recorders, bool prober) {
+        std::vector<std::unique_ptr<ChildProcess>> churn;
+        for (int i = 0; recorders && i < 20; ++i)
+            churn.push_back(std::make_unique<ChildProcess>(
+                QStringLiteral(PULSE_RECORD_CLIENT),
+                QStringList{QStringLiteral("--churn"), QStringLiteral("200")}));
+        if (prober)
+            churn.push_back(std::make_unique<ChildProcess>(
+                QStringLiteral(DEVICE_HOLDER),
+                QStringList{QStringLiteral("--every"), QStringLiteral("10"), node}));
+        runFor(2000);
+        replaced.count = 0;
+        const Usage from = usageOf(pid);
+        runFor(seconds * 1000);
+        report(phase, from, usageOf(pid), replaced.count, seconds);
+    };
+    measure("20 recorders every 200 ms", true, false);
+    if (haveNode) {
+        measure("camera probed every 10 ms", false, true);
+        measure("both", true, true);
+    }
     if (process.state() != QProcess::Running)
         std::printf("tarnwick ended during the run\n");
     return 0;

@@ -28,7 +28,7 @@ class SensorHistory : public QObject {
     Q_OBJECT
 public:
     static constexpr int cap = 2000;
-    static constexpr std::chrono::milliseconds saveDelay{500};
+    static constexpr std::chrono::milliseconds saveDelay{1000};
 
     // An empty path keeps the history in memory only.
     explicit SensorHistory(QString filePath, QObject *parent = nullptr);
