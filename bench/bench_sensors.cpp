@@ -7,7 +7,6 @@
 #include "BenchTiming.h"
 #include "ChildProcess.h"
 #include "LinuxCameraClientFinder.h"
-#include "LinuxProcessDirectory.h"
 #include "PrivatePulseServer.h"
 #include "PulseAudioCaptureSource.h"
 #include "PulseConnection.h"
@@ -120,8 +119,7 @@ void benchCamera(int rounds)
     const CameraNodeScan scan(root.path(), CameraNodeScan::NodeCheck::AnyCharacterDevice);
     V4l2CameraDeviceSource source(scan);
     source.start();
-    const LinuxProcessDirectory processes;
-    const LinuxCameraClientFinder finder(scan, processes);
+    const LinuxCameraClientFinder finder(scan);
 
     QList<double> toRunning, toStopped, finderTimes, scanTimes;
     for (int i = 0; i < rounds; ++i) {
@@ -134,8 +132,8 @@ void benchCamera(int rounds)
         toRunning.append(on - stampOf(opened));
 
         const double asked = nowMs();
-        const QList<qint32> clients = finder.clients({});
-        if (clients.contains(app.pid()))
+        const QList<ClientClaim> clients = finder.clients({});
+        if (clients.contains(ClientClaim{qint32(app.pid()), qint32(app.pid()), {}, {}, {}}))
             finderTimes.append(nowMs() - asked);
 
         QElapsedTimer scanClock;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ClientClaim.h"
+
 #include <QList>
 
 #include <stop_token>
@@ -9,8 +11,8 @@
 class CameraClientFinder {
 public:
     virtual ~CameraClientFinder() = default;
-    // Process ids of the camera's clients, the most recently started first,
-    // each once. Gives up soon after `stop` is requested (the answer is then
-    // incomplete), ending any tool it started.
-    virtual QList<qint32> clients(std::stop_token stop) const = 0;
+    // The camera's clients, the most recently started first, each once.
+    // Gives up soon after `stop` is requested (the answer is then incomplete),
+    // ending any tool it started.
+    virtual QList<ClientClaim> clients(std::stop_token stop) const = 0;
 };

@@ -54,7 +54,7 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
     b.audioCaptures = std::make_unique<PulseAudioCaptureSource>(*b.audioServer);
     b.cameras = std::make_unique<V4l2CameraDeviceSource>(cameraNodes(env));
     b.processes = std::make_unique<LinuxProcessDirectory>();
-    b.cameraClients = std::make_unique<LinuxCameraClientFinder>(cameraNodes(env), *b.processes);
+    b.cameraClients = std::make_unique<LinuxCameraClientFinder>(cameraNodes(env));
     b.inputDevices = std::make_unique<PulseInputDeviceControl>(*b.audioServer);
     b.quietMic = std::make_unique<PulseQuietMicDriver>(
         *b.audioServer, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));

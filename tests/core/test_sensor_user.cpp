@@ -73,7 +73,7 @@ private Q_SLOTS:
         const auto capture = [](qint32 pid, const QString &binary,
                                 const QString &client = QStringLiteral("rec"), qint32 hostPid = 0,
                                 const QString &appId = {}) {
-            return AudioCapture{1, pid, hostPid, appId, client, binary};
+            return AudioCapture{{pid, hostPid, appId, client, binary}, 1};
         };
         const SensorUser rec{0, QStringLiteral("rec"), QString()};
         QTest::newRow("a claim its process bears out")

@@ -76,14 +76,19 @@ private Q_SLOTS:
     void cameraOnIsNamedInASecondPublicationNeverAsItself()
     {
         Rig rig;
-        // Newest first: itself, a helper, its app, an exited client, a bare process, no process.
-        rig.finder.setClients({me, 302, browser.pid, 999, bare.pid, me, 0, -1});
+        // Newest first: itself, a helper, its app, an exited client, a bare
+        // process; a client claiming to be this process, and one that says nothing.
+        const auto vouched = [](qint32 pid) { return ClientClaim{pid, pid, {}, {}, {}}; };
+        rig.finder.setClaims(
+            {vouched(me), vouched(302), vouched(browser.pid), vouched(999), vouched(bare.pid),
+             ClientClaim{me, 0, {}, QStringLiteral("spy"), QStringLiteral("/usr/bin/spy")}, ClientClaim{}});
         rig.watcher.start();
         QCOMPARE(rig.published.size(), 1);
         rig.cameras.open();
         QCOMPARE(rig.after(1), cameraState({}));
         QTRY_COMPARE(rig.published.size(), 3);
-        QCOMPARE(rig.after(2), cameraState({browser, bare}));
+        QCOMPARE(rig.after(2), cameraState({browser, bare, SensorUser{0, QStringLiteral("spy"), {}},
+                                            SensorUser{0, QStringLiteral("Unnamed app"), {}}}));
 
         // A second opener, or a repeated event, changes nothing and asks nobody.
         rig.finder.setClients({chat.pid});

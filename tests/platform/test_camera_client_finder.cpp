@@ -3,7 +3,6 @@
 // prints a graph naming real processes as its consumers.
 #include "ChildProcess.h"
 #include "LinuxCameraClientFinder.h"
-#include "LinuxProcessDirectory.h"
 #include "RequiredService.h"
 
 #include <QDir>
@@ -19,23 +18,27 @@
 
 namespace {
 
-// The real processes, and one sandboxed app known by its id.
-class OneSandboxedApp : public LinuxProcessDirectory {
-public:
-    OneSandboxedApp(QString appId, qint32 pid)
-        : m_appId(std::move(appId))
-        , m_pid(pid)
-    {}
-    std::optional<RunningApp> runningAppById(const QString &appId) const override
-    {
-        return appId == m_appId ? std::optional(RunningApp{m_pid, QStringLiteral("Camera"), m_appId, false})
-                                : std::nullopt;
-    }
-
-private:
-    QString m_appId;
-    qint32 m_pid;
-};
+// Who a claim names: the app the portal vouched for, else the process the
+// kernel showed, else the one it claims.
+QString shown(const ClientClaim &claim)
+{
+    return !claim.appId.isEmpty() ? claim.appId
+                                  : QString::number(claim.hostPid > 0 ? claim.hostPid : claim.pid);
+}
+QStringList shown(const QList<ClientClaim> &claims)
+{
+    QStringList names;
+    for (const ClientClaim &claim : claims)
+        names.append(shown(claim));
+    return names;
+}
+QStringList pids(std::initializer_list<qint64> pids)
+{
+    QStringList names;
+    for (const qint64 pid : pids)
+        names.append(QString::number(pid));
+    return names;
+}
 
 void write(const QString &path, const QByteArray &text)
 {
@@ -90,9 +93,7 @@ private Q_SLOTS:
         const bool made = mknod(QFile::encodeName(node()).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
         REQUIRE_SERVICE(made, QStringLiteral("mknod (needs root)"));
         const CameraNodeScan scan(m_root.path(), CameraNodeScan::NodeCheck::AnyCharacterDevice);
-        auto app = sleeper();
-        const OneSandboxedApp processes(QStringLiteral("org.example.Camera"), app->pid());
-        QVERIFY(LinuxCameraClientFinder(scan, processes).clients({}).isEmpty());
+        QVERIFY(LinuxCameraClientFinder(scan).clients({}).isEmpty());
 
         auto direct = holder();
         QTest::qWait(20);
@@ -103,20 +104,19 @@ private Q_SLOTS:
         auto cheese = sleeper();
         auto obs = sleeper();
         const auto clients = [&](const char *fixture, const QList<std::pair<QByteArray, qint32>> &pids) {
-            return LinuxCameraClientFinder(scan, processes, pwDump(fixture, pids)).clients({});
+            return shown(LinuxCameraClientFinder(scan, pwDump(fixture, pids)).clients({}));
         };
         // Behind the daemon its consumers are the clients, each once.
         QCOMPARE(
             clients("pw-dump-camera-two-consumers.json", {{"4100", cheese->pid()}, {"4200", obs->pid()}}),
-            (QList<qint32>{obs->pid(), cheese->pid(), direct->pid()}));
-        // One through the portal, found by its app id; one by its node's pid.
+            pids({obs->pid(), cheese->pid(), direct->pid()}));
+        // One through the portal, known by its app id; one by its node's pid.
         // (What else a graph says is test_pipewire_graph's.)
         QCOMPARE(clients("pw-dump-camera-portal-client.json", {{"4400", obs->pid()}}),
-                 (QList<qint32>{obs->pid(), direct->pid(), app->pid()}));
+                 pids({obs->pid(), direct->pid()}) << QStringLiteral("org.example.Camera"));
         // Without pw-dump the daemon is all there is to name.
-        QCOMPARE(
-            LinuxCameraClientFinder(scan, processes, path(QStringLiteral("missing/pw-dump"))).clients({}),
-            (QList<qint32>{pipewire->pid(), direct->pid()}));
+        QCOMPARE(shown(LinuxCameraClientFinder(scan, path(QStringLiteral("missing/pw-dump"))).clients({})),
+                 pids({pipewire->pid(), direct->pid()}));
 
         // A pw-dump that hangs and ignores SIGTERM is killed after its three seconds.
         const QString hung = path(QStringLiteral("hung/pw-dump"));
@@ -126,8 +126,8 @@ private Q_SLOTS:
         QFile::setPermissions(hung, QFile::ReadOwner | QFile::ExeOwner);
         QElapsedTimer waited;
         waited.start();
-        QCOMPARE(LinuxCameraClientFinder(scan, processes, hung).clients({}),
-                 (QList<qint32>{pipewire->pid(), direct->pid()}));
+        QCOMPARE(shown(LinuxCameraClientFinder(scan, hung).clients({})),
+                 pids({pipewire->pid(), direct->pid()}));
         QCOMPARE_LT(waited.elapsed(), 10000);
         QFile pidFile(hung + QStringLiteral(".pid"));
         QVERIFY(pidFile.open(QIODevice::ReadOnly));

@@ -22,33 +22,45 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("dump");
         QTest::addColumn<QString>("camera");
-        QTest::addColumn<QList<PipeWireClient>>("consumers");
+        QTest::addColumn<QList<ClientClaim>>("consumers");
+        const auto claim = [](qint32 pid, qint32 hostPid, const char *name, const char *appId = "",
+                              const char *binary = "") {
+            return ClientClaim{pid, hostPid, QString::fromUtf8(appId), QString::fromUtf8(name),
+                               QString::fromUtf8(binary)};
+        };
         // Two links to one consumer count once; pids written as text are read
         // too; the session manager that made the camera node is no consumer.
         const QByteArray two = fixture("pw-dump-camera-two-consumers.json");
         QTest::newRow("two consumers")
-            << two << "/dev/video0" << QList<PipeWireClient>{{4100, {}}, {4200, {}}};
-        QTest::newRow("another camera's") << two << "/dev/video2" << QList<PipeWireClient>{{4300, {}}};
-        QTest::newRow("an unused camera") << two << "/dev/video1" << QList<PipeWireClient>{};
-        // The portal's pid and the in-sandbox pid would both name a stranger;
-        // a node without a client still says which process made it.
+            << two << "/dev/video0" << QList<ClientClaim>{claim(4100, 4100, "Cheese"), claim(4200, 0, "obs")};
+        QTest::newRow("another camera's")
+            << two << "/dev/video2" << QList<ClientClaim>{claim(4300, 4300, "other")};
+        QTest::newRow("an unused camera") << two << "/dev/video1" << QList<ClientClaim>{};
+        // The portal's socket pid would name the portal: only its app id is
+        // vouched for; a node without a client still says which process made it.
         QTest::newRow("through the portal")
             << fixture("pw-dump-camera-portal-client.json") << "/dev/video0"
-            << QList<PipeWireClient>{{0, QStringLiteral("org.example.Camera")}, {4400, {}}};
+            << QList<ClientClaim>{claim(2, 0, "Camera", "org.example.Camera"), claim(4400, 0, "")};
+        // Whatever a consumer claims, it is kept with what it says and what the socket showed.
+        QTest::newRow("claims") << fixture("pw-dump-camera-claims.json") << "/dev/video0"
+                                << QList<ClientClaim>{claim(0, 0, "bare-node"), claim(0, 0, "ghost"),
+                                                      claim(4500, 4600, "spy", "", "/usr/bin/spy")};
         QTest::newRow("no consumer") << fixture("pw-dump-camera-no-consumer.json") << "/dev/video0"
-                                     << QList<PipeWireClient>{};
+                                     << QList<ClientClaim>{};
         for (const QByteArray &bad :
              {QByteArray(), QByteArray("{\"id\": 1}"), QByteArray("[{\"id\": 50, \"type\":"),
               QByteArray("[1, \"x\", null, {\"type\": \"PipeWire:Interface:Link\"}]")})
-            QTest::newRow(("damaged: " + bad).constData()) << bad << "/dev/video0" << QList<PipeWireClient>{};
+            QTest::newRow(("damaged: " + bad).constData()) << bad << "/dev/video0" << QList<ClientClaim>{};
     }
     void cameraConsumers()
     {
         QFETCH(QByteArray, dump);
         QFETCH(QString, camera);
-        QFETCH(QList<PipeWireClient>, consumers);
-        QList<PipeWireClient> found = PipeWireGraph(dump).cameraConsumers(camera);
-        std::sort(found.begin(), found.end(), [](auto &a, auto &b) { return a.pid < b.pid; });
+        QFETCH(QList<ClientClaim>, consumers);
+        QList<ClientClaim> found = PipeWireGraph(dump).cameraConsumers(camera);
+        std::sort(found.begin(), found.end(), [](auto &a, auto &b) {
+            return std::tie(a.pid, a.clientName) < std::tie(b.pid, b.clientName);
+        });
         QCOMPARE(found, consumers);
     }
 

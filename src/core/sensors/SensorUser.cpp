@@ -1,6 +1,6 @@
 #include "SensorUser.h"
 
-#include "AudioCaptureSource.h"
+#include "ClientClaim.h"
 #include "ProcessDirectory.h"
 #include "Text.h"
 
@@ -40,23 +40,23 @@ std::optional<SensorUser> SensorUser::resolve(qint32 pid, const ProcessDirectory
     return SensorUser{pid, shownName({name}), QString()};
 }
 
-SensorUser SensorUser::resolve(const AudioCapture &capture, const ProcessDirectory &processes)
+SensorUser SensorUser::resolve(const ClientClaim &claim, const ProcessDirectory &processes)
 {
-    if (!capture.appId.isEmpty()) {
-        if (auto user = fromApp(processes.runningAppById(capture.appId)))
+    if (!claim.appId.isEmpty()) {
+        if (auto user = fromApp(processes.runningAppById(claim.appId)))
             return *user;
         // The app is not known as running (no window yet): its id is still a
         // truthful name, where the in-sandbox pid could name a stranger.
-        return SensorUser{0, shownName({capture.appId}), capture.appId};
+        return SensorUser{0, shownName({claim.appId}), claim.appId};
     }
     // A sandboxed client claims its in-sandbox pid, which out here is some
     // other process, and any client can claim any pid: a claim counts only
     // when that process runs the program the client says it runs.
-    const qint32 pid = capture.hostPid > 0                                  ? capture.hostPid
-                       : processes.runsProgram(capture.pid, capture.binary) ? capture.pid
-                                                                            : 0;
+    const qint32 pid = claim.hostPid > 0                                ? claim.hostPid
+                       : processes.runsProgram(claim.pid, claim.binary) ? claim.pid
+                                                                        : 0;
     if (auto user = resolve(pid, processes))
         return *user;
-    return SensorUser{0, shownName({capture.clientName, capture.binary.section(QLatin1Char('/'), -1)}),
+    return SensorUser{0, shownName({claim.clientName, claim.binary.section(QLatin1Char('/'), -1)}),
                       QString()};
 }

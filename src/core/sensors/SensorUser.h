@@ -6,7 +6,7 @@
 
 #include <optional>
 
-struct AudioCapture;
+struct ClientClaim;
 class ProcessDirectory;
 
 // An application (or a bare process) that uses a sensor. `pid` is the
@@ -31,11 +31,11 @@ struct SensorUser {
     // a pid below 1 or a process that cannot be named.
     static std::optional<SensorUser> resolve(qint32 pid, const ProcessDirectory &processes);
 
-    // A capture stream's user, never nothing: every stream that captures is
+    // A sensor client's user, never nothing: every client that captures is
     // someone. Named by the app id the portal vouched for, else by the pid the
-    // server saw, else by the pid the client claims if that process runs the
+    // kernel gave, else by the pid the client claims if that process runs the
     // program the client names, else by what the client calls itself.
-    static SensorUser resolve(const AudioCapture &capture, const ProcessDirectory &processes);
+    static SensorUser resolve(const ClientClaim &claim, const ProcessDirectory &processes);
 };
 
 Q_DECLARE_METATYPE(SensorUser)

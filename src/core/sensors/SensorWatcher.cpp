@@ -11,10 +11,12 @@
 
 namespace {
 
-QList<qint32> without(QList<qint32> pids, qint32 me)
+// Its own camera use is known by what the kernel vouches for, never by a
+// pid a client claims.
+QList<ClientClaim> othersIn(QList<ClientClaim> claims, qint32 me)
 {
-    pids.removeAll(me);
-    return pids;
+    claims.removeIf([me](const ClientClaim &claim) { return claim.hostPid == me; });
+    return claims;
 }
 
 bool holds(const QList<SensorUser> &users, const SensorUser &user)
@@ -138,24 +140,27 @@ void SensorWatcher::startAttribution(int generation)
     const auto retryDelay = m_retryDelay;
     m_attributionRuns.start([this, &finder, &processes, me, retryDelay, generation,
                              stop = m_attributionStop.get_token()] {
-        QList<qint32> pids = without(finder.clients(stop), me);
-        if (pids.isEmpty()) {
+        QList<ClientClaim> claims = othersIn(finder.clients(stop), me);
+        if (claims.isEmpty()) {
             // A client that just opened the camera may not be visible yet.
             std::mutex mutex;
             std::unique_lock lock(mutex);
             std::condition_variable_any().wait_for(lock, stop, retryDelay, [] { return false; });
             if (stop.stop_requested())
                 return;
-            pids = without(finder.clients(stop), me);
+            claims = othersIn(finder.clients(stop), me);
         }
         // Naming walks /proc: here, off the main thread.
         QList<SensorUser> users;
-        for (const qint32 pid : std::as_const(pids)) {
+        for (const ClientClaim &claim : std::as_const(claims)) {
             if (stop.stop_requested())
                 return;
-            const std::optional<SensorUser> user = SensorUser::resolve(pid, processes);
-            if (user && !holds(users, *user) && processes.isRunning(user->pid))
-                users.append(*user);
+            // A process that ended since is gone, not hiding.
+            if (claim.hostPid > 0 && !processes.isRunning(claim.hostPid))
+                continue;
+            const SensorUser user = SensorUser::resolve(claim, processes);
+            if (!holds(users, user) && (user.pid == 0 || processes.isRunning(user.pid)))
+                users.append(user);
         }
         // Posted to the watcher itself: Qt drops events for a receiver that is
         // gone, and the destructor waits for this run, so a late result never

@@ -60,7 +60,7 @@ PipeWireGraph::PipeWireGraph(const QByteArray &dump)
     }
 }
 
-QList<PipeWireClient> PipeWireGraph::cameraConsumers(const QString &devicePath) const
+QList<ClientClaim> PipeWireGraph::cameraConsumers(const QString &devicePath) const
 {
     QList<qint64> cameras;
     for (auto it = m_objects.cbegin(); it != m_objects.cend(); ++it) {
@@ -70,7 +70,7 @@ QList<PipeWireClient> PipeWireGraph::cameraConsumers(const QString &devicePath) 
             props.value(QLatin1String("api.v4l2.path")).toString() == devicePath)
             cameras.append(it.key());
     }
-    QList<PipeWireClient> consumers;
+    QList<ClientClaim> consumers;
     for (const QJsonObject &link : m_objects) {
         if (link.value(QLatin1String("type")).toString() != linkType)
             continue;
@@ -84,16 +84,17 @@ QList<PipeWireClient> PipeWireGraph::cameraConsumers(const QString &devicePath) 
         const QJsonObject client = m_objects.value(numberIn(nodeProps, QLatin1String("client.id")));
         const QJsonObject props =
             client.value(QLatin1String("type")).toString() == clientType ? propsOf(client) : nodeProps;
-        PipeWireClient found;
+        ClientClaim found;
+        found.pid = pidIn(props, QLatin1String("application.process.id"));
         found.appId = props.value(QLatin1String("pipewire.access.portal.app_id")).toString();
-        // A portal client's socket was opened by the portal (so the peer pid
-        // is the portal's), and the pid it reports is the one in its sandbox.
-        if (found.appId.isEmpty()) {
-            found.pid = pidIn(props, QLatin1String("pipewire.sec.pid"));
-            if (found.pid == 0)
-                found.pid = pidIn(props, QLatin1String("application.process.id"));
-        }
-        if ((found.pid != 0 || !found.appId.isEmpty()) && !consumers.contains(found))
+        if (found.appId.isEmpty())
+            found.hostPid = pidIn(props, QLatin1String("pipewire.sec.pid"));
+        found.clientName = props.value(QLatin1String("application.name")).toString();
+        if (found.clientName.isEmpty())
+            found.clientName = nodeProps.value(QLatin1String("node.name")).toString();
+        found.binary = props.value(QLatin1String("application.process.binary")).toString();
+        // Whoever it claims to be, it uses the camera: never left out.
+        if (!consumers.contains(found))
             consumers.append(found);
     }
     return consumers;

@@ -3,7 +3,7 @@
 #include <QDeadlineTimer>
 #include <QMutexLocker>
 
-QList<qint32> SimCameraClientFinder::clients(std::stop_token stop) const
+QList<ClientClaim> SimCameraClientFinder::clients(std::stop_token stop) const
 {
     const std::stop_callback wake(stop, [this] {
         QMutexLocker lock(&m_mutex);
@@ -24,8 +24,16 @@ QList<qint32> SimCameraClientFinder::clients(std::stop_token stop) const
 
 void SimCameraClientFinder::setClients(const QList<qint32> &pids)
 {
+    QList<ClientClaim> claims;
+    for (const qint32 pid : pids)
+        claims.append({pid, pid, {}, {}, {}});
+    setClaims(claims);
+}
+
+void SimCameraClientFinder::setClaims(const QList<ClientClaim> &claims)
+{
     QMutexLocker lock(&m_mutex);
-    m_clients = pids;
+    m_clients = claims;
 }
 
 void SimCameraClientFinder::hold()

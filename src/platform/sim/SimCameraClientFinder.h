@@ -14,9 +14,11 @@
 class SimCameraClientFinder : public CameraClientFinder {
 public:
     // A held query also goes on once `stop` is requested.
-    QList<qint32> clients(std::stop_token stop) const override;
+    QList<ClientClaim> clients(std::stop_token stop) const override;
 
+    // Processes the kernel vouches for, like holders of the camera's nodes.
     void setClients(const QList<qint32> &pids);
+    void setClaims(const QList<ClientClaim> &claims);
     // Queries asked from now on wait at the gate until released.
     void hold();
     // Waits until `count` queries are waiting at the gate; false after `timeoutMs`.
@@ -32,10 +34,10 @@ private:
 
     mutable QMutex m_mutex;
     mutable QWaitCondition m_changed;
-    QList<qint32> m_clients;
+    QList<ClientClaim> m_clients;
     bool m_holding = false;
     mutable int m_queries = 0;
     mutable qint64 m_nextTicket = 0; // handed to each held query, in arrival order
     qint64 m_releasedUpTo = 0;       // held queries with a smaller ticket may go on
-    mutable QHash<qint64, QList<qint32>> m_releasedAnswers;
+    mutable QHash<qint64, QList<ClientClaim>> m_releasedAnswers;
 };
