@@ -1,6 +1,7 @@
 // The privacy switch over simulated services: the microphone half with its
 // notes, the camera half with its trusted apps and development-build rule,
 // the quiet microphone, and what a quit gives back.
+#include "CameraReset.h"
 #include "DefaultsStore.h"
 #include "MicGuard.h"
 #include "PrivacySwitch.h"
@@ -14,7 +15,20 @@
 #include <QTest>
 #include <QThreadPool>
 
+#include <semaphore>
+
 namespace {
+
+// A permission store that answers only when told to.
+struct HungStore : SimCameraPermissionStore {
+    bool isAvailable() const override
+    {
+        asked.release();
+        answer.acquire();
+        return false;
+    }
+    mutable std::binary_semaphore asked{0}, answer{0};
+};
 
 const InputDevice builtIn{
     QStringLiteral("alsa_input.builtin"), QStringLiteral("Built-in Microphone"), false, {40000, 40000}};
@@ -143,12 +157,21 @@ private Q_SLOTS:
         Rig rig(build(appId), env);
         rig.settings->allowList.set({QStringLiteral("org.a.Trusted")});
         rig.privacy->setCameraOff(true);
-        QThreadPool::globalInstance()->waitForDone();
-        QCOMPARE(rig.store->revoked(), revoked);
+        QTRY_COMPARE(rig.store->revoked(), revoked);
         // Back on restores nothing.
         rig.privacy->setCameraOff(false);
-        QThreadPool::globalInstance()->waitForDone();
         QCOMPARE(rig.store->revoked(), revoked);
+    }
+
+    // Quitting waits for Qt's shared pool; a store that never answers must not be on it.
+    void aHungPermissionStoreDoesNotHoldUpQuitting()
+    {
+        const auto store = std::make_shared<HungStore>();
+        CameraReset reset(store);
+        reset.takeAccessFromAllBut({});
+        QVERIFY(store->asked.try_acquire_for(std::chrono::seconds(5)));
+        QCOMPARE(QThreadPool::globalInstance()->activeThreadCount(), 0);
+        store->answer.release();
     }
 
     void aMissingPermissionStoreIsNoted()

@@ -18,7 +18,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThreadPool>
 
 using Decisions = QMap<QString, QStringList>;
 
@@ -135,7 +134,6 @@ private Q_SLOTS:
         PrivacySwitch privacy(settings, AppInfo{appId, QStringLiteral("1"), {}, false, false},
                               std::move(services));
         privacy.setCameraOff(true);
-        QThreadPool::globalInstance()->waitForDone();
         QVERIFY(privacy.cameraOff());
         const Decisions trusted{{QStringLiteral("org.example.Trusted"), {QStringLiteral("yes")}}};
         QTRY_COMPARE_WITH_TIMEOUT(entries(), resets ? trusted : before, 10000);
