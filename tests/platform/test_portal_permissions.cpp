@@ -113,30 +113,21 @@ private Q_SLOTS:
         QVERIFY(!entries().contains(oddId));
     }
 
-    void switchingTheCameraOffLeavesOnlyTrustedApps_data()
-    {
-        QTest::addColumn<QString>("appId");
-        QTest::addColumn<bool>("resets");
-        QTest::newRow("release build") << "dev.orvane.Tarnwick" << true;
-        // Without TARNWICK_REAL_RESET=1 a development build never touches the user's permissions.
-        QTest::newRow("development build") << "dev.orvane.Tarnwick.dev" << false;
-    }
+    // Which apps a build keeps is the core test's; here that the real store ends up so.
     void switchingTheCameraOffLeavesOnlyTrustedApps()
     {
-        QFETCH(QString, appId);
-        QFETCH(bool, resets);
-        const Decisions before = entries();
         DefaultsStore defaults;
         Settings settings(defaults);
         settings.allowList.set({QStringLiteral("org.example.Trusted")});
         PrivacyServices services;
         services.cameraPermissions = store();
-        PrivacySwitch privacy(settings, AppInfo{appId, QStringLiteral("1"), {}, false, false},
-                              std::move(services));
+        PrivacySwitch privacy(
+            settings, AppInfo{QStringLiteral("dev.orvane.Tarnwick"), QStringLiteral("1"), {}, false, false},
+            std::move(services));
         privacy.setCameraOff(true);
         QVERIFY(privacy.cameraOff());
         const Decisions trusted{{QStringLiteral("org.example.Trusted"), {QStringLiteral("yes")}}};
-        QTRY_COMPARE_WITH_TIMEOUT(entries(), resets ? trusted : before, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(entries(), trusted, 10000);
     }
 
     // A store that answers but refuses (a confined caller, a broken store):
