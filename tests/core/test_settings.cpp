@@ -155,24 +155,16 @@ private Q_SLOTS:
         QCOMPARE(settings.dismissedRecommendations.value(), QStringList({"y", "z"}));
     }
 
-    void everyChangeIsWrittenAndReadBack()
+    // Each key's round trip is above; here what the store adds.
+    void keysOfOtherVersionsSurviveAndAFailedWriteKeepsTheValue()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("nested/folder/settings.json"));
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        const QString path = dir.filePath(QStringLiteral("settings.json"));
         QVERIFY(writeFileBytes(path, R"({"Unknown": 5})"));
-        {
-            DefaultsStore store(path);
-            store.setValue(QStringLiteral("CameraOff"), true);
-            QCOMPARE(fileObject(path).value(QStringLiteral("CameraOff")).toBool(), true); // written at once
-            store.setStringList(QStringLiteral("AllowList"),
-                                {QStringLiteral("b.app"), QStringLiteral("a.app")});
-        }
+        DefaultsStore(path).setStringList(QStringLiteral("AllowList"),
+                                          {QStringLiteral("b.app"), QStringLiteral("a.app")});
         DefaultsStore again(path);
-        QCOMPARE(again.boolValue(QStringLiteral("CameraOff")), true);
-        QCOMPARE(again.stringListValue(QStringLiteral("AllowList")),
-                 QStringList({QStringLiteral("a.app"), QStringLiteral("b.app")}));
-        // Keys of later or other versions survive a rewrite.
+        QCOMPARE(again.stringListValue(QStringLiteral("AllowList")), QStringList({"a.app", "b.app"}));
         QCOMPARE(again.value(QStringLiteral("Unknown")).toInt(), 5);
 
         DefaultsStore unwritable(QStringLiteral("/proc/tarnwick-cannot-exist/settings.json"));
