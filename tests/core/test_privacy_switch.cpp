@@ -12,6 +12,7 @@
 #include "SimQuietMicDriver.h"
 
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThreadPool>
 
@@ -277,12 +278,17 @@ private Q_SLOTS:
     void oneSwitchTurnsBothHalves()
     {
         Rig rig;
+        QSignalSpy micChanges(rig.privacy.get(), &PrivacySwitch::micOffChanged);
+        rig.privacy->setMicOff(false);   // already on: no news
         rig.privacy->setCameraOff(true); // only one half off: the switch turns both off
         rig.privacy->toggleEverythingOff();
         QVERIFY(rig.privacy->cameraOff() && rig.privacy->micOff());
+        rig.privacy->setMicOff(true);
+        QCOMPARE(micChanges.size(), 1);
         rig.privacy->toggleEverythingOff();
         QVERIFY(!rig.privacy->cameraOff() && !rig.privacy->micOff());
         QCOMPARE(rig.defaults.boolValue(QStringLiteral("MicOff"), true), false);
+        QCOMPARE(micChanges.size(), 2);
     }
 
     void guardNotesAtMostOnceAMinutePerDevice()

@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// The source's own defaults, as users get them.
 constexpr auto confirmDelay = 300ms;
 constexpr int delayMs = int(confirmDelay.count());
 constexpr auto scanInterval = 100ms;
@@ -67,8 +68,7 @@ class TestV4l2CameraDeviceSource : public QObject {
     void startSource()
     {
         m_source = std::make_unique<V4l2CameraDeviceSource>(
-            CameraNodeScan(m_root->path(), CameraNodeScan::NodeCheck::AnyCharacterDevice), confirmDelay,
-            scanInterval);
+            CameraNodeScan(m_root->path(), CameraNodeScan::NodeCheck::AnyCharacterDevice));
         m_source->start();
         // The nodes are found on a worker.
         QTRY_VERIFY(m_source->scanCount() > 0 && !m_source->nodes().isEmpty());
@@ -177,8 +177,7 @@ private Q_SLOTS:
     {
         QVERIFY(QFile::remove(node("video0")));
         m_source = std::make_unique<V4l2CameraDeviceSource>(
-            CameraNodeScan(m_root->path(), CameraNodeScan::NodeCheck::AnyCharacterDevice), confirmDelay,
-            scanInterval);
+            CameraNodeScan(m_root->path(), CameraNodeScan::NodeCheck::AnyCharacterDevice));
         m_source->start();
         QTRY_VERIFY(m_source->scanCount() > 0);
         QVERIFY(m_source->nodes().isEmpty());
