@@ -9,6 +9,9 @@
 #include "Settings.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -111,6 +114,14 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(path), before);
         QCOMPARE(history.sessions().size(), 2);
         QCoreApplication::processEvents();
+        QCOMPARE(failed.size(), 1);
+
+        // Once there is room the next save keeps everything, and no half-written file is left.
+        QVERIFY(QFile::remove(fs.filePath(QStringLiteral("ballast"))));
+        history.update(Sensor::Camera, {chat}, start.addSecs(3));
+        history.flush();
+        QCOMPARE(QJsonDocument::fromJson(fileBytes(path)).array().size(), 3);
+        QCOMPARE(QDir(fs.filePath(QString())).entryList(QDir::Files), QStringList{"history.json"});
         QCOMPARE(failed.size(), 1);
     }
 };

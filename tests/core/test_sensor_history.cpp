@@ -1,15 +1,11 @@
 #include "Samples.h"
 #include "SensorHistory.h"
 
-#include <QDir>
 #include <QJsonArray>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <atomic>
 
 namespace {
 
@@ -24,34 +20,6 @@ QJsonArray fileArray(SensorHistory &history)
     return QJsonDocument::fromJson(fileBytes(history.filePath())).array();
 }
 
-// Counts the history's warnings, wherever they are logged from.
-std::atomic<int> saveWarnings{0};
-QtMessageHandler previousHandler = nullptr;
-
-void countingHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtWarningMsg && message.contains(QLatin1String("cannot save the history")))
-        ++saveWarnings;
-    else
-        previousHandler(type, context, message);
-}
-
-// Makes a folder unwritable, also for root (whom file modes do not stop).
-bool makeReadOnly(const QString &folder)
-{
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-    const QString probe = folder + QStringLiteral("/probe");
-    if (QFile(probe).open(QIODevice::WriteOnly) && QFile::remove(probe))
-        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder});
-    return !QFile(probe).open(QIODevice::WriteOnly);
-}
-
-void makeWritable(const QString &folder)
-{
-    QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), folder});
-    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 } // namespace
 
 class TestSensorHistory : public QObject {
@@ -60,14 +28,7 @@ class TestSensorHistory : public QObject {
     QString path() const { return m_dir->filePath(QStringLiteral("history.json")); }
 
 private Q_SLOTS:
-    void initTestCase() { previousHandler = qInstallMessageHandler(countingHandler); }
-    void cleanupTestCase() { qInstallMessageHandler(previousHandler); }
-
-    void init()
-    {
-        m_dir.emplace();
-        saveWarnings = 0;
-    }
+    void init() { m_dir.emplace(); }
 
     void aUseIsOneSessionStoredInTheExactForm()
     {
@@ -242,38 +203,6 @@ private Q_SLOTS:
         SensorHistory again(path());
         QCOMPARE(fileBytes(again.keptAsidePath()), QByteArray("{broken"));
         QCOMPARE(fileBytes(history.keptAsidePath()), bytes);
-    }
-
-    void anUnwritableFolderKeepsTheHistoryInMemoryAndLosesNothingOnDisk()
-    {
-        const QString folder = m_dir->filePath(QStringLiteral("readonly"));
-        QVERIFY(QDir().mkpath(folder));
-        const QString file = folder + QStringLiteral("/history.json");
-        {
-            SensorHistory history(file);
-            history.update(Sensor::Camera, {zoom}, at(0));
-        }
-        const QByteArray onDisk = fileBytes(file);
-        QVERIFY(!onDisk.isEmpty());
-        if (!makeReadOnly(folder)) {
-            makeWritable(folder);
-            QSKIP("this machine cannot make a folder read-only");
-        }
-        SensorHistory history(file);
-        history.update(Sensor::Microphone, {bare}, at(1));
-        history.flush();
-        history.update(Sensor::Microphone, {}, at(2));
-        history.flush();
-        makeWritable(folder);
-        QCOMPARE(saveWarnings.load(), 1);
-        QCOMPARE(fileBytes(file), onDisk);
-        QCOMPARE(history.sessions().size(), 2);
-        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"history.json"});
-
-        // The next save tries again and keeps everything.
-        history.update(Sensor::Camera, {chat}, at(3));
-        QCOMPARE(fileArray(history).size(), 3);
-        QCOMPARE(saveWarnings.load(), 1);
     }
 };
 
