@@ -48,7 +48,9 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
                             const QProcessEnvironment &env)
 {
     Backends b;
-    b.autostart = std::make_unique<XdgAutostartEntry>(prefs.autostartFolder(), info.appId, executable);
+    const QStringList path = env.value(QStringLiteral("PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    b.autostart = std::make_unique<XdgAutostartEntry>(prefs.autostartFolder(), info.appId,
+                                                      XdgAutostartEntry::launchCommand(executable, path));
     b.processUsage = std::make_unique<ProcSelfUsage>();
     b.audioServer = std::make_shared<PulseConnection>();
     b.audioCaptures = std::make_unique<PulseAudioCaptureSource>(*b.audioServer);

@@ -2,6 +2,7 @@
 // path, and registering that says when it failed.
 #include "XdgAutostartEntry.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +33,38 @@ private Q_SLOTS:
         QFETCH(QString, program);
         QFETCH(QString, exec);
         QCOMPARE(XdgAutostartEntry::execValue(program), exec);
+    }
+
+    void launchCommandIsTheBareNameOnlyForTheBinaryOnPath_data()
+    {
+        QTest::addColumn<QString>("onPath");
+        QTest::addColumn<bool>("byName");
+        QTest::newRow("this binary") << "link" << true;
+        QTest::newRow("another program of the same name") << "other" << false;
+        QTest::newRow("not on the path") << "" << false;
+    }
+    void launchCommandIsTheBareNameOnlyForTheBinaryOnPath()
+    {
+        QFETCH(QString, onPath);
+        QFETCH(bool, byName);
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("build"))));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("bin"))));
+        const QString binary = dir.filePath(QStringLiteral("build/tarnwick"));
+        const QString installed = dir.filePath(QStringLiteral("bin/tarnwick"));
+        const auto makeProgram = [](const QString &path) {
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n") > 0 &&
+                   file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+        QVERIFY(makeProgram(binary));
+        if (onPath == QLatin1String("link"))
+            QVERIFY(QFile::link(binary, installed));
+        else if (onPath == QLatin1String("other"))
+            QVERIFY(makeProgram(installed));
+        const QStringList path{dir.filePath(QStringLiteral("empty")), dir.filePath(QStringLiteral("bin"))};
+        QCOMPARE(XdgAutostartEntry::launchCommand(binary, path),
+                 byName ? QStringLiteral("tarnwick") : binary);
     }
 
     void registersAndUnregisters()

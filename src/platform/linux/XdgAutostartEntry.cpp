@@ -3,6 +3,8 @@
 #include "CheckedFile.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 XdgAutostartEntry::XdgAutostartEntry(QString autostartFolder, QString appId, QString executable)
     : m_folder(std::move(autostartFolder))
@@ -53,6 +55,16 @@ QString XdgAutostartEntry::execValue(const QString &program)
         }
     }
     return value;
+}
+
+QString XdgAutostartEntry::launchCommand(const QString &binary, const QStringList &searchPath)
+{
+    const QFileInfo self(binary);
+    const QString found = QStandardPaths::findExecutable(self.fileName(), searchPath);
+    const QString resolved = self.canonicalFilePath();
+    if (!found.isEmpty() && !resolved.isEmpty() && QFileInfo(found).canonicalFilePath() == resolved)
+        return self.fileName();
+    return binary;
 }
 
 QString XdgAutostartEntry::setRegistered(bool on)

@@ -13,6 +13,10 @@ public:
     QString filePath() const;
     // The Exec= value for a program path, quoted and escaped as desktop entries require.
     static QString execValue(const QString &program);
+    // What the entry should start: the bare program name when that name, looked up in
+    // searchPath (PATH's folders), is this very binary, as for an installed package, so the
+    // entry survives upgrades and moves; otherwise the binary's full path.
+    static QString launchCommand(const QString &binary, const QStringList &searchPath);
 
 private:
     QString m_folder;
