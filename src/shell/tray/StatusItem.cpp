@@ -9,7 +9,9 @@
 StatusItem::StatusItem(QObject *parent)
     : QObject(parent)
 {
-    m_tray.setIcon(Symbols::icon(QStringLiteral("capsule.tophalf.filled")));
+    // The icon theme's symbolic icon first, so panels can recolour it to suit themselves.
+    m_tray.setIcon(QIcon::fromTheme(QGuiApplication::desktopFileName() + QStringLiteral("-symbolic"),
+                                    Symbols::icon(QStringLiteral("capsule.tophalf.filled"))));
     m_tray.setToolTip(Text::tr("Tarnwick"));
     m_menu.setTitle(Text::tr("Tarnwick"));
     m_menu.setAccessibleName(Text::tr("Tarnwick"));
