@@ -23,9 +23,13 @@ PACKAGES=(
     libxext-dev
     libxcb1-dev
     libxcb-xinput-dev    # XInput2: clicks in other applications close the hub
+    help2man             # the manual page, from --help
     # run
     fonts-dejavu-core
     xdg-desktop-portal   # xdg-permission-store, activated on the session bus
+    # checks of the installed desktop entry and AppStream data
+    desktop-file-utils
+    appstream
     # test rig: scripts/desktop-rig.sh
     xvfb
     xauth
