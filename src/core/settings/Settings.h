@@ -33,6 +33,13 @@ public:
     Setting<bool> openOnHover{m_store, "OpenOnHover", true};
     Setting<bool> showRecommendations{m_store, "ShowRecommendations", true};
     Setting<QStringList> dismissedRecommendations{m_store, "DismissedRecommendations", {}};
+    // The quit section: the preset chosen last and the apps the user keeps (AppEntry keys).
+    Setting<QString> quitPreset{
+        m_store,
+        "QuitPreset",
+        QStringLiteral("everything"),
+        {QStringLiteral("everything"), QStringLiteral("work"), QStringLiteral("call")}};
+    Setting<QStringList> quitKeep{m_store, "QuitKeep", {}};
     // Autostart is registered once; after that it is the user's to change.
     Setting<bool> autostartDecided{m_store, "LoginItemDecided", false};
 };
