@@ -23,6 +23,7 @@ PACKAGES=(
     libxext-dev
     libxcb1-dev
     libxcb-xinput-dev    # XInput2: clicks in other applications close the hub
+    libxcb-res0-dev      # X-Resource: the process behind a window that names none
     help2man             # the manual page, from --help
     # run
     fonts-dejavu-core

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -12,6 +13,7 @@ struct RunningApp {
     QString appId;               // desktop-file id or sandbox app id; empty when none
     bool backgroundOnly = false; // no window and no desktop entry of its own
     QString icon = {};           // the desktop entry's Icon (theme name or absolute path); may be empty
+    QStringList categories = {}; // the desktop entry's Categories
     friend bool operator==(const RunningApp &, const RunningApp &) = default;
 };
 

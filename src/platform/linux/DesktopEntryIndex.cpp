@@ -189,6 +189,7 @@ std::optional<DesktopEntry> DesktopEntryIndex::parse(const QByteArray &text, con
     entry.tryExec = fileName(values.value(QStringLiteral("TryExec")));
     entry.wmClass = values.value(QStringLiteral("StartupWMClass"));
     entry.icon = iconName(values.value(QStringLiteral("Icon")));
+    entry.categories = values.value(QStringLiteral("Categories")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
     return entry;
 }
 

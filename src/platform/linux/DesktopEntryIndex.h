@@ -10,12 +10,13 @@
 
 // What identifies an installed application by its desktop entry.
 struct DesktopEntry {
-    QString id;        // desktop-file id without ".desktop", e.g. "org.gnome.Cheese"
-    QString name;      // Name, localised
-    QString program;   // file name of the program Exec starts, past any `env` prefix
-    QString tryExec;   // file name of TryExec
-    QString wmClass;   // StartupWMClass
-    QString icon = {}; // Icon: a theme name or an absolute path; empty when unusable
+    QString id;                  // desktop-file id without ".desktop", e.g. "org.gnome.Cheese"
+    QString name;                // Name, localised
+    QString program;             // file name of the program Exec starts, past any `env` prefix
+    QString tryExec;             // file name of TryExec
+    QString wmClass;             // StartupWMClass
+    QString icon = {};           // Icon: a theme name or an absolute path; empty when unusable
+    QStringList categories = {}; // Categories
     friend bool operator==(const DesktopEntry &, const DesktopEntry &) = default;
 };
 

@@ -145,12 +145,28 @@ std::optional<RunningApp> LinuxProcessDirectory::runningApp(qint32 pid) const
         app.name = entry->name;
         app.appId = entry->id;
         app.icon = entry->icon;
+        app.categories = entry->categories;
         // A helper of an application is not the application itself.
         app.backgroundOnly = responsible(pid) != pid;
     } else {
         app.name = processName(pid);
         app.appId = flatpakIdOf(pid);
         app.backgroundOnly = true;
+    }
+    return app;
+}
+
+std::optional<RunningApp> LinuxProcessDirectory::windowApp(qint32 pid, const QString &windowClass) const
+{
+    std::optional<RunningApp> app = runningApp(pid);
+    // The window's class is what StartupWMClass names; it outranks a guess from the process.
+    const std::optional<DesktopEntry> entry =
+        windowClass.isEmpty() ? std::nullopt : m_entries.byWindowClass(windowClass);
+    if (app && entry) {
+        app->name = entry->name;
+        app->appId = entry->id;
+        app->categories = entry->categories;
+        app->icon = entry->icon;
     }
     return app;
 }
@@ -198,8 +214,11 @@ qint32 LinuxProcessDirectory::oldestIn(const QList<qint32> &pids) const
     return oldest;
 }
 
-qint32 LinuxProcessDirectory::firstOfUnit(qint32 pid, const QString &cgroup) const
+QList<qint32> LinuxProcessDirectory::appUnitMembers(qint32 pid) const
 {
+    const QString cgroup = cgroupOf(pid);
+    if (!isAppUnit(fileName(cgroup)))
+        return {};
     // The unit's own member list; when it cannot be read, every process's cgroup.
     QList<qint32> members;
     const QByteArray procs = ProcFs::readFile(m_cgroupRoot + cgroup + QStringLiteral("/cgroup.procs"));
@@ -215,8 +234,7 @@ qint32 LinuxProcessDirectory::firstOfUnit(qint32 pid, const QString &cgroup) con
                 members.append(other);
         }
     }
-    const qint32 oldest = oldestIn(members);
-    return oldest > 0 ? oldest : pid;
+    return members;
 }
 
 qint32 LinuxProcessDirectory::sandboxPid(qint32 pid) const
@@ -282,10 +300,8 @@ qint32 LinuxProcessDirectory::responsible(qint32 pid) const
     // is the sandboxing tool.
     if (const std::optional<qint32> first = firstInSandbox(pid))
         return *first;
-    const QString cgroup = cgroupOf(pid);
-    if (isAppUnit(fileName(cgroup)))
-        return firstOfUnit(pid, cgroup);
-    return topOfEntryChain(pid);
+    const qint32 first = oldestIn(appUnitMembers(pid));
+    return first > 0 ? first : topOfEntryChain(pid);
 }
 
 std::optional<qint32> LinuxProcessDirectory::parent(qint32 pid) const

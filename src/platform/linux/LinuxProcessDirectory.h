@@ -22,6 +22,10 @@ public:
     // a helper of one (another process is responsible for it).
     std::optional<RunningApp> runningApp(qint32 pid) const override;
     std::optional<RunningApp> runningAppById(const QString &appId) const override;
+    // The application of a window's process, matched first by the window's class.
+    std::optional<RunningApp> windowApp(qint32 pid, const QString &windowClass) const;
+    // The processes of the systemd app unit `pid` runs in; empty outside one.
+    QList<qint32> appUnitMembers(qint32 pid) const;
     qint32 responsible(qint32 pid) const override;
     std::optional<qint32> parent(qint32 pid) const override;
     QList<qint32> allPIDs() const override;
@@ -42,7 +46,6 @@ private:
     std::optional<DesktopEntry> entryOf(qint32 pid) const;
     QStringList programsOf(qint32 pid) const; // file names of its executable and argv[0]
     qint32 oldestIn(const QList<qint32> &pids) const;
-    qint32 firstOfUnit(qint32 pid, const QString &cgroup) const;
     std::optional<qint32> firstInSandbox(qint32 pid) const;
     qint32 sandboxPid(qint32 pid) const; // the pid inside its innermost namespace; 0 when unknown
     qint32 topOfEntryChain(qint32 pid) const;

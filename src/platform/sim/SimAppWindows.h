@@ -1,0 +1,14 @@
+#pragma once
+
+#include "AppWindows.h"
+
+// Windows set by hand; closing one only records it.
+class SimAppWindows : public AppWindows {
+public:
+    QList<Window> windows() const override { return shown; }
+    qint32 windowManagerPid() const override { return 0; }
+    void close(quint32 window) override { closed.append(window); }
+
+    QList<Window> shown;
+    QList<quint32> closed;
+};

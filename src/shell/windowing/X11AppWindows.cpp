@@ -1,0 +1,166 @@
+#include "X11AppWindows.h"
+
+#include "X11Connection.h"
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include <xcb/res.h>
+
+namespace {
+
+template <typename Reply> using Owned = std::unique_ptr<Reply, decltype(&std::free)>;
+
+template <typename Reply> Owned<Reply> own(Reply *reply)
+{
+    return Owned<Reply>(reply, &std::free);
+}
+
+xcb_get_property_cookie_t ask(xcb_connection_t *connection, xcb_window_t window, xcb_atom_t property,
+                              xcb_atom_t type, uint32_t longs = 1024)
+{
+    return xcb_get_property(connection, 0, window, property, type, 0, longs);
+}
+
+// The property's 32-bit values; empty when it is missing or of another type.
+std::vector<uint32_t> values(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
+{
+    const auto reply = own(xcb_get_property_reply(connection, cookie, nullptr));
+    if (!reply || reply->format != 32)
+        return {};
+    const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
+    return std::vector<uint32_t>(data, data + xcb_get_property_value_length(reply.get()) / 4);
+}
+
+// WM_CLASS is "instance\0class\0": the class is the second string.
+QString windowClass(xcb_connection_t *connection, xcb_get_property_cookie_t cookie)
+{
+    const auto reply = own(xcb_get_property_reply(connection, cookie, nullptr));
+    if (!reply || reply->format != 8)
+        return {};
+    const QByteArray text(static_cast<const char *>(xcb_get_property_value(reply.get())),
+                          xcb_get_property_value_length(reply.get()));
+    const QList<QByteArray> parts = text.split('\0');
+    return parts.size() > 1 ? QString::fromUtf8(parts.at(1)) : QString();
+}
+
+// A request of a missing extension would close the connection.
+bool hasXRes(xcb_connection_t *connection)
+{
+    const xcb_query_extension_reply_t *extension = xcb_get_extension_data(connection, &xcb_res_id);
+    return extension && extension->present;
+}
+
+xcb_res_query_client_ids_cookie_t askPid(xcb_connection_t *connection, xcb_window_t window)
+{
+    if (!hasXRes(connection))
+        return {0};
+    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    return xcb_res_query_client_ids(connection, 1, &spec);
+}
+
+// The pid of the client that made the window, when it runs on this machine.
+qint32 serverPid(xcb_connection_t *connection, xcb_res_query_client_ids_cookie_t cookie)
+{
+    if (cookie.sequence == 0)
+        return 0;
+    const auto reply = own(xcb_res_query_client_ids_reply(connection, cookie, nullptr));
+    if (!reply)
+        return 0;
+    for (auto id = xcb_res_query_client_ids_ids_iterator(reply.get()); id.rem > 0;
+         xcb_res_client_id_value_next(&id)) {
+        if ((id.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && id.data->length >= 4)
+            return qint32(*xcb_res_client_id_value_value(id.data));
+    }
+    return 0;
+}
+
+bool contains(const std::vector<uint32_t> &atoms, xcb_atom_t atom)
+{
+    return atom != XCB_NONE && std::find(atoms.begin(), atoms.end(), atom) != atoms.end();
+}
+
+} // namespace
+
+QList<AppWindows::Window> X11AppWindows::windows() const
+{
+    xcb_connection_t *connection = X11Connection::get();
+    if (!connection)
+        return {};
+    const std::vector<uint32_t> clients =
+        values(connection, ask(connection, X11Connection::root(), X11Connection::atom("_NET_CLIENT_LIST"),
+                               XCB_ATOM_WINDOW, UINT32_MAX / 4));
+    const xcb_atom_t pidAtom = X11Connection::atom("_NET_WM_PID");
+    const xcb_atom_t typeAtom = X11Connection::atom("_NET_WM_WINDOW_TYPE");
+    const xcb_atom_t stateAtom = X11Connection::atom("_NET_WM_STATE");
+    const xcb_atom_t normal = X11Connection::atom("_NET_WM_WINDOW_TYPE_NORMAL");
+    const xcb_atom_t desktop = X11Connection::atom("_NET_WM_WINDOW_TYPE_DESKTOP");
+    const xcb_atom_t dock = X11Connection::atom("_NET_WM_WINDOW_TYPE_DOCK");
+    const xcb_atom_t skipTaskbar = X11Connection::atom("_NET_WM_STATE_SKIP_TASKBAR");
+
+    // Every request first, then every reply: one round trip for all windows.
+    struct Asked {
+        xcb_get_property_cookie_t pid, type, state, wmClass, transientFor;
+        xcb_res_query_client_ids_cookie_t serverPid;
+    };
+    std::vector<Asked> asked;
+    asked.reserve(clients.size());
+    for (const uint32_t window : clients) {
+        asked.push_back({ask(connection, window, pidAtom, XCB_ATOM_CARDINAL),
+                         ask(connection, window, typeAtom, XCB_ATOM_ATOM),
+                         ask(connection, window, stateAtom, XCB_ATOM_ATOM),
+                         ask(connection, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING),
+                         ask(connection, window, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW),
+                         askPid(connection, window)});
+    }
+    QList<Window> found;
+    for (size_t i = 0; i < clients.size(); ++i) {
+        Window window;
+        window.id = clients[i];
+        const std::vector<uint32_t> pid = values(connection, asked[i].pid);
+        const std::vector<uint32_t> types = values(connection, asked[i].type);
+        const std::vector<uint32_t> states = values(connection, asked[i].state);
+        window.windowClass = windowClass(connection, asked[i].wmClass);
+        const bool transient = !values(connection, asked[i].transientFor).empty();
+        const qint32 fromServer = serverPid(connection, asked[i].serverPid);
+        // The server's answer cannot be forged by the client; the property can.
+        window.pid = fromServer > 0 ? fromServer : (pid.empty() ? 0 : qint32(pid.front()));
+        if (contains(types, desktop) || contains(types, dock))
+            window.kind = Kind::Shell;
+        else if (((types.empty() && !transient) || (!types.empty() && types.front() == normal)) &&
+                 !contains(states, skipTaskbar))
+            window.kind = Kind::Normal;
+        found.append(window);
+    }
+    return found;
+}
+
+qint32 X11AppWindows::windowManagerPid() const
+{
+    xcb_connection_t *connection = X11Connection::get();
+    if (!connection)
+        return 0;
+    const std::vector<uint32_t> check =
+        values(connection, ask(connection, X11Connection::root(),
+                               X11Connection::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1));
+    return check.empty() ? 0 : serverPid(connection, askPid(connection, check.front()));
+}
+
+void X11AppWindows::close(quint32 window)
+{
+    xcb_connection_t *connection = X11Connection::get();
+    if (!connection)
+        return;
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = X11Connection::atom("_NET_CLOSE_WINDOW");
+    message.data.data32[0] = XCB_CURRENT_TIME;
+    message.data.data32[1] = 2; // from a pager-like tool, on the user's behalf
+    xcb_send_event(connection, 0, X11Connection::root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char *>(&message));
+    xcb_flush(connection);
+}
