@@ -7,39 +7,34 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <csignal>
+#include <QProcess>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include <memory>
 
 namespace {
 
-pid_t sleeper()
+// A process that runs until it is killed, started through QProcess, which
+// reaps it, so no fork happens in this (threaded) test.
+std::unique_ptr<QProcess> sleeper()
 {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        pause();
-        _exit(0);
-    }
-    return pid;
+    auto process = std::make_unique<QProcess>();
+    process->start(QStringLiteral("sleep"), {QStringLiteral("3600")});
+    return process->waitForStarted() ? std::move(process) : nullptr;
 }
 
-// A new process given `pid`, if the kernel can be asked for it (as root);
-// -1 otherwise.
-pid_t sleeperWithPid(pid_t wanted)
+// A new process given `pid`, if the kernel can be asked for it (as root).
+std::unique_ptr<QProcess> sleeperWithPid(qint64 wanted)
 {
     for (int attempt = 0; attempt < 20; ++attempt) {
         QFile last(QStringLiteral("/proc/sys/kernel/ns_last_pid"));
         if (!last.open(QIODevice::WriteOnly) || last.write(QByteArray::number(wanted - 1)) < 0)
-            return -1;
+            return nullptr;
         last.close();
-        const pid_t pid = sleeper();
-        if (pid == wanted)
-            return pid;
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
+        std::unique_ptr<QProcess> process = sleeper();
+        if (process && process->processId() == wanted)
+            return process;
     }
-    return -1;
+    return nullptr;
 }
 
 } // namespace
@@ -49,49 +44,56 @@ class TestPidfdApp : public QObject {
 private Q_SLOTS:
     void reusedPidIsLeftAlone()
     {
-        const pid_t first = sleeper();
-        const quint64 started = ProcFs::startTime(first).value();
-        PidfdApp app({first}, {started}, QStringLiteral("/proc"));
+        std::unique_ptr<QProcess> first = sleeper();
+        QVERIFY(first);
+        const qint32 pid = qint32(first->processId());
+        const quint64 started = ProcFs::startTime(pid).value();
+        PidfdApp app({pid}, {started}, QStringLiteral("/proc"));
         QVERIFY(app.running());
-        kill(first, SIGKILL);
-        waitpid(first, nullptr, 0);
-        const pid_t second = sleeperWithPid(first);
-        if (second < 0)
+        first->kill();
+        QVERIFY(first->waitForFinished());
+        const std::unique_ptr<QProcess> second = sleeperWithPid(pid);
+        if (!second)
             QSKIP("the kernel would not hand out a chosen pid (needs root)");
         QVERIFY(!app.running());
         QVERIFY(!app.terminate());
         QVERIFY(!app.forceQuit());
-        QCOMPARE(waitpid(second, nullptr, WNOHANG), 0); // still running
+        QVERIFY(!second->waitForFinished(200)); // still running
         // Listing it again with the first process's start time holds nothing.
-        QVERIFY(PidfdApp({second}, {started}, QStringLiteral("/proc")).isEmpty());
-        kill(second, SIGKILL);
-        waitpid(second, nullptr, 0);
+        QVERIFY(PidfdApp({pid}, {started}, QStringLiteral("/proc")).isEmpty());
+        second->kill();
+        second->waitForFinished();
     }
 
     void zombieIsGone()
     {
-        const pid_t pid = fork();
-        if (pid == 0)
-            _exit(0);
-        QTRY_VERIFY(ProcFs::statFields(pid).value(0) == "Z");
-        PidfdApp app({pid}, {ProcFs::startTime(pid).value()}, QStringLiteral("/proc"));
+        // The shell's child exits; the program the shell becomes never reaps it.
+        QProcess parent;
+        parent.start(QStringLiteral("sh"),
+                     {QStringLiteral("-c"), QStringLiteral("true & echo $!; exec sleep 3600")});
+        QVERIFY(parent.waitForReadyRead());
+        const qint32 zombie = parent.readLine().trimmed().toInt();
+        QTRY_VERIFY(ProcFs::statFields(zombie).value(0) == "Z");
+        PidfdApp app({zombie}, {ProcFs::startTime(zombie).value()}, QStringLiteral("/proc"));
         QVERIFY(!app.isEmpty());
         QVERIFY(!app.running());
         bool called = false;
         app.whenGone([&called] { called = true; });
         QTRY_VERIFY(called);
-        waitpid(pid, nullptr, 0);
+        parent.kill();
+        parent.waitForFinished();
     }
 
     void exitIsHeard()
     {
-        const pid_t pid = sleeper();
+        std::unique_ptr<QProcess> process = sleeper();
+        QVERIFY(process);
+        const qint32 pid = qint32(process->processId());
         PidfdApp app({pid}, {ProcFs::startTime(pid).value()}, QStringLiteral("/proc"));
         int calls = 0;
         app.whenGone([&calls] { ++calls; });
         QVERIFY(app.terminate());
         QTRY_COMPARE(calls, 1);
-        waitpid(pid, nullptr, 0);
     }
 };
 

@@ -40,9 +40,10 @@ private Q_SLOTS:
         QVERIFY(m_data.isValid());
         const QDir folder(m_data.path());
         QVERIFY(folder.mkpath(QStringLiteral("applications")));
-        const QList<QStringList> entries{{"org.example.Editor", "Editor", "QuitEditor", "Utility;TextEditor;"},
-                                         {"org.example.Stubborn", "Stubborn", "QuitStubborn", "Game;LogicGame;"},
-                                         {"org.example.Hider", "Hider", "QuitHider", "AudioVideo;Audio;Player;"}};
+        const QList<QStringList> entries{
+            {"org.example.Editor", "Editor", "QuitEditor", "Utility;TextEditor;"},
+            {"org.example.Stubborn", "Stubborn", "QuitStubborn", "Game;LogicGame;"},
+            {"org.example.Hider", "Hider", "QuitHider", "AudioVideo;Audio;Player;"}};
         for (const QStringList &entry : entries) {
             QFile file(folder.filePath(QStringLiteral("applications/%1.desktop").arg(entry.at(0))));
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -56,7 +57,8 @@ private Q_SLOTS:
     void listsQuitsAndForces()
     {
         auto directory = std::make_shared<LinuxProcessDirectory>(
-            QStringLiteral("/proc"), QStringList{QDir(m_data.path()).filePath(QStringLiteral("applications"))});
+            QStringLiteral("/proc"),
+            QStringList{QDir(m_data.path()).filePath(QStringLiteral("applications"))});
         X11AppWindows windows;
         RunningApps running(windows, std::make_shared<LinuxAppProcesses>(directory),
                             qint32(QCoreApplication::applicationPid()));
@@ -96,8 +98,9 @@ private Q_SLOTS:
 
         // The planner splits them per preset and keep set.
         QCOMPARE(QuitPlanner::plan(apps, QuitPreset::Work, {}, {}).toQuit.size(), 2);
-        QCOMPARE(QuitPlanner::plan(apps, QuitPreset::Work, {QStringLiteral("org.example.Stubborn")}, {}).toQuit,
-                 QList<AppEntry>{byName("Hider")});
+        QCOMPARE(
+            QuitPlanner::plan(apps, QuitPreset::Work, {QStringLiteral("org.example.Stubborn")}, {}).toQuit,
+            QList<AppEntry>{byName("Hider")});
 
         // The editor closes both windows; the others stay past the limit.
         Quitter quitter(windows);
@@ -110,17 +113,17 @@ private Q_SLOTS:
         QCOMPARE(report.closed, QList<AppEntry>{byName("Editor")});
         QCOMPARE(report.stillOpen, (QList<AppEntry>{byName("Hider"), byName("Stubborn")}));
         QCOMPARE(progress.size(), 1);
-        QVERIFY(editor.waitForFinished(5000));
+        QTRY_COMPARE(editor.state(), QProcess::NotRunning);
 
         // Without a window left, the hider gets SIGTERM.
         quitter.quit({byName("Hider")});
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.takeFirst().at(0).value<QuitReport>().closed.size(), 1);
-        QVERIFY(hider.waitForFinished(5000));
+        QTRY_COMPARE(hider.state(), QProcess::NotRunning);
 
         // Forcing ends the stubborn one and the process it started.
         QVERIFY(quitter.forceQuit(byName("Stubborn")));
-        QVERIFY(stubborn.waitForFinished(5000));
+        QTRY_COMPARE(stubborn.state(), QProcess::NotRunning);
         QTRY_VERIFY(gone(stubbornChild));
         QVERIFY(!quitter.forceQuit(byName("Stubborn")));
     }

@@ -42,8 +42,9 @@ QList<ListedApp> LinuxAppProcesses::apps(const QList<WindowOwner> &owners, bool 
         const auto same = std::find_if(groups.begin(), groups.end(), [&](const Group &group) {
             return group.pids.contains(main) || (!found->appId.isEmpty() && group.app.appId == found->appId);
         });
-        Group &group = same != groups.end() ? *same : groups.emplace_back();
-        if (same == groups.end()) {
+        const bool isNew = same == groups.end();
+        Group &group = isNew ? groups.emplace_back() : *same;
+        if (isNew) {
             group.app.pid = main;
             group.app.name = found->name;
             group.app.appId = found->appId;

@@ -197,9 +197,10 @@ void PulseQuietMicDriver::loadModule(const QuietMicPersistence::Module &module,
 {
     pa_context *context = m_connection.context();
     const auto failure = [context] {
-        return QuietMicProblem{
-            QuietMicProblem::Code::ModuleRefused, {},
-            QString::fromUtf8(pa_strerror(context ? pa_context_errno(context) : PA_ERR_CONNECTIONTERMINATED))};
+        return QuietMicProblem{QuietMicProblem::Code::ModuleRefused,
+                               {},
+                               QString::fromUtf8(pa_strerror(context ? pa_context_errno(context)
+                                                                     : PA_ERR_CONNECTIONTERMINATED))};
     };
     if (!context) {
         done(failure());
