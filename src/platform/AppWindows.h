@@ -24,4 +24,6 @@ public:
     virtual qint32 windowManagerPid() const = 0;
     // Asks the window manager to close the window, as its close button does.
     virtual void close(quint32 window) = 0;
+    // Asks the window manager to raise and focus the window.
+    virtual void activate(quint32 window) = 0;
 };

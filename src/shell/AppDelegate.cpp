@@ -8,6 +8,10 @@
 #include "Log.h"
 #include "NotchTrigger.h"
 #include "PrivacySection.h"
+#include "QuitModel.h"
+#include "QuitSection.h"
+#include "Quitter.h"
+#include "RunningApps.h"
 #include "SelfCheckRun.h"
 #include "SensorAnnouncer.h"
 #include "SensorWatcher.h"
@@ -61,6 +65,17 @@ void AppDelegate::launch()
                    m_vpns.get(),
                    [this] { showHistory(); }}
         .addTo(m_hubSections);
+    m_runningApps = std::make_unique<RunningApps>(*m_backends.appWindows, m_backends.appProcesses, me);
+    m_quitter = std::make_unique<Quitter>(*m_backends.appWindows);
+    m_quitModel = std::make_unique<QuitModel>(m_settings, *m_runningApps, *m_quitter);
+    // The hub stays open while a quit runs.
+    connect(m_quitModel.get(), &QuitModel::busyChanged, this, [this](bool busy) {
+        if (busy)
+            m_panel->rules().beginBusy();
+        else
+            m_panel->rules().endBusy();
+    });
+    QuitSection{*m_quitModel, *m_quitter, m_hub->sensors()}.addTo(m_hubSections);
     setUpStatusItem();
     wireCallbacks();
 

@@ -1,6 +1,7 @@
 #include "Backends.h"
 
 #include "AppInfo.h"
+#include "LinuxAppProcesses.h"
 #include "LinuxCameraClientFinder.h"
 #include "LinuxProcessDirectory.h"
 #include "MullvadVpnService.h"
@@ -13,18 +14,22 @@
 #include "PulseInputDeviceControl.h"
 #include "PulseQuietMicDriver.h"
 #include "SignalAppTerminator.h"
+#include "SimAppProcesses.h"
 #include "SimAppTerminator.h"
+#include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
 #include "SimAutostartService.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
 #include "SimCameraPermissionStore.h"
 #include "SimInputDeviceControl.h"
+#include "SimPinnedApp.h"
 #include "SimProcessDirectory.h"
 #include "SimProcessUsage.h"
 #include "SimQuietMicDriver.h"
 #include "SimVpnService.h"
 #include "V4l2CameraDeviceSource.h"
+#include "X11AppWindows.h"
 #include "XdgAutostartEntry.h"
 
 #include <QDBusConnection>
@@ -64,6 +69,8 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
         QDBusConnection::sessionBus(), PortalCameraPermissionStore::defaultFlatpakAppFolders(),
         DesktopEntryIndex::defaultFolders());
     b.appTerminator = std::make_unique<SignalAppTerminator>();
+    b.appWindows = std::make_unique<X11AppWindows>();
+    b.appProcesses = std::make_shared<LinuxAppProcesses>(std::make_shared<LinuxProcessDirectory>());
     b.vpns.push_back(std::make_unique<NetworkManagerVpnService>(QDBusConnection::systemBus()));
     b.vpns.push_back(std::make_unique<MullvadVpnService>());
     return b;
@@ -90,6 +97,21 @@ Backends Backends::simulated()
     b.quietMic = std::move(quietMic);
     b.cameraPermissions = std::make_shared<SimCameraPermissionStore>();
     b.appTerminator = std::make_unique<SimAppTerminator>();
+    // Three example apps, each with a window; the second will not close when asked.
+    auto windows = std::make_unique<SimAppWindows>();
+    auto apps = std::make_shared<SimAppProcesses>();
+    const QList<std::tuple<qint32, QString, QString, quint64, bool>> examples{
+        {101, QStringLiteral("Web Browser"), QStringLiteral("org.example.Browser"), quint64(1400) << 20,
+         true},
+        {102, QStringLiteral("Game"), QStringLiteral("org.example.Game"), quint64(900) << 20, false},
+        {103, QStringLiteral("Music Player"), QStringLiteral("org.example.Music"), quint64(260) << 20, true}};
+    for (const auto &[pid, name, appId, memory, quits] : examples) {
+        windows->shown.append({quint32(pid), pid, name, AppWindows::Kind::Normal});
+        apps->running.append(
+            {pid, name, appId, {}, {}, memory, std::make_shared<SimPinnedApp>(QList<qint32>{pid}, quits)});
+    }
+    b.appWindows = std::move(windows);
+    b.appProcesses = std::move(apps);
     auto vpn = std::make_unique<SimVpnService>();
     vpn->setService({{QStringLiteral("sim-office"), QStringLiteral("Office VPN"), QStringLiteral("wireguard"),
                       VpnConnection::Status::Disconnected}});

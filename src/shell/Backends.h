@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AppProcesses.h"
 #include "AppTerminator.h"
+#include "AppWindows.h"
 #include "AudioCaptureSource.h"
 #include "AutostartService.h"
 #include "CameraClientFinder.h"
@@ -37,6 +39,9 @@ struct Backends {
     std::unique_ptr<QuietMicDriver> quietMic;
     std::shared_ptr<CameraPermissionStore> cameraPermissions; // shared with the reset on its worker thread
     std::unique_ptr<AppTerminator> appTerminator;
+    // The quit section: applications by their windows, and their processes.
+    std::unique_ptr<AppWindows> appWindows;
+    std::shared_ptr<const AppProcesses> appProcesses; // used on a worker thread
     // Where VPN connections come from, in the order they are listed.
     std::vector<std::unique_ptr<VpnService>> vpns;
 

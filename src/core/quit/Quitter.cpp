@@ -17,20 +17,35 @@ Quitter::Quitter(AppWindows &windows, QObject *parent)
     connect(&m_limit, &QTimer::timeout, this, &Quitter::finish);
 }
 
+QList<quint32> Quitter::windowsOf(const AppEntry &app) const
+{
+    QList<quint32> found;
+    if (!app.pin)
+        return found;
+    const QList<qint32> pids = app.pin->pids();
+    for (const AppWindows::Window &window : m_windows.windows()) {
+        if (window.kind == AppWindows::Kind::Normal && pids.contains(window.pid))
+            found.append(window.id);
+    }
+    return found;
+}
+
 void Quitter::askToQuit(const AppEntry &app)
 {
     if (!app.pin || !app.pin->running())
         return;
-    const QList<qint32> pids = app.pin->pids();
-    bool asked = false;
-    for (const AppWindows::Window &window : m_windows.windows()) {
-        if (window.kind == AppWindows::Kind::Normal && pids.contains(window.pid)) {
-            m_windows.close(window.id);
-            asked = true;
-        }
-    }
-    if (!asked && !app.pin->terminate())
+    const QList<quint32> windows = windowsOf(app);
+    for (const quint32 window : windows)
+        m_windows.close(window);
+    if (windows.isEmpty() && !app.pin->terminate())
         qCWarning(lcProcess).noquote() << "could not ask" << app.name << "to quit";
+}
+
+void Quitter::bringToFront(const AppEntry &app)
+{
+    const QList<quint32> windows = windowsOf(app);
+    if (!windows.isEmpty())
+        m_windows.activate(windows.constFirst());
 }
 
 void Quitter::quit(const QList<AppEntry> &apps)

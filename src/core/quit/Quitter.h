@@ -27,6 +27,8 @@ public:
     bool forceQuit(const AppEntry &app);
     // One application, outside any run: the privacy tiles' and banner's quit.
     void askToQuit(const AppEntry &app);
+    // Raises its first window, so the user can answer what it asks.
+    void bringToFront(const AppEntry &app);
 
 Q_SIGNALS:
     // After each application that closed.
@@ -34,6 +36,7 @@ Q_SIGNALS:
     void finished(const QuitReport &report);
 
 private:
+    QList<quint32> windowsOf(const AppEntry &app) const;
     void closed(quint64 run, qint32 pid);
     void finish();
 

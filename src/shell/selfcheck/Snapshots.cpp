@@ -13,13 +13,19 @@
 #include "Notch.h"
 #include "PrivacySection.h"
 #include "PrivacySwitch.h"
+#include "QuitModel.h"
+#include "QuitSection.h"
+#include "Quitter.h"
 #include "Report.h"
+#include "RunningApps.h"
 #include "SensorAnnouncer.h"
 #include "SensorHistory.h"
 #include "SensorModel.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
+#include "SimAppProcesses.h"
 #include "SimAppTerminator.h"
+#include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
@@ -215,6 +221,47 @@ void privacyScenes(Report &report, const QString &folder, const SampleBanners &s
     QApplication::setPalette(before);
 }
 
+// The hub open on its quit section with five sample apps, one of them kept.
+void quitScenes(Report &report, const QString &folder, const Notch &notch)
+{
+    SampleHub sample(AppInfo::compiledIn());
+    SimAppWindows windows;
+    RunningApps running(windows, std::make_shared<SimAppProcesses>(), 0);
+    Quitter quitter(windows);
+    QuitModel model(sample.settings, running, quitter);
+    QList<AppEntry> apps;
+    const QList<std::tuple<const char *, const char *, const char *, quint64>> examples{
+        {"Google Chrome", "google-chrome", "google-chrome", quint64(1843) << 20},
+        {"Visual Studio Code", "code", "com.visualstudio.code", quint64(962) << 20},
+        {"Slack", "com.slack.Slack", "com.slack.Slack", quint64(618) << 20},
+        {"Spotify", "com.spotify.Client", "com.spotify.Client", quint64(412) << 20},
+        {"Document Viewer", "org.gnome.Evince", "org.gnome.Evince", quint64(86) << 20}};
+    qint32 pid = 200;
+    for (const auto &[name, appId, icon, memory] : examples)
+        apps.append({++pid,
+                     QString::fromUtf8(name),
+                     QString::fromUtf8(appId),
+                     QString::fromUtf8(icon),
+                     memory,
+                     {},
+                     {}});
+    model.setFixedApps(apps);
+    sample.settings.quitKeep.set({QStringLiteral("org.gnome.Evince")});
+    HubState state;
+    state.setTab(HubTab::Quit);
+    HubSections sections;
+    QuitSection{model, quitter, sample.hub.sensors()}.addTo(sections);
+    const QPalette before = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(desktopPalette(dark));
+        HubView view(sample.hub.sensors(), state, sections, qRound(notch.cutout.rect().height()),
+                     notch.cutout.kind() == Cutout::Kind::Notch);
+        saveScene(report, folder, dark ? QStringLiteral("quit-dark") : QStringLiteral("quit-light"),
+                  capture(view, view.size()));
+    }
+    QApplication::setPalette(before);
+}
+
 // A morning's uses: a call still on, a voice memo, an earlier call.
 void historyScene(Report &report, const QString &folder, const SampleBanners &samples)
 {
@@ -276,12 +323,15 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
                                                QLatin1Char(')'));
     }
 
-    if (const std::optional<Notch> notch = Notch::current(env))
+    if (const std::optional<Notch> notch = Notch::current(env)) {
         privacyScenes(report, folder, samples, *notch);
-    else
+        quitScenes(report, folder, *notch);
+    } else {
         report.line(QStringLiteral("privacy: nothing to capture"));
+        report.line(QStringLiteral("quit: nothing to capture"));
+    }
     // Sections and windows that are not part of this build yet.
-    for (const char *section : {"mirror", "shelf", "tools", "quit", "apps"}) {
+    for (const char *section : {"mirror", "shelf", "tools", "apps"}) {
         for (const char *look : {"light", "dark"})
             report.line(QString::fromLatin1(section) + QLatin1Char('-') + QString::fromLatin1(look) +
                         QStringLiteral(": nothing to capture"));

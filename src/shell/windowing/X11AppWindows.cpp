@@ -147,7 +147,10 @@ qint32 X11AppWindows::windowManagerPid() const
     return check.empty() ? 0 : serverPid(connection, askPid(connection, check.front()));
 }
 
-void X11AppWindows::close(quint32 window)
+namespace {
+
+// A request to the window manager about a window, on the user's behalf.
+void askWindowManager(quint32 window, const QByteArray &request)
 {
     xcb_connection_t *connection = X11Connection::get();
     if (!connection)
@@ -156,11 +159,25 @@ void X11AppWindows::close(quint32 window)
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
     message.window = window;
-    message.type = X11Connection::atom("_NET_CLOSE_WINDOW");
-    message.data.data32[0] = XCB_CURRENT_TIME;
-    message.data.data32[1] = 2; // from a pager-like tool, on the user's behalf
+    message.type = X11Connection::atom(request);
+    message.data.data32[0] = request == "_NET_ACTIVE_WINDOW" ? 2 : XCB_CURRENT_TIME;
+    message.data.data32[1] = request == "_NET_ACTIVE_WINDOW" ? XCB_CURRENT_TIME : 2;
     xcb_send_event(connection, 0, X11Connection::root(),
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char *>(&message));
     xcb_flush(connection);
+}
+
+} // namespace
+
+// Both name a pager-like tool as the source (2), which window managers obey
+// without the focus-stealing checks meant for applications.
+void X11AppWindows::close(quint32 window)
+{
+    askWindowManager(window, "_NET_CLOSE_WINDOW");
+}
+
+void X11AppWindows::activate(quint32 window)
+{
+    askWindowManager(window, "_NET_ACTIVE_WINDOW");
 }

@@ -11,4 +11,5 @@ public:
     QList<Window> windows() const override;
     qint32 windowManagerPid() const override;
     void close(quint32 window) override;
+    void activate(quint32 window) override;
 };
