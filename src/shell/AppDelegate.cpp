@@ -7,6 +7,7 @@
 #include "HubPanel.h"
 #include "Log.h"
 #include "NotchTrigger.h"
+#include "PoliteTerminator.h"
 #include "PrivacySection.h"
 #include "QuitModel.h"
 #include "QuitSection.h"
@@ -48,8 +49,14 @@ void AppDelegate::launch()
     const SensorWatcher::Sources sensorSources{*m_backends.audioCaptures, *m_backends.cameras,
                                                *m_backends.cameraClients, *m_backends.processes};
     const auto me = qint32(QCoreApplication::applicationPid());
+    // Every quit, of one app or many, goes the polite way through the quitter.
+    m_runningApps = std::make_unique<RunningApps>(*m_backends.appWindows, m_backends.appProcesses, me);
+    m_quitter = std::make_unique<Quitter>(*m_backends.appWindows);
+    m_terminator =
+        std::make_unique<PoliteTerminator>(*m_backends.appWindows, m_backends.appProcesses, *m_quitter, me);
+    m_quitModel = std::make_unique<QuitModel>(m_settings, *m_runningApps, *m_quitter);
     HubServices services{std::make_unique<SensorWatcher>(sensorSources, me), m_prefs.dataFolder(),
-                         m_backends.appTerminator.get(),
+                         m_terminator.get(),
                          PrivacyServices{m_backends.inputDevices.get(), m_backends.quietMic.get(),
                                          m_backends.cameraPermissions, m_env}};
     m_hub = std::make_unique<Hub>(m_settings, m_info, std::move(services));
@@ -58,16 +65,13 @@ void AppDelegate::launch()
     m_trigger = std::make_unique<NotchTrigger>(m_env, [this] { return m_settings.openOnHover.value(); });
     PrivacySection{m_hub->sensors(),
                    m_hub->privacy(),
-                   *m_backends.appTerminator,
+                   *m_terminator,
                    me,
                    {[this](const QString &text) { note(text); }, [this] { m_panel->rules().beginBusy(); },
                     [this] { m_panel->rules().endBusy(); }},
                    m_vpns.get(),
                    [this] { showHistory(); }}
         .addTo(m_hubSections);
-    m_runningApps = std::make_unique<RunningApps>(*m_backends.appWindows, m_backends.appProcesses, me);
-    m_quitter = std::make_unique<Quitter>(*m_backends.appWindows);
-    m_quitModel = std::make_unique<QuitModel>(m_settings, *m_runningApps, *m_quitter);
     // The hub stays open while a quit runs.
     connect(m_quitModel.get(), &QuitModel::busyChanged, this, [this](bool busy) {
         if (busy)
@@ -113,7 +117,7 @@ void AppDelegate::wireCallbacks()
     });
     connect(m_announcer.get(), &SensorAnnouncer::endBanner, m_halo.get(), &Halo::endBanner);
     connect(m_announcer.get(), &SensorAnnouncer::quitRequested, this,
-            [this](qint32 pid) { m_backends.appTerminator->terminate(pid); });
+            [this](qint32 pid) { m_terminator->terminate(pid); });
 
     connect(&m_hub->sensors(), &SensorModel::changed, this, &AppDelegate::sensorsChanged);
     connect(&m_settings.haloForCamera, &SettingBase::changed, this, &AppDelegate::refreshHalo);

@@ -13,9 +13,7 @@
 #include "PulseConnection.h"
 #include "PulseInputDeviceControl.h"
 #include "PulseQuietMicDriver.h"
-#include "SignalAppTerminator.h"
 #include "SimAppProcesses.h"
-#include "SimAppTerminator.h"
 #include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
 #include "SimAutostartService.h"
@@ -68,7 +66,6 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
     b.cameraPermissions = std::make_shared<PortalCameraPermissionStore>(
         QDBusConnection::sessionBus(), PortalCameraPermissionStore::defaultFlatpakAppFolders(),
         DesktopEntryIndex::defaultFolders());
-    b.appTerminator = std::make_unique<SignalAppTerminator>();
     b.appWindows = std::make_unique<X11AppWindows>();
     b.appProcesses = std::make_shared<LinuxAppProcesses>(std::make_shared<LinuxProcessDirectory>());
     b.vpns.push_back(std::make_unique<NetworkManagerVpnService>(QDBusConnection::systemBus()));
@@ -96,7 +93,6 @@ Backends Backends::simulated()
     quietMic->chooseDefaultInput(QStringLiteral("builtin"));
     b.quietMic = std::move(quietMic);
     b.cameraPermissions = std::make_shared<SimCameraPermissionStore>();
-    b.appTerminator = std::make_unique<SimAppTerminator>();
     // Three example apps, each with a window; the second will not close when asked.
     auto windows = std::make_unique<SimAppWindows>();
     auto apps = std::make_shared<SimAppProcesses>();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "AppProcesses.h"
-#include "AppTerminator.h"
 #include "AppWindows.h"
 #include "AudioCaptureSource.h"
 #include "AutostartService.h"
@@ -38,7 +37,6 @@ struct Backends {
     std::unique_ptr<InputDeviceControl> inputDevices;
     std::unique_ptr<QuietMicDriver> quietMic;
     std::shared_ptr<CameraPermissionStore> cameraPermissions; // shared with the reset on its worker thread
-    std::unique_ptr<AppTerminator> appTerminator;
     // The quit section: applications by their windows, and their processes.
     std::unique_ptr<AppWindows> appWindows;
     std::shared_ptr<const AppProcesses> appProcesses; // used on a worker thread

@@ -3,6 +3,7 @@
 // through it, waited for on their pidfds, and forced when they refuse.
 #include "LinuxAppProcesses.h"
 #include "LinuxProcessDirectory.h"
+#include "PoliteTerminator.h"
 #include "QuitPlanner.h"
 #include "Quitter.h"
 #include "RunningApps.h"
@@ -60,8 +61,8 @@ private Q_SLOTS:
             QStringLiteral("/proc"),
             QStringList{QDir(m_data.path()).filePath(QStringLiteral("applications"))});
         X11AppWindows windows;
-        RunningApps running(windows, std::make_shared<LinuxAppProcesses>(directory),
-                            qint32(QCoreApplication::applicationPid()));
+        const auto processes = std::make_shared<LinuxAppProcesses>(directory);
+        RunningApps running(windows, processes, qint32(QCoreApplication::applicationPid()));
         QProcess editor, stubborn, hider;
         start(editor, {"QuitEditor", "2"});
         start(stubborn, {"QuitStubborn", "1", "refuse", "child"});
@@ -126,6 +127,15 @@ private Q_SLOTS:
         QTRY_COMPARE(stubborn.state(), QProcess::NotRunning);
         QTRY_VERIFY(gone(stubbornChild));
         QVERIFY(!quitter.forceQuit(byName("Stubborn")));
+
+        // One app by pid, as the privacy tiles and the banner ask: closed through its window.
+        QProcess another;
+        start(another, {"QuitEditor", "1"});
+        QTRY_VERIFY(!windows.windows().isEmpty());
+        PoliteTerminator terminator(windows, processes, quitter, qint32(QCoreApplication::applicationPid()));
+        terminator.terminate(qint32(another.processId()));
+        QTRY_COMPARE(another.state(), QProcess::NotRunning);
+        QCOMPARE(another.exitStatus(), QProcess::NormalExit);
     }
 
 private:

@@ -59,7 +59,7 @@ QVariant QuitModel::data(const QModelIndex &index, int role) const
     case Qt::CheckStateRole:
         return willQuit(app) ? Qt::Checked : Qt::Unchecked;
     case Qt::AccessibleTextRole:
-        return L("Quit %@", app.name);
+        return Text::tr("Quit %1").arg(app.name);
     default:
         return {};
     }
@@ -92,8 +92,9 @@ void QuitModel::setFixedApps(std::optional<QList<AppEntry>> apps)
 
 void QuitModel::refresh()
 {
-    if (m_phase != Phase::Done)
-        setPhase(Phase::Ready);
+    // A run going on keeps its list; its result stays on screen until "Done".
+    if (m_phase == Phase::Quitting)
+        return;
     if (m_fixed)
         setApps(*m_fixed, true);
     else
@@ -155,13 +156,14 @@ void QuitModel::setWillQuit(int row, bool quit)
 QString QuitModel::buttonTitle() const
 {
     if (m_phase == Phase::Quitting)
-        return L("Closing… %d of %d", m_closedCount, m_quittingCount);
+        return Text::tr("Closing… %1 of %2").arg(m_closedCount).arg(m_quittingCount);
     const QuitPlan current = plan();
     const int count = int(current.toQuit.size());
     if (count == 0)
-        return L("Nothing to Quit");
-    const QString title = count == 1 ? L("Quit 1 App") : L("Quit %d Apps", count);
-    return current.bytes() > 0 ? L("%@ · frees %@ of memory", title, formatBytes(current.bytes())) : title;
+        return Text::tr("Nothing to Quit");
+    const QString title = count == 1 ? Text::tr("Quit 1 App") : Text::tr("Quit %n Apps", nullptr, count);
+    return current.bytes() > 0 ? Text::tr("%1 · frees %2 of memory").arg(title, formatBytes(current.bytes()))
+                               : title;
 }
 
 bool QuitModel::canQuit() const

@@ -34,7 +34,7 @@ public:
     // The pids now using a camera or microphone, asked whenever a plan is made.
     void setInUse(std::function<QSet<qint32>()> inUse) { m_inUse = std::move(inUse); }
 
-    // Lists and measures again; a result on screen stays.
+    // Lists and measures again, except while quitting; a result on screen stays.
     void refresh();
     const QList<AppEntry> &apps() const { return m_apps; }
     QuitPreset preset() const;

@@ -35,26 +35,26 @@ QString title(QuitPreset preset)
 {
     switch (preset) {
     case QuitPreset::Work:
-        return L("Distractions");
+        return Text::tr("Distractions");
     case QuitPreset::Call:
-        return L("Before a Call");
+        return Text::tr("Before a Call");
     case QuitPreset::Everything:
         break;
     }
-    return L("Everything");
+    return Text::tr("Everything");
 }
 
 QString explanation(QuitPreset preset)
 {
     switch (preset) {
     case QuitPreset::Work:
-        return L("Quits games, video, music, social apps and messengers. Work stays open.");
+        return Text::tr("Quits games, video, music, social apps and messengers. Work stays open.");
     case QuitPreset::Call:
-        return L("Quits everything except your call app and apps using the camera or microphone.");
+        return Text::tr("Quits everything except your call app and apps using the camera or microphone.");
     case QuitPreset::Everything:
         break;
     }
-    return L("Quits every app in the taskbar except the ones you keep.");
+    return Text::tr("Quits every app in the taskbar except the ones you keep.");
 }
 
 } // namespace QuitPresets

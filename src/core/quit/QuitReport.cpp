@@ -13,7 +13,8 @@ quint64 QuitReport::freed() const
 QString QuitReport::headline() const
 {
     if (closed.isEmpty())
-        return stillOpen.isEmpty() ? L("Nothing to close") : L("Nothing closed yet");
-    const QString base = closed.size() == 1 ? L("Closed 1 app") : L("Closed %d apps", int(closed.size()));
-    return freed() == 0 ? base : L("%@, freed %@", base, formatBytes(freed()));
+        return stillOpen.isEmpty() ? Text::tr("Nothing to close") : Text::tr("Nothing closed yet");
+    const QString base = closed.size() == 1 ? Text::tr("Closed 1 app")
+                                            : Text::tr("Closed %n apps", nullptr, int(closed.size()));
+    return freed() == 0 ? base : Text::tr("%1, freed %2").arg(base, formatBytes(freed()));
 }

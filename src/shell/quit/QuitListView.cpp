@@ -18,7 +18,7 @@ QuitListView::QuitListView(QuitModel &model, QWidget *parent)
     , m_model(model)
     , m_presets(new QButtonGroup(this))
     , m_explanation(new QLabel(this))
-    , m_empty(new QLabel(L("No other apps are open."), this))
+    , m_empty(new QLabel(Text::tr("No other apps are open."), this))
     , m_list(new QListView(this))
     , m_button(new BigButton(this))
 {
@@ -28,7 +28,7 @@ QuitListView::QuitListView(QuitModel &model, QWidget *parent)
 
     // A segmented picker: one checkable button per preset.
     auto *picker = new QWidget(this);
-    picker->setAccessibleName(L("What to quit"));
+    picker->setAccessibleName(Text::tr("What to quit"));
     auto *segments = new QHBoxLayout(picker);
     segments->setContentsMargins(0, 0, 0, 0);
     segments->setSpacing(2);
@@ -50,10 +50,10 @@ QuitListView::QuitListView(QuitModel &model, QWidget *parent)
     m_explanation->setFont(small);
     m_explanation->setWordWrap(true);
     layout->addWidget(m_explanation);
-    auto *note =
-        new QLabel(L("Ticked apps close; untick one to keep it (remembered). Apps with unsaved work ask "
-                     "you to save first, like Ctrl+Q."),
-                   this);
+    auto *note = new QLabel(
+        Text::tr("Ticked apps close; untick one to keep it (remembered). Apps with unsaved work ask "
+                 "you to save first, like Ctrl+Q."),
+        this);
     note->setFont(small);
     note->setWordWrap(true);
     QPalette secondary = note->palette();

@@ -77,8 +77,8 @@ void QuitResultView::rebuild()
         column->addWidget(
             label(formatBytes(report.freed()), HubStyle::font(font(), 30, QFont::Bold), m_content));
         const int closed = int(report.closed.size());
-        column->addWidget(label(closed == 1 ? L("of memory freed — 1 app closed")
-                                            : L("of memory freed — %d apps closed", closed),
+        column->addWidget(label(closed == 1 ? Text::tr("of memory freed — 1 app closed")
+                                            : Text::tr("of memory freed — %n apps closed", nullptr, closed),
                                 HubStyle::font(font(), 13), m_content));
     }
     if (!report.closed.isEmpty()) {
@@ -90,10 +90,11 @@ void QuitResultView::rebuild()
     }
 
     if (!report.stillOpen.isEmpty()) {
-        column->addWidget(label(report.stillOpen.size() == 1
-                                    ? L("Still open — it may be asking you to save, or not responding:")
-                                    : L("Still open — they may be asking you to save, or not responding:"),
-                                HubStyle::font(font(), 11), m_content));
+        column->addWidget(
+            label(report.stillOpen.size() == 1
+                      ? Text::tr("Still open — it may be asking you to save, or not responding:")
+                      : Text::tr("Still open — they may be asking you to save, or not responding:"),
+                  HubStyle::font(font(), 11), m_content));
         auto *scroll = new QScrollArea(m_content);
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setWidgetResizable(true);
@@ -110,9 +111,9 @@ void QuitResultView::rebuild()
             icon->setPixmap(QuitRowDelegate::icon(app.name, app.icon, 20, devicePixelRatioF()));
             row->addWidget(icon);
             row->addWidget(new QLabel(app.name, rows), 1);
-            auto *show = new QPushButton(L("Show"), rows);
-            auto *force = new QPushButton(L("Force Quit"), rows);
-            force->setToolTip(L("Unsaved work in this app will be lost."));
+            auto *show = new QPushButton(Text::tr("Show"), rows);
+            auto *force = new QPushButton(Text::tr("Force Quit"), rows);
+            force->setToolTip(Text::tr("Unsaved work in this app will be lost."));
             for (QPushButton *button : {show, force}) {
                 button->setStyleSheet(HubStyle::buttonSheet());
                 button->setFont(HubStyle::font(font(), 11));
@@ -130,7 +131,7 @@ void QuitResultView::rebuild()
     }
     column->addStretch(1);
     auto *done = new BigButton(m_content);
-    done->setText(L("Done"));
+    done->setText(Text::tr("Done"));
     connect(done, &QPushButton::clicked, &m_model, &QuitModel::done, Qt::QueuedConnection);
     column->addWidget(done);
 }

@@ -188,6 +188,22 @@ QPalette desktopPalette(bool dark)
     return dark ? QPalette(QColor(60, 60, 62), QColor(40, 40, 42)) : QApplication::style()->standardPalette();
 }
 
+// The hub open on the tab `state` names, under the desktop's light and dark
+// colours ("<name>-light", "<name>-dark"): the hub stays dark either way.
+void hubScenes(Report &report, const QString &folder, const Notch &notch, SensorModel &sensors,
+               HubState &state, const HubSections &sections, const QString &name)
+{
+    const QPalette before = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(desktopPalette(dark));
+        HubView view(sensors, state, sections, qRound(notch.cutout.rect().height()),
+                     notch.cutout.kind() == Cutout::Kind::Notch);
+        saveScene(report, folder, name + (dark ? QStringLiteral("-dark") : QStringLiteral("-light")),
+                  capture(view, view.size()));
+    }
+    QApplication::setPalette(before);
+}
+
 // The hub open on its privacy section during a call (camera and microphone
 // in use, a voice memo listening too), white noise chosen but not installed;
 // the same under the desktop's light and dark colours, as the hub stays dark.
@@ -210,15 +226,7 @@ void privacyScenes(Report &report, const QString &folder, const SampleBanners &s
                    &sample.vpns,
                    [] {}}
         .addTo(sections);
-    const QPalette before = QApplication::palette();
-    for (const bool dark : {false, true}) {
-        QApplication::setPalette(desktopPalette(dark));
-        HubView view(sample.hub.sensors(), state, sections, qRound(notch.cutout.rect().height()),
-                     notch.cutout.kind() == Cutout::Kind::Notch);
-        saveScene(report, folder, dark ? QStringLiteral("privacy-dark") : QStringLiteral("privacy-light"),
-                  capture(view, view.size()));
-    }
-    QApplication::setPalette(before);
+    hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("privacy"));
 }
 
 // The hub open on its quit section with five sample apps, one of them kept.
@@ -251,15 +259,7 @@ void quitScenes(Report &report, const QString &folder, const Notch &notch)
     state.setTab(HubTab::Quit);
     HubSections sections;
     QuitSection{model, quitter, sample.hub.sensors()}.addTo(sections);
-    const QPalette before = QApplication::palette();
-    for (const bool dark : {false, true}) {
-        QApplication::setPalette(desktopPalette(dark));
-        HubView view(sample.hub.sensors(), state, sections, qRound(notch.cutout.rect().height()),
-                     notch.cutout.kind() == Cutout::Kind::Notch);
-        saveScene(report, folder, dark ? QStringLiteral("quit-dark") : QStringLiteral("quit-light"),
-                  capture(view, view.size()));
-    }
-    QApplication::setPalette(before);
+    hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("quit"));
 }
 
 // A morning's uses: a call still on, a voice memo, an earlier call.
