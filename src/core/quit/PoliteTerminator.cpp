@@ -24,7 +24,7 @@ void PoliteTerminator::terminate(qint32 pid)
     // still found, and gets SIGTERM.
     QList<AppProcesses::WindowOwner> owners =
         RunningApps::owners(m_windows.windows(), m_ownPid, m_windows.windowManagerPid());
-    owners.append({pid, {}});
+    owners.append(AppProcesses::WindowOwner{pid, {}});
     auto *watcher = new QFutureWatcher<std::optional<AppEntry>>(this);
     connect(watcher, &QFutureWatcher<std::optional<AppEntry>>::finished, this, [this, watcher, pid] {
         watcher->deleteLater();
