@@ -131,7 +131,13 @@ private Q_SLOTS:
         // One app by pid, as the privacy tiles and the banner ask: closed through its window.
         QProcess another;
         start(another, {"QuitEditor", "1"});
-        QTRY_VERIFY(!windows.windows().isEmpty());
+        const auto anotherShown = [&] {
+            const QList<AppWindows::Window> shown = windows.windows();
+            return std::any_of(shown.cbegin(), shown.cend(), [&another](const AppWindows::Window &window) {
+                return window.pid == another.processId();
+            });
+        };
+        QTRY_VERIFY(anotherShown());
         PoliteTerminator terminator(windows, processes, quitter, qint32(QCoreApplication::applicationPid()));
         terminator.terminate(qint32(another.processId()));
         QTRY_COMPARE(another.state(), QProcess::NotRunning);
