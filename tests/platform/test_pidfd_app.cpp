@@ -11,6 +11,9 @@
 
 #include <memory>
 
+#include <ctime>
+#include <unistd.h>
+
 namespace {
 
 // A process that runs until it is killed, started through QProcess, which
@@ -37,6 +40,14 @@ std::unique_ptr<QProcess> sleeperWithPid(qint64 wanted)
     return nullptr;
 }
 
+quint64 ticksSinceBoot()
+{
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const auto perSecond = quint64(sysconf(_SC_CLK_TCK));
+    return quint64(now.tv_sec) * perSecond + quint64(now.tv_nsec) * perSecond / 1000000000;
+}
+
 } // namespace
 
 class TestPidfdApp : public QObject {
@@ -50,6 +61,8 @@ private Q_SLOTS:
         const quint64 started = ProcFs::startTime(pid).value();
         PidfdApp app({pid}, {started}, QStringLiteral("/proc"));
         QVERIFY(app.running());
+        // Start times count clock ticks: the next process must start in a later one.
+        QTRY_VERIFY(ticksSinceBoot() > started + 1);
         first->kill();
         QVERIFY(first->waitForFinished());
         const std::unique_ptr<QProcess> second = sleeperWithPid(pid);
