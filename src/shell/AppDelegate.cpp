@@ -5,6 +5,8 @@
 #include "HistoryWindow.h"
 #include "Hub.h"
 #include "HubPanel.h"
+#include "HubView.h"
+#include "HubWindow.h"
 #include "Log.h"
 #include "NotchTrigger.h"
 #include "PoliteTerminator.h"
@@ -17,6 +19,8 @@
 #include "SensorAnnouncer.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
+#include "ShelfSection.h"
+#include "ShelfStore.h"
 #include "StatusItem.h"
 #include "StatusMenu.h"
 #include "Text.h"
@@ -58,7 +62,8 @@ void AppDelegate::launch()
     HubServices services{std::make_unique<SensorWatcher>(sensorSources, me), m_prefs.dataFolder(),
                          m_terminator.get(),
                          PrivacyServices{m_backends.inputDevices.get(), m_backends.quietMic.get(),
-                                         m_backends.cameraPermissions, m_env}};
+                                         m_backends.cameraPermissions, m_env},
+                         m_prefs.cacheFolder(), m_backends.shelfFiles.get()};
     m_hub = std::make_unique<Hub>(m_settings, m_info, std::move(services));
     m_vpns = std::make_unique<VpnList>(std::move(m_backends.vpns));
     m_panel = std::make_unique<HubPanel>(*m_hub, m_hubState, m_hubSections, m_env);
@@ -82,6 +87,7 @@ void AppDelegate::launch()
     QuitSection{*m_quitModel, *m_quitter, m_hub->sensors()}.addTo(m_hubSections);
     setUpStatusItem();
     wireCallbacks();
+    registerSections();
 
     m_selfCheck =
         std::make_unique<SelfCheckRun>(m_options, SelfCheckRun::App{m_backends, *m_hub, *m_halo, m_env});
@@ -120,6 +126,7 @@ void AppDelegate::wireCallbacks()
             [this](qint32 pid) { m_terminator->terminate(pid); });
 
     connect(&m_hub->sensors(), &SensorModel::changed, this, &AppDelegate::sensorsChanged);
+    m_hub->onShelfMade([this](ShelfStore &store) { shelfMade(store); });
     connect(&m_settings.haloForCamera, &SettingBase::changed, this, &AppDelegate::refreshHalo);
     connect(&m_settings.haloForMic, &SettingBase::changed, this, &AppDelegate::refreshHalo);
     connect(&m_hub->privacy(), &PrivacySwitch::note, this, [this](const QString &text) { note(text); });
@@ -146,6 +153,25 @@ void AppDelegate::wireCallbacks()
         connect(screen, &QScreen::geometryChanged, this, screensChanged);
     connect(qApp, &QGuiApplication::screenAdded, this, [this, screensChanged](QScreen *screen) {
         connect(screen, &QScreen::geometryChanged, this, screensChanged);
+    });
+}
+
+void AppDelegate::registerSections()
+{
+    ShelfSection{[this]() -> ShelfStore & { return m_hub->shelf(); }, m_hubState, m_panel->rules(),
+                 *m_backends.fileManager}
+        .addTo(m_hubSections);
+}
+
+void AppDelegate::shelfMade(ShelfStore &store)
+{
+    connect(&store, &ShelfStore::note, this, [this](const QString &text) { note(text); });
+    connect(&store, &ShelfStore::batchFinished, this, [this](const ShelfBatch &result, const QByteArray &folder) {
+        note(result.note(QFileInfo(QFile::decodeName(folder)).fileName()));
+    });
+    connect(&store, &ShelfStore::countChanged, this, [this] {
+        if (HubWindow *window = m_panel->window())
+            window->view()->refreshBadges();
     });
 }
 

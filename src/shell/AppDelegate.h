@@ -27,6 +27,7 @@ class QuitModel;
 class Quitter;
 class RunningApps;
 class SensorAnnouncer;
+class ShelfStore;
 struct SensorState;
 class SelfCheckRun;
 class StatusItem;
@@ -66,6 +67,8 @@ Q_SIGNALS:
 
 private:
     void setUpStatusItem();
+    void registerSections();
+    void shelfMade(ShelfStore &store);
     void wireCallbacks();
     void refreshHalo();
     void sensorsChanged(const SensorState &before, const SensorState &after);

@@ -2,8 +2,10 @@
 
 #include "AppInfo.h"
 #include "LinuxAppProcesses.h"
+#include "FreedesktopFileManager.h"
 #include "LinuxCameraClientFinder.h"
 #include "LinuxProcessDirectory.h"
+#include "LinuxShelfFileSystem.h"
 #include "MullvadVpnService.h"
 #include "NetworkManagerVpnService.h"
 #include "PortalCameraPermissionStore.h"
@@ -19,6 +21,8 @@
 #include "SimAutostartService.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
+#include "SimFileManager.h"
+#include "SimShelfFileSystem.h"
 #include "SimCameraPermissionStore.h"
 #include "SimInputDeviceControl.h"
 #include "SimPinnedApp.h"
@@ -68,6 +72,8 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
         DesktopEntryIndex::defaultFolders());
     b.appWindows = std::make_unique<X11AppWindows>();
     b.appProcesses = std::make_shared<LinuxAppProcesses>(std::make_shared<LinuxProcessDirectory>());
+    b.shelfFiles = std::make_unique<LinuxShelfFileSystem>();
+    b.fileManager = std::make_unique<FreedesktopFileManager>(QDBusConnection::sessionBus());
     b.vpns.push_back(std::make_unique<NetworkManagerVpnService>(QDBusConnection::systemBus()));
     b.vpns.push_back(std::make_unique<MullvadVpnService>());
     return b;
@@ -108,6 +114,8 @@ Backends Backends::simulated()
     }
     b.appWindows = std::move(windows);
     b.appProcesses = std::move(apps);
+    b.shelfFiles = std::make_unique<SimShelfFileSystem>();
+    b.fileManager = std::make_unique<SimFileManager>();
     auto vpn = std::make_unique<SimVpnService>();
     vpn->setService({{QStringLiteral("sim-office"), QStringLiteral("Office VPN"), QStringLiteral("wireguard"),
                       VpnConnection::Status::Disconnected}});

@@ -7,10 +7,12 @@
 #include "CameraClientFinder.h"
 #include "CameraDeviceSource.h"
 #include "CameraPermissionStore.h"
+#include "FileManager.h"
 #include "InputDeviceControl.h"
 #include "ProcessDirectory.h"
 #include "ProcessUsage.h"
 #include "QuietMicDriver.h"
+#include "ShelfFileSystem.h"
 #include "VpnService.h"
 
 #include <QProcessEnvironment>
@@ -40,6 +42,8 @@ struct Backends {
     // The quit section: applications by their windows, and their processes.
     std::unique_ptr<AppWindows> appWindows;
     std::shared_ptr<const AppProcesses> appProcesses; // used on a worker thread
+    std::unique_ptr<ShelfFileSystem> shelfFiles;
+    std::unique_ptr<FileManager> fileManager;
     // Where VPN connections come from, in the order they are listed.
     std::vector<std::unique_ptr<VpnService>> vpns;
 

@@ -25,6 +25,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("questionmark.circle"), QStringLiteral(":/icons/questionmark.circle.svg")},
         {QStringLiteral("square.grid.2x2"), QStringLiteral(":/icons/square.grid.2x2.svg")},
         {QStringLiteral("square.stack.3d.up"), QStringLiteral(":/icons/square.stack.3d.up.svg")},
+        {QStringLiteral("tray.and.arrow.down"), QStringLiteral(":/icons/tray.and.arrow.down.svg")},
         {QStringLiteral("tray.full"), QStringLiteral(":/icons/tray.full.svg")},
         {QStringLiteral("video.fill"), QStringLiteral(":/icons/video.fill.svg")},
         {QStringLiteral("video.slash.fill"), QStringLiteral(":/icons/video.slash.fill.svg")},

@@ -274,8 +274,6 @@ private Q_SLOTS:
         QCOMPARE(texts, QStringList({"privacy", "mirror", "shelf", "tools", "quit", "apps"}));
         QCOMPARE(HubTabs::title(HubTab::Quit), QStringLiteral("Quit All"));
         QCOMPARE(HubTabs::fromText(QStringLiteral("Privacy")), std::nullopt);
-        QCOMPARE(HubState::shelfNote(1), QStringLiteral("1 item on the shelf"));
-        QCOMPARE(HubState::shelfNote(3), QStringLiteral("3 items on the shelf"));
     }
 };
 

@@ -1,3 +1,4 @@
+#include "DropReader.h"
 #include "FullFileSystem.h"
 #include "LinuxFileToken.h"
 #include "LinuxShelfFileSystem.h"
@@ -8,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -331,6 +333,63 @@ private Q_SLOTS:
         QVERIFY(m_files.isFile(store->items().at(0).path));
         // QTemporaryDir cannot name it to remove it.
         QVERIFY(m_files.remove(store->items().at(0).path));
+    }
+
+    void drops_data()
+    {
+        QTest::addColumn<QStringList>("types");
+        QTest::addColumn<QStringList>("values"); // "@name" is a file of the temporary folder
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QString>("note");
+        const QString stamp = QStringLiteral("1 May 2026 12.00.00");
+        QTest::newRow("three files") << QStringList{"text/uri-list"} << QStringList{"@a.txt\n@b.png\n@c.pdf"}
+                                     << QStringList{"a.txt", "b.png", "c.pdf"} << "3 items on the shelf";
+        QTest::newRow("files and text: the files") << QStringList{"text/uri-list", "text/plain"}
+                                                   << QStringList{"@a.txt", "hello"} << QStringList{"a.txt"}
+                                                   << "1 item on the shelf";
+        QTest::newRow("a picture") << QStringList{"image/png"} << QStringList{"\x89PNG"}
+                                   << QStringList{"Picture " + stamp + ".png"} << "1 item on the shelf";
+        QTest::newRow("text") << QStringList{"text/plain"} << QStringList{"hello"}
+                              << QStringList{"Text " + stamp + ".txt"} << "1 item on the shelf";
+        QTest::newRow("a web link") << QStringList{"text/uri-list"} << QStringList{"https://example.org/a"}
+                                    << QStringList{"Text " + stamp + ".txt"} << "1 item on the shelf";
+        QTest::newRow("a folder") << QStringList{"text/uri-list"} << QStringList{"@"} << QStringList{}
+                                  << "Folders and other things that are not files stay off the shelf";
+        QTest::newRow("nothing readable") << QStringList{"application/x-other"} << QStringList{"x"}
+                                          << QStringList{} << "";
+    }
+
+    void drops()
+    {
+        QFETCH(QStringList, types);
+        QFETCH(QStringList, values);
+        QFETCH(QStringList, names);
+        QFETCH(QString, note);
+        for (const char *name : {"a.txt", "b.png", "c.pdf"})
+            makeFile(at(name));
+        QMimeData mime;
+        for (qsizetype i = 0; i < types.size(); ++i) {
+            QString value = values.at(i);
+            value.replace(QLatin1Char('@'), QStringLiteral("file://") + m_dir->path() + QLatin1Char('/'));
+            mime.setData(types.at(i), value.toUtf8());
+        }
+        auto store = makeStore();
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedKingdom));
+        const DropReader::Dropped dropped = DropReader::drop(mime, *store, m_now);
+        QStringList stored;
+        for (const ShelfItem &item : store->items())
+            stored.append(item.name());
+        QCOMPARE(stored, names);
+        QCOMPARE(dropped.note(), note);
+    }
+
+    void hugeTextIsCutAndSaysSo()
+    {
+        QMimeData mime;
+        mime.setText(QString(DropReader::maxTextBytes / 2 + 1, QChar(0x00e9))); // two bytes each in UTF-8
+        const DropReader::Contents contents = DropReader::read(mime, m_now);
+        QVERIFY(contents.textCut);
+        QCOMPARE(contents.content.at(0).data.size(), DropReader::maxTextBytes);
     }
 
     void removingKeepsOrdinaryFiles()

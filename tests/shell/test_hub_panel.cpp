@@ -10,6 +10,7 @@
 #include "HubState.h"
 #include "HubView.h"
 #include "HubWindow.h"
+#include "LinuxShelfFileSystem.h"
 #include "NotchTrigger.h"
 #include "PressRecorder.h"
 #include "RequiredService.h"
@@ -94,7 +95,9 @@ struct Shell {
     QProcessEnvironment env;
     DefaultsStore defaults;
     Settings settings{defaults};
-    Hub hub{settings, AppInfo::compiledIn()};
+    LinuxShelfFileSystem shelfFiles;
+    QTemporaryDir data;
+    Hub hub{settings, AppInfo::compiledIn(), {{}, data.path(), nullptr, {}, data.path(), &shelfFiles}};
     HubState state;
     HubSections sections;
     std::unique_ptr<HubPanel> panel;
@@ -308,6 +311,7 @@ private Q_SLOTS:
         QTRY_VERIFY(shell.state.dropTargeted());
         QVERIFY(drive({QStringLiteral("mouseup"), QStringLiteral("1")}));
         QTRY_COMPARE(shell.state.note(), std::optional<QString>(QStringLiteral("3 items on the shelf")));
+        QCOMPARE(shell.hub.shelf().items().size(), 3);
         QVERIFY(!shell.state.dropTargeted());
         QCOMPARE(shell.panel->rules().busy(), 0);
         QTRY_VERIFY(source.canReadLine());

@@ -35,9 +35,3 @@ void HubState::panelClosed()
     setNote(std::nullopt);
     setDropTargeted(false);
 }
-
-QString HubState::shelfNote(int count)
-{
-    // English says one item apart; a translation gives every plural form the count needs.
-    return count == 1 ? Text::tr("1 item on the shelf") : Text::tr("%n items on the shelf", nullptr, count);
-}

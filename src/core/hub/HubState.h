@@ -25,9 +25,6 @@ public:
     // The hub closed: what belonged to that opening goes, the section stays.
     void panelClosed();
 
-    // The note after a drop put `count` items on the shelf.
-    static QString shelfNote(int count);
-
 Q_SIGNALS:
     void tabChanged(HubTab tab);
     void noteChanged(const std::optional<QString> &note);

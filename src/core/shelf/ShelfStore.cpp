@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -510,6 +511,20 @@ QByteArray ShelfStore::freeName(const QByteArray &name, const QByteArray &folder
         if (!files.exists(candidate))
             return candidate;
     }
+}
+
+QList<QByteArray> ShelfStore::usualPlaces()
+{
+    QList<QByteArray> places;
+    for (const auto location :
+         {QStandardPaths::DesktopLocation, QStandardPaths::DownloadLocation, QStandardPaths::DocumentsLocation,
+          QStandardPaths::PicturesLocation, QStandardPaths::MusicLocation, QStandardPaths::MoviesLocation,
+          QStandardPaths::HomeLocation}) {
+        const QByteArray place = QFile::encodeName(QStandardPaths::writableLocation(location));
+        if (!place.isEmpty() && !places.contains(place))
+            places.append(place);
+    }
+    return places;
 }
 
 void ShelfStore::save()

@@ -95,6 +95,11 @@ public:
                                const ShelfFileSystem &files);
     quint64 ownCopiesSize() const;
 
+    // The user's usual folders, where a file that left its own folder is
+    // looked for: desktop, downloads, documents, pictures, music, videos,
+    // then the rest of home.
+    static QList<QByteArray> usualPlaces();
+
     // Writes a pending save now and waits for every write and worker job.
     void flush();
 

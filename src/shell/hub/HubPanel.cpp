@@ -1,5 +1,6 @@
 #include "HubPanel.h"
 
+#include "DropReader.h"
 #include "Hub.h"
 #include "HubState.h"
 #include "HubView.h"
@@ -12,7 +13,6 @@
 
 #include <QCursor>
 #include <QMimeData>
-#include <QUrl>
 
 #include <malloc.h>
 
@@ -22,14 +22,6 @@ namespace {
 // the press on its icon as a click elsewhere, then the click itself: within
 // this time the click must not open the hub again.
 constexpr qint64 trayClickMs = 500;
-
-// How many items a drop carried: each URL, or one image or text.
-int itemsIn(const QMimeData &data)
-{
-    if (data.hasUrls())
-        return int(data.urls().size());
-    return data.hasImage() || data.hasText() ? 1 : 0;
-}
 
 } // namespace
 
@@ -143,8 +135,8 @@ void HubPanel::discard()
 
 void HubPanel::dropped(const QMimeData &data)
 {
-    const int count = itemsIn(data);
-    qCInfo(lcHub).nospace() << "a drop on the hub carried " << count << " items";
-    if (count > 0)
-        m_state.setNote(HubState::shelfNote(count));
+    const DropReader::Dropped dropped = DropReader::drop(data, m_hub.shelf(), QDateTime::currentDateTime());
+    qCInfo(lcHub).nospace() << "a drop on the hub put " << dropped.added << " items on the shelf";
+    if (const QString note = dropped.note(); !note.isEmpty())
+        m_state.setNote(note);
 }

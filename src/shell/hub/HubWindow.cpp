@@ -70,6 +70,11 @@ void HubWindow::leaveEvent(QEvent *event)
 
 void HubWindow::dragEnterEvent(QDragEnterEvent *event)
 {
+    // Files dragged out of the shelf never land back on it.
+    if (event->source()) {
+        event->ignore();
+        return;
+    }
     event->setDropAction(Qt::CopyAction);
     event->accept();
     if (!m_dragOver) {
@@ -80,6 +85,10 @@ void HubWindow::dragEnterEvent(QDragEnterEvent *event)
 
 void HubWindow::dragMoveEvent(QDragMoveEvent *event)
 {
+    if (event->source()) {
+        event->ignore();
+        return;
+    }
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }

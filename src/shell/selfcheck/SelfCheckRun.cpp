@@ -7,6 +7,7 @@
 #include "ModeSettings.h"
 #include "Report.h"
 #include "SensorReport.h"
+#include "ShelfBench.h"
 #include "Snapshots.h"
 #include "SwitchCheck.h"
 #include "UnbuiltModeReport.h"
@@ -37,6 +38,16 @@ bool SelfCheckRun::runBeforeStart()
         connect(check.get(), &SwitchCheck::finished, this, &SelfCheckRun::finished);
         check->run();
         m_check = std::move(check);
+        return true;
+    }
+    if (m_options.mode() == Mode::BenchShelf) {
+        m_report = std::make_unique<Report>(m_options.path());
+        // Once the event loop runs: the bench waits on windows and workers.
+        QTimer::singleShot(0, this, [this] {
+            Backends &b = m_app.backends;
+            Q_EMIT finished(
+                ShelfBench::run(*m_report, {*b.shelfFiles, *b.fileManager, *b.processUsage, m_app.env}));
+        });
         return true;
     }
     if (!m_options.runsBeforeHubStart())

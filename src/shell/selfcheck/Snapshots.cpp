@@ -7,9 +7,11 @@
 #include "HaloView.h"
 #include "HistoryView.h"
 #include "Hub.h"
+#include "HubPanelRules.h"
 #include "HubSections.h"
 #include "HubState.h"
 #include "HubView.h"
+#include "LinuxShelfFileSystem.h"
 #include "Notch.h"
 #include "PrivacySection.h"
 #include "PrivacySwitch.h"
@@ -24,23 +26,32 @@
 #include "SensorWatcher.h"
 #include "Settings.h"
 #include "SimAppProcesses.h"
+#include "ShelfSection.h"
+#include "ShelfStore.h"
 #include "SimAppTerminator.h"
 #include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
+#include "SimFileManager.h"
 #include "SimProcessDirectory.h"
 #include "SimQuietMicDriver.h"
 #include "SimVpnService.h"
+#include "Thumbnails.h"
+#include "TimerTask.h"
 #include "Text.h"
 #include "VpnList.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QEventLoop>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QStyle>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <optional>
 
@@ -278,6 +289,107 @@ void historyScene(Report &report, const QString &folder, const SampleBanners &sa
     saveScene(report, folder, QStringLiteral("history"), capture(view, QSize(560, 340)));
 }
 
+// The sample shelf's files: pictures, texts and documents, one of them gone.
+QList<QByteArray> makeShelfSamples(const QString &folder)
+{
+    QList<QByteArray> paths;
+    const QList<std::pair<const char *, QColor>> pictures{{"Beach.png", QColor(0x3d, 0xa5, 0xd9)},
+                                                          {"Logo.png", QColor(0xf5, 0x8c, 0x29)},
+                                                          {"Sunset.png", QColor(0xd9, 0x4f, 0x5c)},
+                                                          {"Team.png", QColor(0x5c, 0xb8, 0x5c)}};
+    const QStringList order{"Beach.png", "Notes.txt", "Logo.png", "Contract.pdf",
+                            "Sunset.png", "Report Q3.txt", "Team.png", "Invoice March.pdf"};
+    for (const QString &name : order) {
+        const QString path = QDir(folder).filePath(name);
+        paths.append(QFile::encodeName(path));
+        if (name.endsWith(QLatin1String(".png"))) {
+            QColor color;
+            for (const auto &[file, tint] : pictures)
+                if (name == QLatin1String(file))
+                    color = tint;
+            QImage image(240, 160, QImage::Format_RGB32);
+            QPainter painter(&image);
+            QLinearGradient sky(0, 0, 0, 160);
+            sky.setColorAt(0, color.lighter(150));
+            sky.setColorAt(1, color.darker(140));
+            painter.fillRect(image.rect(), sky);
+            painter.setBrush(QColor(255, 255, 255, 170));
+            painter.setPen(Qt::NoPen);
+            painter.drawEllipse(QPoint(170, 60), 28, 28);
+            painter.end();
+            image.save(path, "PNG");
+        } else if (name.endsWith(QLatin1String(".txt"))) {
+            QFile text(path);
+            if (text.open(QIODevice::WriteOnly))
+                text.write("Quarterly notes\n\n- Call the printer\n- Book the venue\n- Send the draft to Ana\n"
+                           "- Check the figures for March\n");
+        } else {
+            QPdfWriter pdf(path);
+            QPainter painter(&pdf);
+            painter.drawText(QPoint(200, 400), QStringLiteral("Contract"));
+        }
+    }
+    return paths;
+}
+
+// Waits, with the event loop running, until `done` holds or `ms` pass.
+void waitFor(const std::function<bool()> &done, int ms)
+{
+    QEventLoop loop;
+    QTimer poll;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    poll.start(20);
+    loop.exec();
+}
+
+// The hub on the shelf section, over a light and over a dark desktop.
+void shelfScenes(Report &report, const QString &folder, const QProcessEnvironment &env)
+{
+    const std::optional<Notch> notch = Notch::current(env);
+    QTemporaryDir files;
+    if (!notch || !files.isValid()) {
+        report.line(QStringLiteral("shelf: nothing to capture"));
+        return;
+    }
+    LinuxShelfFileSystem fileSystem;
+    ShelfStore store(QString(), files.filePath(QStringLiteral("Shelf")), fileSystem, {});
+    const QList<QByteArray> samples = makeShelfSamples(files.path());
+    store.add(samples);
+    QFile::remove(QFile::decodeName(samples.last())); // one shows as not found
+    store.locate(store.items().last().id);
+
+    DefaultsStore defaults;
+    Settings settings{defaults};
+    SensorModel sensors{settings, nullptr};
+    HubState state;
+    state.setTab(HubTab::Shelf);
+    HubPanelRules rules(state, {[] { return std::optional<QRect>(); }, [] {}},
+                        {[] { return QPoint(); }, [] { return false; }},
+                        {std::make_unique<TimerTask>(), std::make_unique<TimerTask>()});
+    SimFileManager fileManager;
+    HubSections sections;
+    ShelfSection{[&store]() -> ShelfStore & { return store; }, state, rules, fileManager}.addTo(sections);
+    const QPalette before = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(desktopPalette(dark));
+        HubView view(sensors, state, sections, qRound(notch->cutout.rect().height()),
+                     notch->cutout.kind() == Cutout::Kind::Notch);
+        // The first paint asks for the pictures; they are made on a worker.
+        int ready = 0;
+        if (auto *thumbnails = view.findChild<Thumbnails *>())
+            QObject::connect(thumbnails, &Thumbnails::ready, &view, [&ready] { ++ready; });
+        capture(view, view.size());
+        waitFor([&ready] { return ready >= 6; }, 5000);
+        saveScene(report, folder, dark ? QStringLiteral("shelf-dark") : QStringLiteral("shelf-light"),
+                  capture(view, view.size()));
+    }
+    QApplication::setPalette(before);
+}
+
 } // namespace
 
 int run(Report &report, const QString &folder, QProcessEnvironment env)
@@ -331,11 +443,12 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
         report.line(QStringLiteral("quit: nothing to capture"));
     }
     // Sections and windows that are not part of this build yet.
-    for (const char *section : {"mirror", "shelf", "tools", "apps"}) {
+    for (const char *section : {"mirror", "tools", "apps"}) {
         for (const char *look : {"light", "dark"})
             report.line(QString::fromLatin1(section) + QLatin1Char('-') + QString::fromLatin1(look) +
                         QStringLiteral(": nothing to capture"));
     }
+    shelfScenes(report, folder, env);
     historyScene(report, folder, samples);
     for (const char *window : {"welcome", "settings"})
         report.line(QString::fromLatin1(window) + QStringLiteral(": nothing to capture"));

@@ -1,0 +1,78 @@
+#include "ShelfCellDelegate.h"
+
+#include "ShelfListModel.h"
+#include "Thumbnails.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+
+namespace {
+
+constexpr QRect pictureRect{10, 4, 56, 56};
+constexpr QRect nameRect{2, 62, 72, 28};
+
+} // namespace
+
+ShelfCellDelegate::ShelfCellDelegate(Thumbnails &thumbnails, std::function<void(const QModelIndex &)> shown,
+                                     QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_thumbnails(thumbnails)
+    , m_shown(std::move(shown))
+{}
+
+QSize ShelfCellDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const
+{
+    return cellSize;
+}
+
+QString ShelfCellDelegate::fitName(const QString &name, const QFontMetrics &metrics, int width)
+{
+    if (metrics.horizontalAdvance(name) <= width)
+        return name;
+    // Two lines' worth, cut in the middle, then broken where it fills the first.
+    const QString shortened = metrics.elidedText(name, Qt::ElideMiddle, 2 * width - metrics.averageCharWidth());
+    int split = int(shortened.size());
+    while (split > 1 && metrics.horizontalAdvance(shortened.left(split)) > width)
+        --split;
+    return shortened.left(split) + QLatin1Char('\n') +
+           metrics.elidedText(shortened.mid(split), Qt::ElideMiddle, width);
+}
+
+void ShelfCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    m_shown(index);
+    const bool missing = index.data(ShelfListModel::MissingRole).toBool();
+    const QUuid id = index.data(ShelfListModel::IdRole).toUuid();
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::SmoothPixmapTransform);
+    painter->translate(option.rect.topLeft());
+    if (option.state & QStyle::State_Selected) {
+        QPainterPath cell;
+        cell.addRoundedRect(QRectF(QPointF(), QSizeF(cellSize)), 8, 8);
+        painter->fillPath(cell, QColor(255, 255, 255, 46));
+    }
+    if (missing)
+        painter->setOpacity(0.45);
+
+    const QImage *thumbnail = m_thumbnails.cached(id);
+    const QImage picture =
+        thumbnail ? *thumbnail : m_thumbnails.placeholder(index.data(ShelfListModel::PathRole).toByteArray());
+    if (!picture.isNull()) {
+        QSizeF size = QSizeF(picture.size()) / picture.devicePixelRatio();
+        size.scale(QSizeF(pictureRect.size()), Qt::KeepAspectRatio);
+        const QRectF target(QPointF(pictureRect.center()) - QPointF(size.width() / 2, size.height() / 2) +
+                                QPointF(0.5, 0.5),
+                            size);
+        painter->drawImage(target, picture);
+    }
+
+    QFont font = option.font;
+    font.setPixelSize(10);
+    painter->setFont(font);
+    painter->setPen(missing ? QColor(255, 255, 255, 140) : QColor(Qt::white));
+    const QString name = fitName(index.data(Qt::DisplayRole).toString(), QFontMetrics(font), nameRect.width());
+    painter->drawText(nameRect, Qt::AlignHCenter | Qt::AlignTop, name);
+    painter->restore();
+}
