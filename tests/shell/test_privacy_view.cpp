@@ -42,10 +42,8 @@ struct Rig : SimSensorSources {
     explicit Rig(bool offersWhiteNoise = false)
     {
         inputs.putDevice({QStringLiteral("alsa_input.builtin"), QStringLiteral("Built-in"), false, {40000}});
-        HubServices services{std::make_unique<SensorWatcher>(sources(), me),
-                             {},
-                             &terminator,
-                             PrivacyServices{&inputs, &quietMic, {}, {}}};
+        HubServices services{std::make_unique<SensorWatcher>(sources(), me), {}, &terminator,
+                             PrivacyServices{&inputs, &quietMic, {}, {}},    {}, nullptr};
         hub = std::make_unique<Hub>(settings, build(QStringLiteral("dev.orvane.Tarnwick"), offersWhiteNoise),
                                     std::move(services));
         for (const SensorUser &user : {zoom, chat})

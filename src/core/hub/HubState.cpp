@@ -1,6 +1,5 @@
 #include "HubState.h"
 
-#include "Text.h"
 
 HubState::HubState(QObject *parent)
     : QObject(parent)

@@ -136,11 +136,14 @@ void ShelfStore::keepAside(const QString &reason)
 
 int ShelfStore::row(const QUuid &id) const
 {
-    for (qsizetype i = 0; i < m_items.size(); ++i) {
-        if (m_items.at(i).id == id)
-            return int(i);
+    if (m_rowsStale) {
+        m_rows.clear();
+        m_rows.reserve(m_items.size());
+        for (qsizetype i = 0; i < m_items.size(); ++i)
+            m_rows.insert(m_items.at(i).id, int(i));
+        m_rowsStale = false;
     }
-    return -1;
+    return m_rows.value(id, -1);
 }
 
 int ShelfStore::add(const QList<QByteArray> &paths, int *notFiles)
@@ -179,6 +182,10 @@ void ShelfStore::append(QList<ShelfItem> items)
 {
     const int first = int(m_items.size());
     Q_EMIT rowsAboutToBeInserted(first, first + int(items.size()) - 1);
+    if (!m_rowsStale) {
+        for (qsizetype i = 0; i < items.size(); ++i)
+            m_rows.insert(items.at(i).id, first + int(i));
+    }
     m_items.append(std::move(items));
     Q_EMIT rowsInserted();
     Q_EMIT countChanged(int(m_items.size()));
@@ -269,6 +276,7 @@ void ShelfStore::remove(const QSet<QUuid> &ids)
                 qCInfo(lcShelf).noquote() << "could not delete the own copy" << item.path;
         }
         m_items.remove(first, last - first + 1);
+        m_rowsStale = true;
         Q_EMIT rowsRemoved();
         changed = true;
         last = first;
@@ -292,33 +300,35 @@ void ShelfStore::removeMissing()
     remove(m_missing);
 }
 
-void ShelfStore::setMissing(const QUuid &id, bool missing)
+void ShelfStore::setMissing(int row, bool missing)
 {
+    const QUuid &id = m_items.at(row).id;
     if (m_missing.contains(id) == missing)
         return;
     if (missing)
         m_missing.insert(id);
     else
         m_missing.remove(id);
-    const int at = row(id);
-    if (at >= 0)
-        Q_EMIT itemChanged(at);
+    Q_EMIT itemChanged(row);
 }
 
 std::optional<QByteArray> ShelfStore::locate(const QUuid &id)
 {
     const int at = row(id);
-    if (at < 0)
-        return std::nullopt;
-    const ShelfItem &item = m_items.at(at);
+    return at < 0 ? std::nullopt : locateRow(at);
+}
+
+std::optional<QByteArray> ShelfStore::locateRow(int row)
+{
+    const ShelfItem &item = m_items.at(row);
     if (m_files.isFile(item.path)) {
-        setMissing(id, false);
+        setMissing(row, false);
         return item.path;
     }
     if (item.bookmark.isEmpty())
-        setMissing(id, true);
+        setMissing(row, true);
     else
-        lookUp(id, item.bookmark);
+        lookUp(item.id, item.bookmark);
     return std::nullopt;
 }
 
@@ -335,7 +345,8 @@ void ShelfStore::lookUp(const QUuid &id, const QByteArray &bookmark)
             this,
             [this, found] {
                 m_looking.remove(found.id);
-                applyFound(found);
+                if (const int at = row(found.id); at >= 0)
+                    applyFound(at, found);
                 if (m_looking.isEmpty())
                     Q_EMIT lookupsSettled();
             },
@@ -343,13 +354,10 @@ void ShelfStore::lookUp(const QUuid &id, const QByteArray &bookmark)
     });
 }
 
-void ShelfStore::applyFound(const Found &found)
+void ShelfStore::applyFound(int at, const Found &found)
 {
-    const int at = row(found.id);
-    if (at < 0)
-        return;
     if (!found.path) {
-        setMissing(found.id, true);
+        setMissing(at, true);
         return;
     }
     ShelfItem &item = m_items[at];
@@ -363,21 +371,19 @@ void ShelfStore::applyFound(const Found &found)
         save();
     }
     const bool wasMissing = m_missing.contains(found.id);
-    setMissing(found.id, false);
+    setMissing(at, false);
     if (moved && !wasMissing)
         Q_EMIT itemChanged(at);
 }
 
 QList<QByteArray> ShelfStore::paths(const std::optional<QSet<QUuid>> &ids)
 {
-    QList<QUuid> chosen;
-    for (const ShelfItem &item : std::as_const(m_items)) {
-        if (!ids || ids->contains(item.id))
-            chosen.append(item.id);
-    }
     QList<QByteArray> found;
-    for (const QUuid &id : std::as_const(chosen)) {
-        if (std::optional<QByteArray> path = locate(id))
+    // Lookups change entries only later, on the worker's answer: the rows stay put.
+    for (int at = 0; at < int(m_items.size()); ++at) {
+        if (ids && !ids->contains(m_items.at(at).id))
+            continue;
+        if (std::optional<QByteArray> path = locateRow(at))
             found.append(*path);
     }
     return found;
@@ -487,8 +493,10 @@ bool ShelfStore::runBatch(ShelfBatch::Kind kind, const QByteArray &folder,
             this,
             [this, result, outcomes, target] {
                 m_batchRunning = false;
-                for (const Found &found : outcomes)
-                    applyFound(found);
+                for (const Found &found : outcomes) {
+                    if (const int at = row(found.id); at >= 0)
+                        applyFound(at, found);
+                }
                 Q_EMIT batchFinished(result, target);
             },
             Qt::QueuedConnection);
@@ -517,9 +525,9 @@ QList<QByteArray> ShelfStore::usualPlaces()
 {
     QList<QByteArray> places;
     for (const auto location :
-         {QStandardPaths::DesktopLocation, QStandardPaths::DownloadLocation, QStandardPaths::DocumentsLocation,
-          QStandardPaths::PicturesLocation, QStandardPaths::MusicLocation, QStandardPaths::MoviesLocation,
-          QStandardPaths::HomeLocation}) {
+         {QStandardPaths::DesktopLocation, QStandardPaths::DownloadLocation,
+          QStandardPaths::DocumentsLocation, QStandardPaths::PicturesLocation, QStandardPaths::MusicLocation,
+          QStandardPaths::MoviesLocation, QStandardPaths::HomeLocation}) {
         const QByteArray place = QFile::encodeName(QStandardPaths::writableLocation(location));
         if (!place.isEmpty() && !places.contains(place))
             places.append(place);

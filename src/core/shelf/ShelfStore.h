@@ -4,6 +4,7 @@
 #include "ShelfBatch.h"
 #include "ShelfItem.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -123,9 +124,10 @@ private:
     void load();
     void keepAside(const QString &reason);
     void append(QList<ShelfItem> items);
-    void setMissing(const QUuid &id, bool missing);
+    void setMissing(int row, bool missing);
+    std::optional<QByteArray> locateRow(int row);
     void lookUp(const QUuid &id, const QByteArray &bookmark);
-    void applyFound(const Found &found);
+    void applyFound(int row, const Found &found);
     void bookmarkNext();
     bool runBatch(ShelfBatch::Kind kind, const QByteArray &folder, const std::optional<QSet<QUuid>> &ids);
     void trimOwnCopies();
@@ -139,6 +141,9 @@ private:
     QList<QByteArray> m_places;
     Clock m_clock;
     QList<ShelfItem> m_items;
+    // Row of each id; rebuilt at the next lookup after rows were removed.
+    mutable QHash<QUuid, int> m_rows;
+    mutable bool m_rowsStale = true;
     QSet<QUuid> m_missing;
     QSet<QUuid> m_looking;
     QSet<QUuid> m_unbookmarkable; // tried this run; tried again at the next launch

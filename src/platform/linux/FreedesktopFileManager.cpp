@@ -36,8 +36,8 @@ void FreedesktopFileManager::reveal(const QList<QByteArray> &paths)
         QStringList uris;
         for (const QByteArray &path : paths)
             uris.append(uri(path));
-        QDBusMessage call = QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/FileManager1"),
-                                                           service, QStringLiteral("ShowItems"));
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            service, QStringLiteral("/org/freedesktop/FileManager1"), service, QStringLiteral("ShowItems"));
         call << uris << QString();
         m_bus.asyncCall(call);
         return;

@@ -37,9 +37,9 @@
 #include "SimProcessDirectory.h"
 #include "SimQuietMicDriver.h"
 #include "SimVpnService.h"
+#include "Text.h"
 #include "Thumbnails.h"
 #include "TimerTask.h"
-#include "Text.h"
 #include "VpnList.h"
 
 #include <QApplication>
@@ -190,7 +190,9 @@ struct SampleHub {
                                                   qint32(QCoreApplication::applicationPid())),
                   {},
                   &terminator,
-                  PrivacyServices{nullptr, &quietMic, {}, {}}})
+                  PrivacyServices{nullptr, &quietMic, {}, {}},
+                  {},
+                  nullptr})
     {}
 };
 
@@ -297,7 +299,7 @@ QList<QByteArray> makeShelfSamples(const QString &folder)
                                                           {"Logo.png", QColor(0xf5, 0x8c, 0x29)},
                                                           {"Sunset.png", QColor(0xd9, 0x4f, 0x5c)},
                                                           {"Team.png", QColor(0x5c, 0xb8, 0x5c)}};
-    const QStringList order{"Beach.png", "Notes.txt", "Logo.png", "Contract.pdf",
+    const QStringList order{"Beach.png",  "Notes.txt",     "Logo.png", "Contract.pdf",
                             "Sunset.png", "Report Q3.txt", "Team.png", "Invoice March.pdf"};
     for (const QString &name : order) {
         const QString path = QDir(folder).filePath(name);
@@ -321,8 +323,9 @@ QList<QByteArray> makeShelfSamples(const QString &folder)
         } else if (name.endsWith(QLatin1String(".txt"))) {
             QFile text(path);
             if (text.open(QIODevice::WriteOnly))
-                text.write("Quarterly notes\n\n- Call the printer\n- Book the venue\n- Send the draft to Ana\n"
-                           "- Check the figures for March\n");
+                text.write(
+                    "Quarterly notes\n\n- Call the printer\n- Book the venue\n- Send the draft to Ana\n"
+                    "- Check the figures for March\n");
         } else {
             QPdfWriter pdf(path);
             QPainter painter(&pdf);

@@ -31,7 +31,8 @@ QString ShelfCellDelegate::fitName(const QString &name, const QFontMetrics &metr
     if (metrics.horizontalAdvance(name) <= width)
         return name;
     // Two lines' worth, cut in the middle, then broken where it fills the first.
-    const QString shortened = metrics.elidedText(name, Qt::ElideMiddle, 2 * width - metrics.averageCharWidth());
+    const QString shortened =
+        metrics.elidedText(name, Qt::ElideMiddle, 2 * width - metrics.averageCharWidth());
     int split = int(shortened.size());
     while (split > 1 && metrics.horizontalAdvance(shortened.left(split)) > width)
         --split;
@@ -39,7 +40,8 @@ QString ShelfCellDelegate::fitName(const QString &name, const QFontMetrics &metr
            metrics.elidedText(shortened.mid(split), Qt::ElideMiddle, width);
 }
 
-void ShelfCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void ShelfCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const
 {
     m_shown(index);
     const bool missing = index.data(ShelfListModel::MissingRole).toBool();
@@ -72,7 +74,8 @@ void ShelfCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     font.setPixelSize(10);
     painter->setFont(font);
     painter->setPen(missing ? QColor(255, 255, 255, 140) : QColor(Qt::white));
-    const QString name = fitName(index.data(Qt::DisplayRole).toString(), QFontMetrics(font), nameRect.width());
+    const QString name =
+        fitName(index.data(Qt::DisplayRole).toString(), QFontMetrics(font), nameRect.width());
     painter->drawText(nameRect, Qt::AlignHCenter | Qt::AlignTop, name);
     painter->restore();
 }

@@ -18,7 +18,8 @@ public:
     ShelfCellDelegate(Thumbnails &thumbnails, std::function<void(const QModelIndex &)> shown,
                       QObject *parent = nullptr);
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
     // The name in at most two lines of `width`, shortened in the middle.

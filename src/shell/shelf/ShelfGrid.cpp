@@ -37,9 +37,10 @@ ShelfGrid::ShelfGrid(ShelfStore &store, Thumbnails &thumbnails, HubPanelRules &r
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalScrollBar()->setSingleStep(20);
+    QPalette clear = palette();
+    clear.setColor(QPalette::Base, Qt::transparent);
+    setPalette(clear);
     viewport()->setAutoFillBackground(false);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
     setItemDelegate(new ShelfCellDelegate(
         thumbnails, [this](const QModelIndex &index) { shown(index); }, this));
     connect(&thumbnails, &Thumbnails::ready, this, [this](const QUuid &id) {

@@ -8,6 +8,8 @@ void ShelfSection::addTo(HubSections &sections) const
 {
     sections.add(
         HubTab::Shelf,
-        [section = *this] { return new ShelfView(section.shelf(), section.state, section.rules, section.files); },
+        [section = *this] {
+            return new ShelfView(section.shelf(), section.state, section.rules, section.files);
+        },
         [shelf = shelf] { return int(shelf().items().size()); });
 }

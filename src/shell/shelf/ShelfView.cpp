@@ -3,6 +3,7 @@
 #include "DragAllHandle.h"
 #include "HubPanelRules.h"
 #include "HubState.h"
+#include "HubStyle.h"
 #include "ShelfGrid.h"
 #include "ShelfListModel.h"
 #include "ShelfStore.h"
@@ -21,15 +22,13 @@
 
 namespace {
 
-QLabel *label(const QString &text, int pixelSize, int alphaPercent, bool bold = false)
+QLabel *label(const QString &text, int pixelSize, bool secondary, QFont::Weight weight = QFont::Normal)
 {
     auto *label = new QLabel(text);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    if (bold)
-        font.setWeight(QFont::DemiBold);
-    label->setFont(font);
-    label->setStyleSheet(QStringLiteral("color: rgba(255, 255, 255, %1%);").arg(alphaPercent));
+    label->setFont(HubStyle::font(label->font(), pixelSize, weight));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, secondary ? HubStyle::secondary() : QColor(Qt::white));
+    label->setPalette(palette);
     return label;
 }
 
@@ -38,18 +37,15 @@ QPushButton *barButton(const QString &title)
     auto *button = new QPushButton(title);
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setStyleSheet(QStringLiteral(
-        "QPushButton { color: white; background: rgba(255, 255, 255, 12%); border: none; border-radius: 7px;"
-        " padding: 4px 10px; font-size: 12px; }"
-        "QPushButton:hover { background: rgba(255, 255, 255, 20%); }"
-        "QPushButton:pressed { background: rgba(255, 255, 255, 28%); }"));
+    button->setFont(HubStyle::font(button->font(), 12));
+    button->setStyleSheet(HubStyle::buttonSheet());
     return button;
 }
 
 } // namespace
 
 ShelfView::ShelfView(ShelfStore &store, HubState &state, HubPanelRules &rules, FileManager &files,
-                           QWidget *parent)
+                     QWidget *parent)
     : QWidget(parent)
     , m_store(store)
     , m_state(state)
@@ -75,17 +71,17 @@ QWidget *ShelfView::makeEmptyState()
     auto *column = new QVBoxLayout(page);
     column->addStretch(1);
     auto *symbol = new QLabel;
-    symbol->setPixmap(QPixmap::fromImage(Symbols::tinted(QStringLiteral("tray.and.arrow.down"),
-                                                         QColor(255, 255, 255, 140), QSize(30, 30),
-                                                         devicePixelRatioF())));
+    symbol->setPixmap(
+        QPixmap::fromImage(Symbols::tinted(QStringLiteral("tray.and.arrow.down"), QColor(255, 255, 255, 140),
+                                           QSize(30, 30), devicePixelRatioF())));
     symbol->setAlignment(Qt::AlignCenter);
     column->addWidget(symbol);
-    QLabel *title = label(L("Drop files here — or on the notch"), 14, 100, true);
+    QLabel *title = label(L("Drop files here — or on the notch"), 14, false, QFont::DemiBold);
     title->setAlignment(Qt::AlignCenter);
     column->addWidget(title);
-    QLabel *explanation =
-        label(L("The shelf only remembers where they are. Nothing is copied, so it stays light with thousands."),
-              12, 60);
+    QLabel *explanation = label(
+        L("The shelf only remembers where they are. Nothing is copied, so it stays light with thousands."),
+        12, true);
     explanation->setAlignment(Qt::AlignCenter);
     explanation->setWordWrap(true);
     explanation->setMaximumWidth(440);
@@ -117,7 +113,7 @@ QWidget *ShelfView::makeContent()
     connect(m_removeMissing, &QPushButton::clicked, this, [this] { m_store.removeMissing(); });
     bar->addWidget(m_removeMissing);
     bar->addStretch(1);
-    m_count = label(QString(), 12, 60);
+    m_count = label(QString(), 12, true);
     bar->addWidget(m_count);
     QPushButton *clear = barButton(L("Clear Shelf"));
     clear->setToolTip(L("Takes everything off the shelf. Your files stay where they are."));
@@ -125,9 +121,10 @@ QWidget *ShelfView::makeContent()
     bar->addWidget(clear);
     column->addLayout(bar);
 
-    QLabel *hint = label(L("Drag any file out — or select several. Clear only empties the shelf: your files stay "
-                           "where they are. Right-click a file for more."),
-                         11, 50);
+    QLabel *hint =
+        label(L("Drag any file out — or select several. Clear only empties the shelf: your files stay "
+                "where they are. Right-click a file for more."),
+              11, true);
     hint->setWordWrap(true);
     column->addWidget(hint);
     return page;

@@ -22,7 +22,7 @@ class ShelfView : public QWidget {
     Q_OBJECT
 public:
     ShelfView(ShelfStore &store, HubState &state, HubPanelRules &rules, FileManager &files,
-                 QWidget *parent = nullptr);
+              QWidget *parent = nullptr);
     ~ShelfView() override;
 
     ShelfGrid *grid() const { return m_grid; }

@@ -35,12 +35,14 @@ QImage fromCache(const QByteArray &path, const QString &cacheHome)
         return {};
     const QString name = cachedThumbnailName(path);
     for (const char *size : {"normal", "large", "x-large", "xx-large"}) {
-        QImageReader reader(cacheHome + QStringLiteral("/thumbnails/") + QLatin1String(size) + QLatin1Char('/') + name);
+        QImageReader reader(cacheHome + QStringLiteral("/thumbnails/") + QLatin1String(size) +
+                            QLatin1Char('/') + name);
         reader.setAllocationLimit(allocationLimitMb);
         if (!reader.canRead())
             continue;
         // Only a thumbnail of the file as it is now counts.
-        if (reader.text(QStringLiteral("Thumb::MTime")) != QString::number(file.lastModified().toSecsSinceEpoch()))
+        if (reader.text(QStringLiteral("Thumb::MTime")) !=
+            QString::number(file.lastModified().toSecsSinceEpoch()))
             continue;
         const QImage image = reader.read();
         if (!image.isNull())
@@ -59,7 +61,8 @@ QImage picture(const QByteArray &path)
     QSize size = reader.size();
     if (size.isValid()) {
         // The reader's size is before rotation; the box is square, so it does not matter.
-        size.scale(std::min(size.width(), maxPixels), std::min(size.height(), maxPixels), Qt::KeepAspectRatio);
+        size.scale(std::min(size.width(), maxPixels), std::min(size.height(), maxPixels),
+                   Qt::KeepAspectRatio);
         reader.setScaledSize(size);
     }
     return scaledDown(reader.read());

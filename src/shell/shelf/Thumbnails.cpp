@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QIcon>
 #include <QMimeDatabase>
+#include <QPainter>
+#include <QPainterPath>
 #include <QStandardPaths>
 
 Thumbnails::Thumbnails(QObject *parent)
@@ -58,7 +60,44 @@ QImage Thumbnails::placeholder(const QByteArray &path)
     QIcon icon = QIcon::fromTheme(type.iconName());
     if (icon.isNull())
         icon = QIcon::fromTheme(type.genericIconName(), QIcon::fromTheme(QStringLiteral("text-x-generic")));
-    const QImage image = icon.pixmap(side, side, QIcon::Normal).toImage();
+    const QImage image = icon.isNull() ? page(extension) : icon.pixmap(side, side, QIcon::Normal).toImage();
     m_placeholders.insert(extension, image);
+    return image;
+}
+
+QImage Thumbnails::page(const QString &extension)
+{
+    // Without an icon theme: a sheet with a folded corner, named by the extension.
+    const qreal ratio = 2;
+    QImage image(QSize(side, side) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF sheet(9, 2, 38, 52);
+    const qreal fold = 11;
+    QPainterPath outline;
+    outline.moveTo(sheet.topLeft());
+    outline.lineTo(sheet.right() - fold, sheet.top());
+    outline.lineTo(sheet.right(), sheet.top() + fold);
+    outline.lineTo(sheet.bottomRight());
+    outline.lineTo(sheet.bottomLeft());
+    outline.closeSubpath();
+    painter.fillPath(outline, QColor(236, 236, 240));
+    QPainterPath corner;
+    corner.moveTo(sheet.right() - fold, sheet.top());
+    corner.lineTo(sheet.right() - fold, sheet.top() + fold);
+    corner.lineTo(sheet.right(), sheet.top() + fold);
+    corner.closeSubpath();
+    painter.fillPath(corner, QColor(190, 190, 198));
+    QFont font = painter.font();
+    font.setPixelSize(9);
+    font.setWeight(QFont::Bold);
+    painter.setFont(font);
+    painter.setPen(QColor(90, 90, 100));
+    painter.drawText(
+        sheet.adjusted(2, 0, -2, -6), Qt::AlignHCenter | Qt::AlignBottom,
+        QFontMetrics(font).elidedText(extension.toUpper(), Qt::ElideRight, int(sheet.width()) - 4));
+    painter.end();
     return image;
 }

@@ -32,6 +32,8 @@ Q_SIGNALS:
     void ready(const QUuid &id);
 
 private:
+    static QImage page(const QString &extension);
+
     QCache<QUuid, QImage> m_cache{cacheSize};
     QSet<QUuid> m_pending;
     QHash<QString, QImage> m_placeholders;
