@@ -16,6 +16,7 @@
 #include "RequiredService.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
+#include "ShelfStore.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -84,7 +84,7 @@ Contents read(const QMimeData &mime, const QDateTime &now, const QLocale &locale
     for (const auto &[type, extension] : pictures) {
         const QByteArray data = mime.data(QString::fromLatin1(type));
         if (!data.isEmpty()) {
-            contents.content.append({data, L("Picture %@", when) + QLatin1String(extension)});
+            contents.content.append({data, Text::tr("Picture %1").arg(when) + QLatin1String(extension)});
             return contents;
         }
     }
@@ -95,7 +95,7 @@ Contents read(const QMimeData &mime, const QDateTime &now, const QLocale &locale
         text = cutText(text);
         contents.textCut = true;
     }
-    contents.content.append({text, L("Text %@", when) + QStringLiteral(".txt")});
+    contents.content.append({text, Text::tr("Text %1").arg(when) + QStringLiteral(".txt")});
     return contents;
 }
 
@@ -116,11 +116,13 @@ QString Dropped::note() const
 {
     QStringList parts;
     if (added > 0)
-        parts.append(added == 1 ? L("1 item on the shelf") : L("%d items on the shelf", added));
+        // English says one item apart; a translation gives every plural form the count needs.
+        parts.append(added == 1 ? Text::tr("1 item on the shelf")
+                                : Text::tr("%n items on the shelf", nullptr, added));
     if (notFiles > 0)
-        parts.append(L("Folders and other things that are not files stay off the shelf"));
+        parts.append(Text::tr("Folders and other things that are not files stay off the shelf"));
     if (textCut)
-        parts.append(L("Only the first 10 MB of the dropped text were kept"));
+        parts.append(Text::tr("Only the first 10 MB of the dropped text were kept"));
     return parts.join(QStringLiteral(" · "));
 }
 

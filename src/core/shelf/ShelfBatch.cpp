@@ -2,13 +2,17 @@
 
 #include "Text.h"
 
+#include <QLocale>
+
 QString ShelfBatch::note(const QString &folderName) const
 {
     const bool moved = kind == Kind::Move;
     if (failed.isEmpty())
-        return moved ? L("Moved %d items to %@", done, folderName)
-                     : L("Copied %d items to %@", done, folderName);
+        return (moved ? Text::tr("Moved %n items to %1", nullptr, done)
+                      : Text::tr("Copied %n items to %1", nullptr, done))
+            .arg(folderName);
     const QString names = failed.mid(0, 3).join(QStringLiteral(", "));
-    return moved ? L("Moved %d items; %d couldn’t be moved (%@)", done, int(failed.size()), names)
-                 : L("Copied %d items; %d couldn’t be copied (%@)", done, int(failed.size()), names);
+    return (moved ? Text::tr("Moved %n items; %1 couldn’t be moved (%2)", nullptr, done)
+                  : Text::tr("Copied %n items; %1 couldn’t be copied (%2)", nullptr, done))
+        .arg(QLocale().toString(failed.size()), names);
 }

@@ -50,7 +50,7 @@ QVariant ShelfListModel::data(const QModelIndex &index, int role) const
     const ShelfItem &item = m_store.items().at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return m_store.missing().contains(item.id) ? L("Not found") : shownFileName(item.name());
+        return m_store.missing().contains(item.id) ? Text::tr("Not found") : shownFileName(item.name());
     case Qt::ToolTipRole:
         return shownFileName(QString::fromUtf8(item.path));
     case Qt::AccessibleTextRole:

@@ -72,9 +72,10 @@ ShelfStore::ShelfStore(QString file, QString ownCopiesFolder, ShelfFileSystem &f
             QMetaObject::invokeMethod(
                 this,
                 [this, problem] {
-                    Q_EMIT note(L("Tarnwick cannot save the shelf (%@). It is kept until Tarnwick quits; the "
-                                  "saved file is left as it was.",
-                                  problem));
+                    Q_EMIT note(
+                        Text::tr("Tarnwick cannot save the shelf (%1). It is kept until Tarnwick quits; "
+                                 "the saved file is left as it was.")
+                            .arg(problem));
                 },
                 Qt::QueuedConnection);
         });
@@ -206,7 +207,8 @@ std::optional<ShelfItem> ShelfStore::addOwnCopy(const QByteArray &data, const QS
     if (!problem.isEmpty()) {
         qCWarning(lcShelf).noquote().nospace()
             << "cannot save a dropped item as " << path << " (" << problem << ')';
-        Q_EMIT note(L("The dropped item couldn’t be saved (%@). Nothing was put on the shelf.", problem));
+        Q_EMIT note(
+            Text::tr("The dropped item couldn’t be saved (%1). Nothing was put on the shelf.").arg(problem));
         return std::nullopt;
     }
     const ShelfItem item{QUuid::createUuid(), path, {}, m_clock(), true};

@@ -19,8 +19,8 @@ DragAllHandle::DragAllHandle(std::function<QList<QByteArray>()> paths, HubPanelR
 {
     setFixedSize(handleSize);
     setCursor(Qt::OpenHandCursor);
-    setAccessibleName(L("Drag all files"));
-    setToolTip(L("Drag every file on the shelf at once"));
+    setAccessibleName(Text::tr("Drag all files"));
+    setToolTip(Text::tr("Drag every file on the shelf at once"));
 }
 
 void DragAllHandle::paintEvent(QPaintEvent *)
@@ -34,7 +34,7 @@ void DragAllHandle::paintEvent(QPaintEvent *)
     label.setPixelSize(12);
     painter.setFont(label);
     painter.setPen(Qt::white);
-    painter.drawText(rect(), Qt::AlignCenter, L("Drag All"));
+    painter.drawText(rect(), Qt::AlignCenter, Text::tr("Drag All"));
 }
 
 void DragAllHandle::mousePressEvent(QMouseEvent *event)

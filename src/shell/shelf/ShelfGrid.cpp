@@ -94,13 +94,13 @@ void ShelfGrid::keyPressEvent(QKeyEvent *event)
 QMenu *ShelfGrid::menuFor(const QSet<QUuid> &ids)
 {
     auto *menu = new QMenu(this);
-    menu->addAction(L("Show in Files"), this, [this, ids] { m_files.reveal(m_store.paths(ids)); });
-    menu->addAction(L("Open"), this, [this, ids] {
+    menu->addAction(Text::tr("Show in Files"), this, [this, ids] { m_files.reveal(m_store.paths(ids)); });
+    menu->addAction(Text::tr("Open"), this, [this, ids] {
         for (const QByteArray &path : m_store.paths(ids))
             m_files.open(path);
     });
     menu->addSeparator();
-    menu->addAction(L("Remove from Shelf"), this, [this, ids] { m_store.remove(ids); });
+    menu->addAction(Text::tr("Remove from Shelf"), this, [this, ids] { m_store.remove(ids); });
     return menu;
 }
 

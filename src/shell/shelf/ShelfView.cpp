@@ -76,11 +76,12 @@ QWidget *ShelfView::makeEmptyState()
                                            QSize(30, 30), devicePixelRatioF())));
     symbol->setAlignment(Qt::AlignCenter);
     column->addWidget(symbol);
-    QLabel *title = label(L("Drop files here — or on the notch"), 14, false, QFont::DemiBold);
+    QLabel *title = label(Text::tr("Drop files here — or on the notch"), 14, false, QFont::DemiBold);
     title->setAlignment(Qt::AlignCenter);
     column->addWidget(title);
     QLabel *explanation = label(
-        L("The shelf only remembers where they are. Nothing is copied, so it stays light with thousands."),
+        Text::tr(
+            "The shelf only remembers where they are. Nothing is copied, so it stays light with thousands."),
         12, true);
     explanation->setAlignment(Qt::AlignCenter);
     explanation->setWordWrap(true);
@@ -103,10 +104,10 @@ QWidget *ShelfView::makeContent()
     auto *bar = new QHBoxLayout;
     bar->setSpacing(8);
     bar->addWidget(new DragAllHandle([this] { return m_store.paths(); }, m_rules));
-    QPushButton *move = barButton(L("Move All"));
+    QPushButton *move = barButton(Text::tr("Move All"));
     connect(move, &QPushButton::clicked, this, [this] { chooseFolder(Batch::Move); });
     bar->addWidget(move);
-    QPushButton *copy = barButton(L("Copy All"));
+    QPushButton *copy = barButton(Text::tr("Copy All"));
     connect(copy, &QPushButton::clicked, this, [this] { chooseFolder(Batch::Copy); });
     bar->addWidget(copy);
     m_removeMissing = barButton(QString());
@@ -115,15 +116,15 @@ QWidget *ShelfView::makeContent()
     bar->addStretch(1);
     m_count = label(QString(), 12, true);
     bar->addWidget(m_count);
-    QPushButton *clear = barButton(L("Clear Shelf"));
-    clear->setToolTip(L("Takes everything off the shelf. Your files stay where they are."));
+    QPushButton *clear = barButton(Text::tr("Clear Shelf"));
+    clear->setToolTip(Text::tr("Takes everything off the shelf. Your files stay where they are."));
     connect(clear, &QPushButton::clicked, this, [this] { m_store.clear(); });
     bar->addWidget(clear);
     column->addLayout(bar);
 
     QLabel *hint =
-        label(L("Drag any file out — or select several. Clear only empties the shelf: your files stay "
-                "where they are. Right-click a file for more."),
+        label(Text::tr("Drag any file out — or select several. Clear only empties the shelf: your files stay "
+                       "where they are. Right-click a file for more."),
               11, true);
     hint->setWordWrap(true);
     column->addWidget(hint);
@@ -134,22 +135,22 @@ void ShelfView::refresh()
 {
     const int count = int(m_store.items().size());
     m_pages->setCurrentIndex(count == 0 ? 0 : 1);
-    m_count->setText(count == 1 ? L("1 item") : L("%d items", count));
+    m_count->setText(count == 1 ? Text::tr("1 item") : Text::tr("%n items", nullptr, count));
     const int missing = int(m_store.missing().size());
     m_removeMissing->setVisible(missing > 0);
-    m_removeMissing->setText(L("Remove Not Found (%d)", missing));
+    m_removeMissing->setText(Text::tr("Remove Not Found (%n)", nullptr, missing));
 }
 
 void ShelfView::chooseFolder(Batch batch)
 {
     const bool move = batch == Batch::Move;
-    auto *dialog = new QFileDialog(nullptr, move ? L("Move every file on the shelf to this folder.")
-                                                 : L("Copy every file on the shelf to this folder."));
+    auto *dialog = new QFileDialog(nullptr, move ? Text::tr("Move every file on the shelf to this folder.")
+                                                 : Text::tr("Copy every file on the shelf to this folder."));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowFlag(Qt::WindowStaysOnTopHint);
     dialog->setFileMode(QFileDialog::Directory);
     dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setLabelText(QFileDialog::Accept, move ? L("Move Here") : L("Copy Here"));
+    dialog->setLabelText(QFileDialog::Accept, move ? Text::tr("Move Here") : Text::tr("Copy Here"));
     // The hub stays open while the chooser is up, and comes back to the front after.
     m_rules.beginBusy();
     connect(dialog, &QFileDialog::finished, this, [this] { m_rules.endBusy(); });

@@ -40,12 +40,11 @@ QImage fromCache(const QByteArray &path, const QString &cacheHome)
         reader.setAllocationLimit(allocationLimitMb);
         if (!reader.canRead())
             continue;
-        // Only a thumbnail of the file as it is now counts.
-        if (reader.text(QStringLiteral("Thumb::MTime")) !=
-            QString::number(file.lastModified().toSecsSinceEpoch()))
-            continue;
+        // Only a thumbnail of the file as it is now counts. The reader's own
+        // text lookup splits keys at colons; the image's does not.
         const QImage image = reader.read();
-        if (!image.isNull())
+        if (!image.isNull() && image.text(QStringLiteral("Thumb::MTime")) ==
+                                   QString::number(file.lastModified().toSecsSinceEpoch()))
             return scaledDown(image);
     }
     return {};
