@@ -17,6 +17,7 @@
 #include "SensorWatcher.h"
 #include "Settings.h"
 #include "ShelfStore.h"
+#include "XDoTool.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -31,29 +32,12 @@
 
 namespace {
 
+using XDoTool::drive;
+using XDoTool::moveTo;
+
 bool xdotool(const QStringList &arguments)
 {
-    return QProcess::execute(QStringLiteral("xdotool"), arguments) == 0;
-}
-
-// xdotool while this process keeps answering the X server (a drag waits
-// for its target's answers).
-bool drive(const QStringList &arguments)
-{
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), arguments);
-    if (!xdotool.waitForStarted())
-        return false;
-    QEventLoop loop;
-    QObject::connect(&xdotool, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
-}
-
-QStringList moveTo(QPoint at)
-{
-    return {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())};
+    return XDoTool::run(arguments);
 }
 
 bool move(QPoint at)

@@ -17,10 +17,10 @@
 #include "ShelfView.h"
 #include "SimFileManager.h"
 #include "ThumbnailMaker.h"
+#include "XDoTool.h"
 
 #include <QApplication>
 #include <QBuffer>
-#include <QEventLoop>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -63,25 +63,6 @@ bool writeFile(const QString &path, const QByteArray &contents)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
-// xdotool while this process keeps answering the X server.
-bool drive(const QStringList &arguments)
-{
-    QProcess xdotool;
-    xdotool.start(QStringLiteral("xdotool"), arguments);
-    if (!xdotool.waitForStarted())
-        return false;
-    QEventLoop loop;
-    QObject::connect(&xdotool, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    loop.exec();
-    return xdotool.exitStatus() == QProcess::NormalExit && xdotool.exitCode() == 0;
-}
-
-QStringList moveTo(QPoint at)
-{
-    return {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())};
 }
 
 } // namespace
@@ -226,11 +207,11 @@ private Q_SLOTS:
             grid->viewport()->mapToGlobal(grid->visualRect(grid->model()->index(1, 0)).center());
         const QPoint onTarget(400, 560);
         // Small steps with pauses: each motion must reach the drag's own event loop.
-        QStringList steps = moveTo(cell) + QStringList{"mousedown", "1", "sleep", "0.3"};
+        QStringList steps = XDoTool::moveTo(cell) + QStringList{"mousedown", "1", "sleep", "0.3"};
         for (const QPoint &at : {cell + QPoint(10, 10), cell + QPoint(30, 30), (cell + onTarget) / 2,
                                  onTarget, onTarget + QPoint(3, 3), onTarget + QPoint(6, 6)})
-            steps += moveTo(at) + QStringList{"sleep", "0.3"};
-        QVERIFY(drive(steps + QStringList{"mouseup", "1"}));
+            steps += XDoTool::moveTo(at) + QStringList{"sleep", "0.3"};
+        QVERIFY(XDoTool::drive(steps + QStringList{"mouseup", "1"}));
         QByteArrayList received;
         QTRY_VERIFY_WITH_TIMEOUT(
             [&] {
