@@ -25,6 +25,9 @@ PACKAGES=(
     libxcb-xinput-dev    # XInput2: clicks in other applications close the hub
     libxcb-res0-dev      # X-Resource: the process behind a window that names none
     help2man             # the manual page, from --help
+    # the Debian package: scripts/package.sh
+    dpkg-dev             # dpkg-shlibdeps
+    file                 # CPack finds the binaries to hand dpkg-shlibdeps with it
     # run
     fonts-dejavu-core
     xdg-desktop-portal   # xdg-permission-store, activated on the session bus

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds with warnings as errors and runs every test
-# (unit and rig) inside the private desktop of scripts/desktop-rig.sh; then
+# (unit and rig) inside the private desktop of scripts/desktop-rig.sh; makes
+# the Debian package and checks it installed (scripts/check-package.sh); then
 # builds the suite again with AddressSanitizer and UndefinedBehaviorSanitizer
-# in a second folder and runs it once more. Exits with the first failing
-# status. Arguments go to ctest, e.g. `scripts/test.sh -L unit`.
+# in a second folder and runs it once more. Exits with the first failing status. Arguments go to ctest,
+# e.g. `scripts/test.sh -L unit`.
 #   SKIP_DEPS=1             do not run scripts/install-deps.sh
-#   SKIP_SANITIZERS=1       only the normal run
+#   SKIP_PACKAGE=1          no package check
+#   SKIP_SANITIZERS=1       no sanitizer run
 #   TARNWICK_BUILD_DIR=dir  build somewhere else than build/ (the sanitizer build goes to dir-asan)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,6 +20,11 @@ build_dir=${TARNWICK_BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARNWICK_WERROR=ON
 cmake --build "$build_dir" -j2
 scripts/desktop-rig.sh ctest --test-dir "$build_dir" --output-on-failure "$@"
+
+if [[ ${SKIP_PACKAGE:-} != 1 ]]; then
+    deb=$(SKIP_DEPS=1 TARNWICK_BUILD_DIR=$build_dir scripts/package.sh)
+    scripts/check-package.sh "$deb"
+fi
 
 if [[ ${SKIP_SANITIZERS:-} == 1 ]]; then
     exit 0
