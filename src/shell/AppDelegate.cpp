@@ -24,8 +24,12 @@
 #include "StatusItem.h"
 #include "StatusMenu.h"
 #include "Text.h"
+#include "TimerTask.h"
+#include "Tools.h"
+#include "ToolsSection.h"
 #include "VpnList.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -59,11 +63,13 @@ void AppDelegate::launch()
     m_terminator =
         std::make_unique<PoliteTerminator>(*m_backends.appWindows, m_backends.appProcesses, *m_quitter, me);
     m_quitModel = std::make_unique<QuitModel>(m_settings, *m_runningApps, *m_quitter);
-    HubServices services{std::make_unique<SensorWatcher>(sensorSources, me), m_prefs.dataFolder(),
+    HubServices services{std::make_unique<SensorWatcher>(sensorSources, me),
+                         m_prefs.dataFolder(),
                          m_terminator.get(),
                          PrivacyServices{m_backends.inputDevices.get(), m_backends.quietMic.get(),
                                          m_backends.cameraPermissions, m_env},
-                         m_prefs.cacheFolder(), m_backends.shelfFiles.get()};
+                         m_prefs.cacheFolder(),
+                         m_backends.shelfFiles.get()};
     m_hub = std::make_unique<Hub>(m_settings, m_info, std::move(services));
     m_vpns = std::make_unique<VpnList>(std::move(m_backends.vpns));
     m_panel = std::make_unique<HubPanel>(*m_hub, m_hubState, m_hubSections, m_env);
@@ -85,6 +91,7 @@ void AppDelegate::launch()
             m_panel->rules().endBusy();
     });
     QuitSection{*m_quitModel, *m_quitter, m_hub->sensors()}.addTo(m_hubSections);
+    m_tools = std::make_unique<Tools>(m_backends.toolFacilities(), std::make_unique<TimerTask>());
     setUpStatusItem();
     wireCallbacks();
     registerSections();
@@ -131,6 +138,11 @@ void AppDelegate::wireCallbacks()
     connect(&m_settings.haloForMic, &SettingBase::changed, this, &AppDelegate::refreshHalo);
     connect(&m_hub->privacy(), &PrivacySwitch::note, this, [this](const QString &text) { note(text); });
     connect(&m_hub->sensors(), &SensorModel::note, this, [this](const QString &text) { note(text); });
+    connect(m_tools.get(), &Tools::note, this, [this](const QString &text) { note(text); });
+    connect(m_tools.get(), &Tools::colorPicked, this, [this](const QString &hex) {
+        QGuiApplication::clipboard()->setText(hex);
+        note(Tools::copiedNote(hex), QColor::fromString(hex));
+    });
     connect(m_halo.get(), &Halo::clicked, this, [this] { m_panel->open(HubTab::Privacy); });
     connect(m_panel.get(), &HubPanel::openChanged, this, [this](bool open) {
         // No halo and no banners while the hub is open; the banner timer runs on.
@@ -161,14 +173,16 @@ void AppDelegate::registerSections()
     ShelfSection{[this]() -> ShelfStore & { return m_hub->shelf(); }, m_hubState, m_panel->rules(),
                  *m_backends.fileManager}
         .addTo(m_hubSections);
+    ToolsSection{*m_tools, [this] { m_panel->close(); }}.addTo(m_hubSections);
 }
 
 void AppDelegate::shelfMade(ShelfStore &store)
 {
     connect(&store, &ShelfStore::note, this, [this](const QString &text) { note(text); });
-    connect(&store, &ShelfStore::batchFinished, this, [this](const ShelfBatch &result, const QByteArray &folder) {
-        note(result.note(QFileInfo(QFile::decodeName(folder)).fileName()));
-    });
+    connect(&store, &ShelfStore::batchFinished, this,
+            [this](const ShelfBatch &result, const QByteArray &folder) {
+                note(result.note(QFileInfo(QFile::decodeName(folder)).fileName()));
+            });
     connect(&store, &ShelfStore::countChanged, this, [this] {
         if (HubWindow *window = m_panel->window())
             window->view()->refreshBadges();

@@ -31,6 +31,7 @@ class ShelfStore;
 struct SensorState;
 class SelfCheckRun;
 class StatusItem;
+class Tools;
 class VpnList;
 
 // Owns every long-lived object of the shell, wires them together at launch,
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<QuitModel> m_quitModel;
     std::unique_ptr<Hub> m_hub;
     std::unique_ptr<VpnList> m_vpns;
+    std::unique_ptr<Tools> m_tools;
     std::unique_ptr<HistoryWindow> m_history;
     HubState m_hubState;
     HubSections m_hubSections;

@@ -1,8 +1,8 @@
 #include "Backends.h"
 
 #include "AppInfo.h"
-#include "LinuxAppProcesses.h"
 #include "FreedesktopFileManager.h"
+#include "LinuxAppProcesses.h"
 #include "LinuxCameraClientFinder.h"
 #include "LinuxProcessDirectory.h"
 #include "LinuxShelfFileSystem.h"
@@ -21,14 +21,18 @@
 #include "SimAutostartService.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
-#include "SimFileManager.h"
-#include "SimShelfFileSystem.h"
 #include "SimCameraPermissionStore.h"
+#include "SimColorPicker.h"
+#include "SimDesktopAction.h"
+#include "SimDesktopToggle.h"
+#include "SimDiskEjector.h"
+#include "SimFileManager.h"
 #include "SimInputDeviceControl.h"
 #include "SimPinnedApp.h"
 #include "SimProcessDirectory.h"
 #include "SimProcessUsage.h"
 #include "SimQuietMicDriver.h"
+#include "SimShelfFileSystem.h"
 #include "SimVpnService.h"
 #include "V4l2CameraDeviceSource.h"
 #include "X11AppWindows.h"
@@ -120,5 +124,23 @@ Backends Backends::simulated()
     vpn->setService({{QStringLiteral("sim-office"), QStringLiteral("Office VPN"), QStringLiteral("wireguard"),
                       VpnConnection::Status::Disconnected}});
     b.vpns.push_back(std::move(vpn));
+    auto picker = std::make_unique<SimColorPicker>();
+    picker->next = SimColorPicker::Rgb{0.2, 0.83, 0.4};
+    b.colorPicker = std::move(picker);
+    b.desktopIcons = std::make_unique<SimDesktopToggle>();
+    b.keepAwake = std::make_unique<SimDesktopToggle>();
+    b.darkMode = std::make_unique<SimDesktopToggle>();
+    b.hiddenFiles = std::make_unique<SimDesktopToggle>();
+    auto disks = std::make_unique<SimDiskEjector>();
+    disks->disks = {{QStringLiteral("USB Stick"), false}, {QStringLiteral("Backup"), true}};
+    b.disks = std::move(disks);
+    b.screenLock = std::make_unique<SimDesktopAction>();
+    b.displaySleep = std::make_unique<SimDesktopAction>();
     return b;
+}
+
+ToolFacilities Backends::toolFacilities() const
+{
+    return {colorPicker.get(), desktopIcons.get(), keepAwake.get(),  darkMode.get(),
+            hiddenFiles.get(), disks.get(),        screenLock.get(), displaySleep.get()};
 }

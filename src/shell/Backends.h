@@ -7,12 +7,17 @@
 #include "CameraClientFinder.h"
 #include "CameraDeviceSource.h"
 #include "CameraPermissionStore.h"
+#include "ColorPicker.h"
+#include "DesktopAction.h"
+#include "DesktopToggle.h"
+#include "DiskEjector.h"
 #include "FileManager.h"
 #include "InputDeviceControl.h"
 #include "ProcessDirectory.h"
 #include "ProcessUsage.h"
 #include "QuietMicDriver.h"
 #include "ShelfFileSystem.h"
+#include "Tools.h"
 #include "VpnService.h"
 
 #include <QProcessEnvironment>
@@ -46,6 +51,17 @@ struct Backends {
     std::unique_ptr<FileManager> fileManager;
     // Where VPN connections come from, in the order they are listed.
     std::vector<std::unique_ptr<VpnService>> vpns;
+    // The tools section; a tool without its facility shows unavailable.
+    std::unique_ptr<ColorPicker> colorPicker;
+    std::unique_ptr<DesktopToggle> desktopIcons;
+    std::unique_ptr<DesktopToggle> keepAwake;
+    std::unique_ptr<DesktopToggle> darkMode;
+    std::unique_ptr<DesktopToggle> hiddenFiles;
+    std::unique_ptr<DiskEjector> disks;
+    std::unique_ptr<DesktopAction> screenLock;
+    std::unique_ptr<DesktopAction> displaySleep;
+
+    ToolFacilities toolFacilities() const;
 
     static Backends forLinux(const Prefs &prefs, const AppInfo &info, const QString &executable,
                              const QProcessEnvironment &env);

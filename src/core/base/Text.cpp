@@ -1,5 +1,7 @@
 #include "Text.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 QString formatBytes(quint64 bytes, const QLocale &locale)
@@ -75,4 +77,11 @@ QString shownName(std::initializer_list<QString> names)
             return clean;
     }
     return Text::tr("Unnamed app");
+}
+
+QString minutesTimeFormat(const QLocale &locale)
+{
+    QString format = locale.timeFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[:.]ss?")));
+    return format;
 }

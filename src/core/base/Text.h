@@ -29,5 +29,9 @@ QString cleanName(const QString &raw);
 // when none has.
 QString shownName(std::initializer_list<QString> names);
 
+// The locale's short time format without seconds, which some locales'
+// short format carries ("14:30", "2:30 PM").
+QString minutesTimeFormat(const QLocale &locale = QLocale());
+
 // A short memory size such as "1.5 GB" or "640 MB" (binary units).
 QString formatBytes(quint64 bytes, const QLocale &locale = QLocale());

@@ -25,14 +25,18 @@
 #include "SensorModel.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
-#include "SimAppProcesses.h"
 #include "ShelfSection.h"
 #include "ShelfStore.h"
+#include "SimAppProcesses.h"
 #include "SimAppTerminator.h"
 #include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
+#include "SimColorPicker.h"
+#include "SimDesktopAction.h"
+#include "SimDesktopToggle.h"
+#include "SimDiskEjector.h"
 #include "SimFileManager.h"
 #include "SimProcessDirectory.h"
 #include "SimQuietMicDriver.h"
@@ -40,6 +44,8 @@
 #include "Text.h"
 #include "Thumbnails.h"
 #include "TimerTask.h"
+#include "Tools.h"
+#include "ToolsSection.h"
 #include "VpnList.h"
 
 #include <QApplication>
@@ -275,6 +281,32 @@ void quitScenes(Report &report, const QString &folder, const Notch &notch)
     hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("quit"));
 }
 
+// The hub open on its tools section: awake for the next hour, hidden files
+// shown, the desktop light, and displays that cannot sleep here.
+void toolsScenes(Report &report, const QString &folder, const Notch &notch)
+{
+    SampleHub sample(AppInfo::compiledIn());
+    SimColorPicker picker;
+    SimDesktopToggle icons;
+    SimDesktopToggle awake;
+    SimDesktopToggle dark;
+    SimDesktopToggle hidden;
+    SimDiskEjector disks;
+    SimDesktopAction lock;
+    SimDesktopAction sleep;
+    sleep.missingHere = DesktopFacility::Missing::DisplayPower;
+    const QDateTime now = QDateTime::currentDateTime();
+    Tools tools({&picker, &icons, &awake, &dark, &hidden, &disks, &lock, &sleep},
+                std::make_unique<TimerTask>(), [now] { return QDateTime(now.date(), QTime(14, 30)); });
+    tools.setKeepAwake(true, std::chrono::hours(1));
+    tools.setHiddenFilesShown(true);
+    HubState state;
+    state.setTab(HubTab::Tools);
+    HubSections sections;
+    ToolsSection{tools, [] {}}.addTo(sections);
+    hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("tools"));
+}
+
 // A morning's uses: a call still on, a voice memo, an earlier call.
 void historyScene(Report &report, const QString &folder, const SampleBanners &samples)
 {
@@ -441,12 +473,13 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
     if (const std::optional<Notch> notch = Notch::current(env)) {
         privacyScenes(report, folder, samples, *notch);
         quitScenes(report, folder, *notch);
+        toolsScenes(report, folder, *notch);
     } else {
-        report.line(QStringLiteral("privacy: nothing to capture"));
-        report.line(QStringLiteral("quit: nothing to capture"));
+        for (const char *section : {"privacy", "quit", "tools"})
+            report.line(QString::fromLatin1(section) + QStringLiteral(": nothing to capture"));
     }
     // Sections and windows that are not part of this build yet.
-    for (const char *section : {"mirror", "tools", "apps"}) {
+    for (const char *section : {"mirror", "apps"}) {
         for (const char *look : {"light", "dark"})
             report.line(QString::fromLatin1(section) + QLatin1Char('-') + QString::fromLatin1(look) +
                         QStringLiteral(": nothing to capture"));

@@ -6,7 +6,6 @@
 
 #include <QLocale>
 #include <QPixmap>
-#include <QRegularExpression>
 
 namespace {
 
@@ -110,9 +109,7 @@ QString HistoryModel::startedText(const QDateTime &start)
 {
     const QLocale locale;
     const QDateTime local = start.toLocalTime();
-    // Some locales' short time carries seconds; a start time reads better without.
-    QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
-    timeFormat.remove(QRegularExpression(QStringLiteral("[:.]ss?")));
+    // A start time reads better without seconds.
     return locale.toString(local.date(), QLocale::ShortFormat) + QStringLiteral(", ") +
-           locale.toString(local.time(), timeFormat);
+           locale.toString(local.time(), minutesTimeFormat(locale));
 }
