@@ -1,5 +1,6 @@
 #include "Samples.h"
 #include "SensorHistory.h"
+#include "StoredDate.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -59,7 +60,7 @@ private Q_SLOTS:
         QCOMPARE(
             array.at(0).toObject(),
             (QJsonObject{{"id", id(0)}, {"sensor", "microphone"}, {"app", "arecord"}, {"start", 86400.5}}));
-        QCOMPARE(SensorSession::fromReferenceSeconds(-0.25),
+        QCOMPARE(StoredDate::fromSeconds(-0.25),
                  QDateTime(QDate(2000, 12, 31), QTime(23, 59, 59, 750), Qt::UTC));
     }
 

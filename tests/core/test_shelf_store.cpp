@@ -127,6 +127,10 @@ private Q_SLOTS:
         QTest::newRow("no list") << QByteArray(R"({"version":1,"items":{}})") << 0;
         QTest::newRow("one bad entry among good")
             << QByteArray("{\"version\":1,\"items\":[" + good + "," + noOwnFlag + ",42," + good2 + "]}") << 2;
+        const QByteArray farFuture =
+            R"({"id":"6F9619FF-8B86-D011-B42D-00C04FC964F2","path":"/x/d","addedAt":1e300,"isOwnCopy":true})";
+        QTest::newRow("a date beyond any calendar")
+            << QByteArray("{\"version\":1,\"items\":[" + good + "," + farFuture + "]}") << 1;
     }
 
     void damagedFileKeptAside()

@@ -1,15 +1,11 @@
 #include "SensorSession.h"
 
+#include "StoredDate.h"
 #include "Text.h"
 
 #include <QJsonValue>
 
-#include <cmath>
-
 namespace {
-
-// 2001-01-01 00:00:00 UTC, the epoch the stored dates count from.
-constexpr qint64 referenceEpochMSecs = 978307200000LL;
 
 // Optional keys may be absent or null; any other non-matching type is damage.
 bool readOptionalString(const QJsonObject &object, const char *key, QString &out)
@@ -23,29 +19,11 @@ bool readOptionalString(const QJsonObject &object, const char *key, QString &out
     return true;
 }
 
-// Dates beyond some thousands of years are damage, and would overflow the
-// millisecond arithmetic.
-bool isDate(const QJsonValue &v)
-{
-    return v.isDouble() && std::abs(v.toDouble()) < 1e11;
-}
-
 } // namespace
 
 double SensorSession::duration(const QDateTime &now) const
 {
     return double(start.msecsTo(end.value_or(now))) / 1000.0;
-}
-
-double SensorSession::referenceSeconds(const QDateTime &date)
-{
-    return double(date.toMSecsSinceEpoch() - referenceEpochMSecs) / 1000.0;
-}
-
-QDateTime SensorSession::fromReferenceSeconds(double seconds)
-{
-    return QDateTime::fromMSecsSinceEpoch(referenceEpochMSecs + qint64(std::llround(seconds * 1000.0)),
-                                          Qt::UTC);
 }
 
 QJsonObject SensorSession::toJson() const
@@ -54,12 +32,12 @@ QJsonObject SensorSession::toJson() const
         {QStringLiteral("id"), id.toString(QUuid::WithoutBraces).toUpper()},
         {QStringLiteral("sensor"), sensorText(sensor)},
         {QStringLiteral("app"), app},
-        {QStringLiteral("start"), referenceSeconds(start)},
+        {QStringLiteral("start"), StoredDate::seconds(start)},
     };
     if (!appId.isEmpty())
         object.insert(QStringLiteral("bundleID"), appId);
     if (end)
-        object.insert(QStringLiteral("end"), referenceSeconds(*end));
+        object.insert(QStringLiteral("end"), StoredDate::seconds(*end));
     return object;
 }
 
@@ -73,7 +51,8 @@ std::optional<SensorSession> SensorSession::fromJson(const QJsonValue &value)
     const QJsonValue app = object.value(QLatin1String("app"));
     const QJsonValue start = object.value(QLatin1String("start"));
     const QJsonValue end = object.value(QLatin1String("end"));
-    if (!id.isString() || !sensor.isString() || !app.isString() || !isDate(start))
+    const std::optional<QDateTime> startDate = StoredDate::read(start);
+    if (!id.isString() || !sensor.isString() || !app.isString() || !startDate)
         return std::nullopt;
 
     SensorSession session;
@@ -84,13 +63,13 @@ std::optional<SensorSession> SensorSession::fromJson(const QJsonValue &value)
     session.sensor = *known;
     // The file may have been written by hand or by an older version.
     session.app = shownName({app.toString()});
-    session.start = fromReferenceSeconds(start.toDouble());
+    session.start = *startDate;
     if (!readOptionalString(object, "bundleID", session.appId))
         return std::nullopt;
     if (!end.isUndefined() && !end.isNull()) {
-        if (!isDate(end))
+        session.end = StoredDate::read(end);
+        if (!session.end)
             return std::nullopt;
-        session.end = fromReferenceSeconds(end.toDouble());
     }
     return session;
 }

@@ -31,7 +31,4 @@ struct SensorSession {
     QJsonObject toJson() const;
     // Nothing when a required key is missing or any known key has the wrong type.
     static std::optional<SensorSession> fromJson(const QJsonValue &value);
-
-    static double referenceSeconds(const QDateTime &date);
-    static QDateTime fromReferenceSeconds(double seconds);
 };

@@ -1,16 +1,12 @@
 #include "ShelfItem.h"
 
+#include "StoredDate.h"
+
 #include <QJsonValue>
 #include <QList>
 #include <QStringDecoder>
 
 namespace {
-
-const QDateTime &referenceDate()
-{
-    static const QDateTime date(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-    return date;
-}
 
 bool isUtf8(const QByteArray &bytes)
 {
@@ -36,7 +32,7 @@ QJsonObject ShelfItem::toJson() const
     QJsonObject object{
         {QStringLiteral("id"), id.toString(QUuid::WithoutBraces).toUpper()},
         {QStringLiteral("path"), QString::fromUtf8(path)},
-        {QStringLiteral("addedAt"), double(referenceDate().msecsTo(addedAt)) / 1000.0},
+        {QStringLiteral("addedAt"), StoredDate::seconds(addedAt)},
         {QStringLiteral("isOwnCopy"), isOwnCopy},
     };
     if (!bookmark.isEmpty())
@@ -54,7 +50,8 @@ std::optional<ShelfItem> ShelfItem::fromJson(const QJsonObject &object)
     const QJsonValue ownCopy = object.value(QStringLiteral("isOwnCopy"));
     const QJsonValue bookmark = object.value(QStringLiteral("bookmark"));
     const QJsonValue pathBytes = object.value(QStringLiteral("pathBytes"));
-    if (!id.isString() || !path.isString() || !addedAt.isDouble() || !ownCopy.isBool() ||
+    const std::optional<QDateTime> added = StoredDate::read(addedAt);
+    if (!id.isString() || !path.isString() || !added || !ownCopy.isBool() ||
         !(bookmark.isUndefined() || bookmark.isString()) ||
         !(pathBytes.isUndefined() || pathBytes.isString()))
         return std::nullopt;
@@ -65,7 +62,7 @@ std::optional<ShelfItem> ShelfItem::fromJson(const QJsonObject &object)
     if (item.id.isNull() || !item.path.startsWith('/'))
         return std::nullopt;
     item.bookmark = QByteArray::fromBase64(bookmark.toString().toLatin1());
-    item.addedAt = referenceDate().addMSecs(qRound64(addedAt.toDouble() * 1000.0));
+    item.addedAt = *added;
     item.isOwnCopy = ownCopy.toBool();
     return item;
 }
