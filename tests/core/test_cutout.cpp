@@ -85,6 +85,8 @@ private Q_SLOTS:
         QTest::newRow("not finite") << laptop << "island:infx34+8" << ignored;
         QTest::newRow("case matters") << laptop << "NOTCH14" << ignored;
         QTest::newRow("no prefix match") << laptop << "island200x34+8" << ignored;
+        QTest::newRow("wider than the display") << laptop << "island:1513x34+8" << ignored;
+        QTest::newRow("lower than the display") << laptop << "island:200x900+83" << ignored;
     }
     void fakeHousingValues()
     {

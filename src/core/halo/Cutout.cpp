@@ -87,7 +87,8 @@ std::optional<Cutout> Cutout::fake(const QString &value, const QRectF &screen, d
         if (ok && std::isfinite(number))
             numbers.append(number);
     }
-    if (numbers.size() != 3)
+    // Wider or taller than the display, everything hung from it would lie off screen.
+    if (numbers.size() != 3 || numbers[0] > screen.width() || numbers[1] + numbers[2] > screen.height())
         return std::nullopt;
     return inferHousing(screen, numbers[0], numbers[1], numbers[2], menuBarHeight);
 }

@@ -35,7 +35,8 @@ public:
     // without a housing.
     static Cutout virtualCutout(const QRectF &screen, double menuBarHeight);
     // A housing described in text ("notch14", "notch16", "island", "none",
-    // "island:WxH+T"); anything else gives nothing.
+    // "island:WxH+T"); anything else gives nothing, as does a housing that
+    // does not fit on `screen`.
     static std::optional<Cutout> fake(const QString &value, const QRectF &screen, double menuBarHeight);
 
     Kind kind() const { return m_kind; }

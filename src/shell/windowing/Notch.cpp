@@ -1,5 +1,7 @@
 #include "Notch.h"
 
+#include "Log.h"
+
 #include <QGuiApplication>
 
 namespace {
@@ -24,6 +26,9 @@ std::optional<Notch> Notch::current(const QProcessEnvironment &env)
     if (primary && env.contains(QStringLiteral("TARNWICK_FAKE_CUTOUT"))) {
         if (const auto cutout = Cutout::fake(fake, primary->geometry(), menuBarHeight(*primary)))
             return Notch{primary, *cutout};
+        qCWarning(lcHalo).noquote().nospace()
+            << "TARNWICK_FAKE_CUTOUT=\"" << fake
+            << "\" is no housing that fits the primary display; using the real one";
     }
     const QList<QScreen *> screens = QGuiApplication::screens();
     for (QScreen *screen : screens) {
