@@ -28,6 +28,9 @@ PACKAGES=(
     # the Debian package: scripts/package.sh
     dpkg-dev             # dpkg-shlibdeps
     file                 # CPack finds the binaries to hand dpkg-shlibdeps with it
+    # fuzzing: scripts/fuzz.sh
+    clang-14
+    libclang-rt-14-dev   # libFuzzer and the sanitizer runtimes for clang
     # run
     fonts-dejavu-core
     xdg-desktop-portal   # xdg-permission-store, activated on the session bus

@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds with warnings as errors and runs every test
 # (unit and rig) inside the private desktop of scripts/desktop-rig.sh; makes
-# the Debian package and checks it installed (scripts/check-package.sh); then
-# builds the suite again with AddressSanitizer and UndefinedBehaviorSanitizer
-# in a second folder and runs it once more. Exits with the first failing status. Arguments go to ctest,
+# the Debian package and checks it installed (scripts/check-package.sh); runs
+# each fuzz target briefly (scripts/fuzz.sh); then builds the suite again with
+# AddressSanitizer and UndefinedBehaviorSanitizer in a second folder and runs
+# it once more. Exits with the first failing status. Arguments go to ctest,
 # e.g. `scripts/test.sh -L unit`.
 #   SKIP_DEPS=1             do not run scripts/install-deps.sh
 #   SKIP_PACKAGE=1          no package check
+#   SKIP_FUZZ=1             no fuzzing
+#   FUZZ_SECONDS=n          how long each fuzz target runs (default 20)
 #   SKIP_SANITIZERS=1       no sanitizer run
-#   TARNWICK_BUILD_DIR=dir  build somewhere else than build/ (the sanitizer build goes to dir-asan)
+#   TARNWICK_BUILD_DIR=dir  build somewhere else than build/ (the sanitizer and fuzz builds go to dir-asan
+#                           and dir-fuzz)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,6 +28,9 @@ scripts/desktop-rig.sh ctest --test-dir "$build_dir" --output-on-failure "$@"
 if [[ ${SKIP_PACKAGE:-} != 1 ]]; then
     deb=$(SKIP_DEPS=1 TARNWICK_BUILD_DIR=$build_dir scripts/package.sh)
     scripts/check-package.sh "$deb"
+fi
+if [[ ${SKIP_FUZZ:-} != 1 ]]; then
+    SKIP_DEPS=1 TARNWICK_FUZZ_DIR=$build_dir-fuzz scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 fi
 
 if [[ ${SKIP_SANITIZERS:-} == 1 ]]; then
