@@ -56,7 +56,11 @@ PACKAGES=(
     imagemagick          # import, for screenshots
     procps               # pgrep, ps
     python3
-    python3-dbusmock     # stand-in D-Bus services: NetworkManager, a refusing permission store
+    python3-dbusmock     # stand-in D-Bus services: NetworkManager, a refusing permission store, logind, a screen saver, UDisks
+    gsettings-desktop-schemas  # the desktop settings the tools switch (dark mode) ...
+    libgtk-3-common      # ... and the GTK file chooser's (hidden files)
+    dconf-service        # the settings store the tools write to, activated on the session bus
+    dconf-gsettings-backend
 )
 
 missing=()

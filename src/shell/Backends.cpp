@@ -1,7 +1,10 @@
 #include "Backends.h"
 
 #include "AppInfo.h"
+#include "DBusScreenLock.h"
 #include "FreedesktopFileManager.h"
+#include "GSettingsToggle.h"
+#include "InhibitorKeepAwake.h"
 #include "LinuxAppProcesses.h"
 #include "LinuxCameraClientFinder.h"
 #include "LinuxProcessDirectory.h"
@@ -9,6 +12,7 @@
 #include "MullvadVpnService.h"
 #include "NetworkManagerVpnService.h"
 #include "PortalCameraPermissionStore.h"
+#include "PortalColorPicker.h"
 #include "Prefs.h"
 #include "ProcSelfUsage.h"
 #include "PulseAudioCaptureSource.h"
@@ -34,8 +38,10 @@
 #include "SimQuietMicDriver.h"
 #include "SimShelfFileSystem.h"
 #include "SimVpnService.h"
+#include "UDisksEjector.h"
 #include "V4l2CameraDeviceSource.h"
 #include "X11AppWindows.h"
+#include "X11DisplaySleep.h"
 #include "XdgAutostartEntry.h"
 
 #include <QDBusConnection>
@@ -80,6 +86,20 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
     b.fileManager = std::make_unique<FreedesktopFileManager>(QDBusConnection::sessionBus());
     b.vpns.push_back(std::make_unique<NetworkManagerVpnService>(QDBusConnection::systemBus()));
     b.vpns.push_back(std::make_unique<MullvadVpnService>());
+    const QStringList desktops =
+        env.value(QStringLiteral("XDG_CURRENT_DESKTOP")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    b.colorPicker = std::make_unique<PortalColorPicker>(QDBusConnection::sessionBus());
+    b.desktopIcons = GSettingsToggle::desktopIconsHidden(desktops);
+    b.keepAwake =
+        std::make_unique<InhibitorKeepAwake>(QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
+                                             QStringLiteral("Tarnwick"), ToolCatalog::title(Tool::KeepAwake));
+    b.darkMode = GSettingsToggle::darkMode(desktops);
+    b.hiddenFiles = GSettingsToggle::hiddenFiles();
+    b.disks = std::make_unique<UDisksEjector>(QDBusConnection::systemBus());
+    b.screenLock =
+        std::make_unique<DBusScreenLock>(QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
+                                         env.value(QStringLiteral("XDG_SESSION_ID")));
+    b.displaySleep = std::make_unique<X11DisplaySleep>();
     return b;
 }
 

@@ -18,10 +18,25 @@ template <typename Reply> Owned<Reply> own(Reply *reply)
 
 } // namespace
 
+namespace {
+
+const QNativeInterface::QX11Application *x11()
+{
+    return qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+}
+
+} // namespace
+
 xcb_connection_t *get()
 {
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
+    const auto *native = x11();
+    return native ? native->connection() : nullptr;
+}
+
+_XDisplay *xlibDisplay()
+{
+    const auto *native = x11();
+    return native ? native->display() : nullptr;
 }
 
 xcb_window_t root()

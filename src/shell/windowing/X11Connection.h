@@ -4,10 +4,14 @@
 
 #include <xcb/xcb.h>
 
+struct _XDisplay;
+
 // Qt's own connection to the X server, shared so that replies and events of
 // Tarnwick's X requests arrive through Qt's event loop. Nothing off X11.
 namespace X11Connection {
 xcb_connection_t *get();
+// The same connection as Xlib sees it, for the extensions only Xlib speaks.
+_XDisplay *xlibDisplay();
 xcb_window_t root();
 xcb_atom_t atom(const QByteArray &name);
 // The innermost window under the pointer (the root when none).

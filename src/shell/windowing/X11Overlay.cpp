@@ -1,5 +1,7 @@
 #include "X11Overlay.h"
 
+#include "X11Connection.h"
+
 #include <QGuiApplication>
 #include <QWindow>
 
@@ -14,8 +16,7 @@ namespace {
 
 Display *display()
 {
-    const auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->display() : nullptr;
+    return X11Connection::xlibDisplay();
 }
 
 // Asks the window manager to add two _NET_WM_STATE flags to a mapped window.

@@ -1,0 +1,232 @@
+// The tools' D-Bus backends against python3-dbusmock on a private bus that
+// stands in for both the session and the system bus: logind's and the GNOME
+// screen saver's templates, a freedesktop screen saver, and a UDisks2 tree of
+// an internal disk, a stick and a busy backup disk. Missing services too.
+#include "ChildProcess.h"
+#include "DBusScreenLock.h"
+#include "InhibitorKeepAwake.h"
+#include "PrivateSessionBus.h"
+#include "RequiredService.h"
+#include "UDisksEjector.h"
+
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
+const QString logind = QStringLiteral("org.freedesktop.login1");
+const QString screenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString udisks = QStringLiteral("org.freedesktop.UDisks2");
+
+} // namespace
+
+class TestDesktopServices : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PrivateSessionBus> m_bus;
+    std::vector<std::unique_ptr<ChildProcess>> m_mocks;
+    int m_buses = 0;
+
+    QDBusConnection bus() const { return QDBusConnection(QString::number(m_buses)); }
+    void startMock(const QStringList &arguments, const QString &name)
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus->address());
+        // The system's python, which has python3-dbusmock.
+        m_mocks.push_back(std::make_unique<ChildProcess>(
+            QStringLiteral("/usr/bin/python3"),
+            QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session")} +
+                arguments,
+            environment));
+        REQUIRE_SERVICE(
+            QTest::qWaitFor([&] { return bus().interface()->isServiceRegistered(name).value(); }, 20000),
+            QStringLiteral("python3-dbusmock serving ") + name);
+    }
+    QDBusMessage call(const QString &service, const QString &path, const QString &interface,
+                      const QString &method, const QVariantList &arguments = {}) const
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
+        message.setArguments(arguments);
+        return bus().call(message);
+    }
+    // The names of the methods called on a mock object so far.
+    QStringList calls(const QString &service, const QString &path) const
+    {
+        QStringList names;
+        const auto log = call(service, path, mockInterface, QStringLiteral("GetCalls")).arguments().value(0);
+        const auto argument = log.value<QDBusArgument>();
+        argument.beginArray();
+        while (!argument.atEnd()) {
+            quint64 time = 0;
+            QString name;
+            argument.beginStructure();
+            argument >> time >> name;
+            argument.endStructure();
+            names << name;
+        }
+        argument.endArray();
+        return names;
+    }
+    int inhibitors() const
+    {
+        const auto list =
+            call(logind, QStringLiteral("/org/freedesktop/login1"),
+                 QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("ListInhibitors"))
+                .arguments()
+                .value(0)
+                .value<QDBusArgument>();
+        int count = 0;
+        list.beginArray();
+        while (!list.atEnd()) {
+            QString what, who, why, mode;
+            uint uid = 0, pid = 0;
+            list.beginStructure();
+            list >> what >> who >> why >> mode >> uid >> pid;
+            list.endStructure();
+            if (what == QLatin1String("idle:sleep") && mode == QLatin1String("block"))
+                ++count;
+        }
+        list.endArray();
+        return count;
+    }
+    void startLogind()
+    {
+        startMock({QStringLiteral("--template"), QStringLiteral("logind")}, logind);
+        call(logind, QStringLiteral("/org/freedesktop/login1"), mockInterface, QStringLiteral("AddSession"),
+             {QStringLiteral("c1"), QStringLiteral("seat0"), 1000u, QStringLiteral("user"), true});
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_bus = std::make_unique<PrivateSessionBus>();
+        const QString error = m_bus->start();
+        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("a session bus (%1)").arg(error));
+        QDBusConnection::connectToBus(m_bus->address(), QString::number(++m_buses));
+    }
+    void cleanup()
+    {
+        m_mocks.clear();
+        m_bus.reset();
+    }
+
+    // The session bus without the services, and no system bus at all.
+    void nothingAnswers()
+    {
+        const QDBusConnection noBus(QStringLiteral("never connected"));
+        DBusScreenLock lock(bus(), noBus, QStringLiteral("c1"));
+        InhibitorKeepAwake awake(bus(), noBus, QStringLiteral("Tarnwick"), QStringLiteral("Keep Awake"));
+        UDisksEjector disks(noBus);
+        for (DesktopFacility *facility : std::initializer_list<DesktopFacility *>{&lock, &awake, &disks}) {
+            facility->probe();
+            QTRY_COMPARE(facility->missing(), DesktopFacility::Missing::Service);
+        }
+        QSignalSpy locked(&lock, &DesktopAction::finished);
+        lock.run();
+        QVERIFY(locked.wait());
+        QCOMPARE(locked.value(0).value(0).toBool(), false);
+        QSignalSpy switched(&awake, &DesktopToggle::switched);
+        awake.setOn(true);
+        QVERIFY(switched.wait());
+        QCOMPARE(switched.value(0).value(0).toBool(), false);
+        QVERIFY(!awake.isOn());
+        QSignalSpy ejected(&disks, &DiskEjector::ejected);
+        disks.ejectAll();
+        QVERIFY(ejected.wait());
+        QCOMPARE(ejected.value(0), (QVariantList{0, QStringList()}));
+    }
+
+    // The screen saver answers once it has locked (the template takes a
+    // second): the hub's thread goes on meanwhile; logind is not asked.
+    void locksThroughTheScreenSaverFirst()
+    {
+        startLogind();
+        startMock({QStringLiteral("--template"), QStringLiteral("gnome_screensaver")},
+                  QStringLiteral("org.gnome.ScreenSaver"));
+        DBusScreenLock lock(bus(), bus(), QStringLiteral("c1"));
+        QSignalSpy locked(&lock, &DesktopAction::finished);
+        lock.run();
+        QVERIFY(locked.isEmpty());
+        QVERIFY(locked.wait(5000));
+        QCOMPARE(locked.value(0).value(0).toBool(), true);
+        QCOMPARE(call(QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("/org/gnome/ScreenSaver"),
+                      QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("GetActive"))
+                     .arguments()
+                     .value(0)
+                     .toBool(),
+                 true);
+        QVERIFY(!calls(logind, QStringLiteral("/org/freedesktop/login1/session/c1")).contains("Lock"));
+    }
+
+    void locksTheSessionThroughLogind()
+    {
+        startLogind();
+        DBusScreenLock lock(bus(), bus(), QStringLiteral("c1"));
+        lock.probe();
+        QSignalSpy locked(&lock, &DesktopAction::finished);
+        lock.run();
+        QVERIFY(locked.wait());
+        QCOMPARE(locked.value(0).value(0).toBool(), true);
+        QVERIFY(lock.isAvailable());
+        QCOMPARE(calls(logind, QStringLiteral("/org/freedesktop/login1/session/c1")), QStringList{"Lock"});
+    }
+
+    void keepAwakeHoldsAndReleases()
+    {
+        startLogind();
+        startMock({screenSaver, QStringLiteral("/org/freedesktop/ScreenSaver"), screenSaver}, screenSaver);
+        const QString saverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
+        call(screenSaver, saverPath, mockInterface, QStringLiteral("AddMethod"),
+             {screenSaver, QStringLiteral("Inhibit"), QStringLiteral("ss"), QStringLiteral("u"),
+              QStringLiteral("ret = 7")});
+        call(screenSaver, saverPath, mockInterface, QStringLiteral("AddMethod"),
+             {screenSaver, QStringLiteral("UnInhibit"), QStringLiteral("u"), QString(), QString()});
+        auto awake = std::make_unique<InhibitorKeepAwake>(bus(), bus(), QStringLiteral("Tarnwick"),
+                                                          QStringLiteral("Keep Awake"));
+        QSignalSpy switched(awake.get(), &DesktopToggle::switched);
+        awake->setOn(true);
+        QVERIFY(switched.wait());
+        QVERIFY(awake->isOn());
+        QCOMPARE(inhibitors(), 1);
+        QCOMPARE(calls(screenSaver, saverPath), QStringList{"Inhibit"});
+        awake->setOn(false);
+        QVERIFY(!awake->isOn());
+        QTRY_COMPARE(inhibitors(), 0);
+        QTRY_COMPARE(calls(screenSaver, saverPath), (QStringList{"Inhibit", "UnInhibit"}));
+        // Held again, then gone with its owner, as in a crash.
+        awake->setOn(true);
+        QVERIFY(switched.wait());
+        QCOMPARE(inhibitors(), 1);
+        awake.reset();
+        QTRY_COMPARE(inhibitors(), 0);
+    }
+
+    void ejectsAllButTheBusyDisk()
+    {
+        startMock({QStringLiteral("--template"), QStringLiteral(PLATFORM_FIXTURES "/udisks2_tree.py")},
+                  udisks);
+        UDisksEjector disks(bus());
+        disks.probe();
+        QSignalSpy ejected(&disks, &DiskEjector::ejected);
+        disks.ejectAll();
+        QVERIFY(ejected.wait());
+        QCOMPARE(ejected.value(0), (QVariantList{1, QStringList{"Backup"}}));
+        const QString blocks = QStringLiteral("/org/freedesktop/UDisks2/block_devices/");
+        const QString drives = QStringLiteral("/org/freedesktop/UDisks2/drives/");
+        QCOMPARE(calls(udisks, drives + "USB_Stick"), QStringList{"Eject"});
+        QCOMPARE(calls(udisks, drives + "Backup_Disk"), QStringList{});
+        QCOMPARE(calls(udisks, blocks + "nvme0n1p2"), QStringList{});
+        QVERIFY(disks.isAvailable());
+        // The stick is gone now; the busy disk is still there and still refuses.
+        disks.ejectAll();
+        QVERIFY(ejected.wait());
+        QCOMPARE(ejected.value(1), (QVariantList{0, QStringList{"Backup"}}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDesktopServices)
+#include "test_desktop_services.moc"
