@@ -19,6 +19,8 @@
 #include "PulseConnection.h"
 #include "PulseInputDeviceControl.h"
 #include "PulseQuietMicDriver.h"
+#include "ScreenSampler.h"
+#include "ShellExtensionToggle.h"
 #include "SimAppProcesses.h"
 #include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
@@ -88,8 +90,14 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
     b.vpns.push_back(std::make_unique<MullvadVpnService>());
     const QStringList desktops =
         env.value(QStringLiteral("XDG_CURRENT_DESKTOP")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
-    b.colorPicker = std::make_unique<PortalColorPicker>(QDBusConnection::sessionBus());
-    b.desktopIcons = GSettingsToggle::desktopIconsHidden(desktops);
+    b.colorPicker =
+        std::make_unique<ScreenSampler>(std::make_unique<PortalColorPicker>(QDBusConnection::sessionBus()));
+    // GNOME draws desktop icons only through an extension.
+    if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive))
+        b.desktopIcons = std::make_unique<ShellExtensionToggle>(QDBusConnection::sessionBus(),
+                                                                ShellExtensionToggle::desktopIconsUuid());
+    else
+        b.desktopIcons = GSettingsToggle::desktopIconsHidden(desktops);
     b.keepAwake =
         std::make_unique<InhibitorKeepAwake>(QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
                                              QStringLiteral("Tarnwick"), ToolCatalog::title(Tool::KeepAwake));

@@ -7,6 +7,7 @@
 #include "InhibitorKeepAwake.h"
 #include "PrivateSessionBus.h"
 #include "RequiredService.h"
+#include "ShellExtensionToggle.h"
 #include "UDisksEjector.h"
 
 #include <QDBusArgument>
@@ -203,6 +204,45 @@ private Q_SLOTS:
         QCOMPARE(inhibitors(), 1);
         awake.reset();
         QTRY_COMPARE(inhibitors(), 0);
+    }
+
+    // GNOME's desktop icons: an extension, followed when switched elsewhere;
+    // a shell without it draws no icons.
+    void desktopIconsThroughTheShell()
+    {
+        const QString shell = QStringLiteral("org.gnome.Shell.Extensions");
+        const QString path = QStringLiteral("/org/gnome/Shell/Extensions");
+        startMock({shell, path, shell}, shell);
+        const auto addMethod = [&](const char *name, const char *in, const char *out, const char *code) {
+            call(shell, path, mockInterface, QStringLiteral("AddMethod"),
+                 {shell, QString::fromLatin1(name), QString::fromLatin1(in), QString::fromLatin1(out),
+                  QString::fromLatin1(code)});
+        };
+        addMethod("GetExtensionInfo", "s", "a{sv}",
+                  "ret = dbus.Dictionary({'state': dbus.Double(getattr(self, 'ding', 1.0))}, signature='sv') "
+                  "if args[0] == 'ding@rastersoft.com' else dbus.Dictionary({}, signature='sv')");
+        for (const auto &[name, state] :
+             {std::pair{"DisableExtension", "2.0"}, std::pair{"EnableExtension", "1.0"}})
+            addMethod(
+                name, "s", "b",
+                qPrintable(QStringLiteral("self.ding = %1; self.EmitSignal('%2', 'ExtensionStateChanged', "
+                                          "'sa{sv}', [args[0], {'state': dbus.Double(%1)}]); ret = True")
+                               .arg(QLatin1String(state), shell)));
+        ShellExtensionToggle icons(bus(), ShellExtensionToggle::desktopIconsUuid());
+        icons.probe();
+        QSignalSpy changed(&icons, &DesktopFacility::changed);
+        QSignalSpy switched(&icons, &DesktopToggle::switched);
+        icons.setOn(true);
+        QVERIFY(switched.wait());
+        QCOMPARE(switched.value(0).value(0).toBool(), true);
+        QVERIFY(icons.isOn());
+        call(shell, path, shell, QStringLiteral("EnableExtension"),
+             {ShellExtensionToggle::desktopIconsUuid()});
+        QTRY_VERIFY(!icons.isOn());
+
+        ShellExtensionToggle absent(bus(), QStringLiteral("absent@example.org"));
+        absent.probe();
+        QTRY_COMPARE(absent.missing(), DesktopFacility::Missing::DesktopIcons);
     }
 
     void ejectsAllButTheBusyDisk()

@@ -1,8 +1,10 @@
 // The tools section over simulated facilities: one probe per opening, a
 // click runs its tool (the panel out of the way first where the tool needs
-// the screen), unavailable tiles say why and do nothing. And the X server's
-// display power control on the rig's X server.
+// the screen), unavailable tiles say why and do nothing. On the rig's X
+// server: the colour sampler with real clicks and keys, and display power.
 #include "HubSections.h"
+#include "SamplerWindow.h"
+#include "ScreenSampler.h"
 #include "SimColorPicker.h"
 #include "SimDesktopAction.h"
 #include "SimDesktopToggle.h"
@@ -14,6 +16,7 @@
 #include "ToolsView.h"
 #include "X11Connection.h"
 #include "X11DisplaySleep.h"
+#include "XDoTool.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -69,6 +72,38 @@ private Q_SLOTS:
         section.reset();
         section.reset(sections.make(HubTab::Tools));
         QCOMPARE(m_hidden.probes, 2);
+    }
+
+    void samplerPicksUnderTheClick()
+    {
+        QWidget swatch(nullptr, Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+        swatch.setPalette(QPalette(QColor(0x34, 0xD3, 0x66)));
+        swatch.setAutoFillBackground(true);
+        swatch.setGeometry(200, 200, 120, 120);
+        swatch.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&swatch));
+        ScreenSampler sampler;
+        sampler.probe();
+        QVERIFY(sampler.isAvailable());
+        Tools tools({&sampler}, std::make_unique<TimerTask>());
+        QSignalSpy copied(&tools, &Tools::colorPicked);
+        QSignalSpy picked(&sampler, &ColorPicker::picked);
+
+        tools.run(Tool::ColorPicker);
+        QTRY_VERIFY(!sampler.windows().isEmpty() && QTest::qWaitForWindowExposed(sampler.windows().first()));
+        // The swatch is gone; the sampler shows the screen as it was.
+        swatch.hide();
+        QVERIFY(XDoTool::drive(XDoTool::moveTo({260, 260}) + QStringList{"click", "1"}));
+        QTRY_COMPARE(picked.size(), 1);
+        QCOMPARE(copied.value(0).value(0).toString(), "#34D366");
+        QTRY_VERIFY(sampler.windows().isEmpty());
+
+        tools.run(Tool::ColorPicker);
+        QTRY_VERIFY(!sampler.windows().isEmpty() && QTest::qWaitForWindowExposed(sampler.windows().first()));
+        QVERIFY(XDoTool::drive({"key", "Escape"}));
+        QTRY_COMPARE(picked.size(), 2);
+        QCOMPARE(picked.last().value(0).toBool(), false);
+        QCOMPARE(copied.size(), 1);
     }
 
     void displaysSleep()
