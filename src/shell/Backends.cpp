@@ -45,6 +45,7 @@
 #include "X11AppWindows.h"
 #include "X11DisplaySleep.h"
 #include "XdgAutostartEntry.h"
+#include "XfconfToggle.h"
 
 #include <QDBusConnection>
 #include <QStandardPaths>
@@ -96,6 +97,8 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
     if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive))
         b.desktopIcons = std::make_unique<ShellExtensionToggle>(QDBusConnection::sessionBus(),
                                                                 ShellExtensionToggle::desktopIconsUuid());
+    else if (desktops.contains(QStringLiteral("XFCE"), Qt::CaseInsensitive))
+        b.desktopIcons = XfconfToggle::desktopIconsHidden(QDBusConnection::sessionBus());
     else
         b.desktopIcons = GSettingsToggle::desktopIconsHidden(desktops);
     b.keepAwake =

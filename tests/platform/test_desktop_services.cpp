@@ -9,10 +9,12 @@
 #include "RequiredService.h"
 #include "ShellExtensionToggle.h"
 #include "UDisksEjector.h"
+#include "XfconfToggle.h"
 
 #include <QDBusArgument>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -243,6 +245,47 @@ private Q_SLOTS:
         ShellExtensionToggle absent(bus(), QStringLiteral("absent@example.org"));
         absent.probe();
         QTRY_COMPARE(absent.missing(), DesktopFacility::Missing::DesktopIcons);
+    }
+
+    // XFCE's desktop icons in xfconf: hidden and given back as they were
+    // (minimised windows here), and followed when set elsewhere.
+    void desktopIconsInXfconf()
+    {
+        const QString xfconf = QStringLiteral("org.xfce.Xfconf");
+        const QString path = QStringLiteral("/org/xfce/Xfconf");
+        startMock({xfconf, path, xfconf}, xfconf);
+        const auto addMethod = [&](const char *name, const char *in, const char *out, const char *code) {
+            call(xfconf, path, mockInterface, QStringLiteral("AddMethod"),
+                 {xfconf, QString::fromLatin1(name), QString::fromLatin1(in), QString::fromLatin1(out),
+                  QString::fromLatin1(code)});
+        };
+        addMethod("GetProperty", "ss", "v", "ret = dbus.Int32(getattr(self, 'style', 1))");
+        addMethod("SetProperty", "ssv", "",
+                  "self.style = args[2]; self.EmitSignal('org.xfce.Xfconf', 'PropertyChanged', 'ssv', "
+                  "[args[0], args[1], dbus.Int32(args[2], variant_level=1)])");
+        const auto icons = XfconfToggle::desktopIconsHidden(bus());
+        icons->probe();
+        QSignalSpy switched(icons.get(), &DesktopToggle::switched);
+        icons->setOn(true);
+        QVERIFY(switched.wait());
+        QVERIFY(icons->isOn());
+        const auto style = [&] {
+            return call(xfconf, path, xfconf, QStringLiteral("GetProperty"),
+                        {QStringLiteral("xfce4-desktop"), QStringLiteral("/desktop-icons/style")})
+                .arguments()
+                .value(0)
+                .value<QDBusVariant>()
+                .variant()
+                .toInt();
+        };
+        QCOMPARE(style(), 0);
+        icons->setOn(false);
+        QVERIFY(switched.wait());
+        QCOMPARE(style(), 1);
+        call(xfconf, path, xfconf, QStringLiteral("SetProperty"),
+             {QStringLiteral("xfce4-desktop"), QStringLiteral("/desktop-icons/style"),
+              QVariant::fromValue(QDBusVariant(0))});
+        QTRY_VERIFY(icons->isOn());
     }
 
     void ejectsAllButTheBusyDisk()

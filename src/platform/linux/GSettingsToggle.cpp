@@ -54,7 +54,7 @@ std::unique_ptr<GSettingsToggle> GSettingsToggle::desktopIconsHidden(const QStri
             Missing::Service);
     // Desktops whose icons are not switched here, and the bare window managers that draw none.
     return std::make_unique<GSettingsToggle>(
-        QList<Key>{}, runs(desktops, {"KDE", "XFCE", "X-Cinnamon", "LXQt", "LXDE", "Budgie", "Unity"})
+        QList<Key>{}, runs(desktops, {"KDE", "X-Cinnamon", "LXQt", "LXDE", "Budgie", "Unity"})
                           ? Missing::DesktopSupport
                           : Missing::DesktopIcons);
 }

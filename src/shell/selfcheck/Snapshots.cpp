@@ -41,7 +41,6 @@
 #include "SimProcessDirectory.h"
 #include "SimQuietMicDriver.h"
 #include "SimVpnService.h"
-#include "Text.h"
 #include "Thumbnails.h"
 #include "TimerTask.h"
 #include "Tools.h"
@@ -104,7 +103,10 @@ struct SampleBanners {
         return banner;
     }
     // A picked colour's note.
-    static Banner note() { return Banner::note(Text::tr("Copied #F58C29"), SrgbColor{0.96, 0.55, 0.16}); }
+    static Banner note()
+    {
+        return Banner::note(Tools::copiedNote(QStringLiteral("#F58C29")), SrgbColor{0.96, 0.55, 0.16});
+    }
 };
 
 // A plain desktop with a menu bar, so the glow has something to glow over.
