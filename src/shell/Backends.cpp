@@ -10,6 +10,7 @@
 #include "LinuxProcessDirectory.h"
 #include "LinuxShelfFileSystem.h"
 #include "MullvadVpnService.h"
+#include "MutterDisplaySleep.h"
 #include "NetworkManagerVpnService.h"
 #include "PortalCameraPermissionStore.h"
 #include "PortalColorPicker.h"
@@ -40,6 +41,7 @@
 #include "SimQuietMicDriver.h"
 #include "SimShelfFileSystem.h"
 #include "SimVpnService.h"
+#include "ToggleGroup.h"
 #include "UDisksEjector.h"
 #include "V4l2CameraDeviceSource.h"
 #include "X11AppWindows.h"
@@ -105,12 +107,24 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
         std::make_unique<InhibitorKeepAwake>(QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
                                              QStringLiteral("Tarnwick"), ToolCatalog::title(Tool::KeepAwake));
     b.darkMode = GSettingsToggle::darkMode(desktops);
-    b.hiddenFiles = GSettingsToggle::hiddenFiles();
+    if (desktops.contains(QStringLiteral("XFCE"), Qt::CaseInsensitive)) {
+        std::vector<std::unique_ptr<DesktopToggle>> keepers;
+        keepers.push_back(GSettingsToggle::hiddenFiles());
+        keepers.push_back(XfconfToggle::thunarHiddenFiles(QDBusConnection::sessionBus()));
+        b.hiddenFiles = std::make_unique<ToggleGroup>(std::move(keepers));
+    } else {
+        b.hiddenFiles = GSettingsToggle::hiddenFiles();
+    }
     b.disks = std::make_unique<UDisksEjector>(QDBusConnection::systemBus());
     b.screenLock =
         std::make_unique<DBusScreenLock>(QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
                                          env.value(QStringLiteral("XDG_SESSION_ID")));
-    b.displaySleep = std::make_unique<X11DisplaySleep>();
+    // GNOME on Wayland lets only its compositor reach the displays' power.
+    if (desktops.contains(QStringLiteral("GNOME"), Qt::CaseInsensitive) &&
+        env.value(QStringLiteral("XDG_SESSION_TYPE")) == QLatin1String("wayland"))
+        b.displaySleep = std::make_unique<MutterDisplaySleep>(QDBusConnection::sessionBus());
+    else
+        b.displaySleep = std::make_unique<X11DisplaySleep>();
     return b;
 }
 

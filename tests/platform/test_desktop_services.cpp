@@ -5,6 +5,7 @@
 #include "ChildProcess.h"
 #include "DBusScreenLock.h"
 #include "InhibitorKeepAwake.h"
+#include "MutterDisplaySleep.h"
 #include "PrivateSessionBus.h"
 #include "RequiredService.h"
 #include "ShellExtensionToggle.h"
@@ -286,6 +287,30 @@ private Q_SLOTS:
              {QStringLiteral("xfce4-desktop"), QStringLiteral("/desktop-icons/style"),
               QVariant::fromValue(QDBusVariant(0))});
         QTRY_VERIFY(icons->isOn());
+    }
+
+    void displaysSleepThroughMutter()
+    {
+        const QString mutter = QStringLiteral("org.gnome.Mutter.DisplayConfig");
+        const QString path = QStringLiteral("/org/gnome/Mutter/DisplayConfig");
+        startMock({mutter, path, mutter}, mutter);
+        call(mutter, path, mockInterface, QStringLiteral("AddProperty"),
+             {mutter, QStringLiteral("PowerSaveMode"), QVariant::fromValue(QDBusVariant(0))});
+        MutterDisplaySleep sleep(bus());
+        sleep.probe();
+        QSignalSpy finished(&sleep, &DesktopAction::finished);
+        sleep.run();
+        QVERIFY(finished.wait());
+        QCOMPARE(finished.value(0).value(0).toBool(), true);
+        QVERIFY(sleep.isAvailable());
+        QCOMPARE(call(mutter, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
+                      {mutter, QStringLiteral("PowerSaveMode")})
+                     .arguments()
+                     .value(0)
+                     .value<QDBusVariant>()
+                     .variant()
+                     .toInt(),
+                 3);
     }
 
     void ejectsAllButTheBusyDisk()

@@ -3,7 +3,6 @@
 #include "DBusCall.h"
 #include "Log.h"
 
-
 namespace {
 
 const QString xfconf = QStringLiteral("org.xfce.Xfconf");
@@ -25,6 +24,12 @@ std::unique_ptr<XfconfToggle> XfconfToggle::desktopIconsHidden(QDBusConnection s
 {
     return std::make_unique<XfconfToggle>(std::move(session), QStringLiteral("xfce4-desktop"),
                                           QStringLiteral("/desktop-icons/style"), 0, 2);
+}
+
+std::unique_ptr<XfconfToggle> XfconfToggle::thunarHiddenFiles(QDBusConnection session)
+{
+    return std::make_unique<XfconfToggle>(std::move(session), QStringLiteral("thunar"),
+                                          QStringLiteral("/last-show-hidden"), true, false);
 }
 
 void XfconfToggle::probe()

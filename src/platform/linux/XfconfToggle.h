@@ -19,6 +19,7 @@ public:
 
     // XFCE's desktop icons: style 0 draws none, 2 the files.
     static std::unique_ptr<XfconfToggle> desktopIconsHidden(QDBusConnection session);
+    static std::unique_ptr<XfconfToggle> thunarHiddenFiles(QDBusConnection session);
 
     void probe() override;
     void setOn(bool on) override;
