@@ -14,6 +14,7 @@
 #include "NetworkManagerVpnService.h"
 #include "PortalCameraPermissionStore.h"
 #include "PortalColorPicker.h"
+#include "PortalDarkMode.h"
 #include "Prefs.h"
 #include "ProcSelfUsage.h"
 #include "PulseAudioCaptureSource.h"
@@ -106,7 +107,8 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
     b.keepAwake =
         std::make_unique<InhibitorKeepAwake>(QDBusConnection::sessionBus(), QDBusConnection::systemBus(),
                                              QStringLiteral("Tarnwick"), ToolCatalog::title(Tool::KeepAwake));
-    b.darkMode = GSettingsToggle::darkMode(desktops);
+    b.darkMode =
+        std::make_unique<PortalDarkMode>(QDBusConnection::sessionBus(), GSettingsToggle::darkMode(desktops));
     if (desktops.contains(QStringLiteral("XFCE"), Qt::CaseInsensitive)) {
         std::vector<std::unique_ptr<DesktopToggle>> keepers;
         keepers.push_back(GSettingsToggle::hiddenFiles());

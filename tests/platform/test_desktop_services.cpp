@@ -6,9 +6,11 @@
 #include "DBusScreenLock.h"
 #include "InhibitorKeepAwake.h"
 #include "MutterDisplaySleep.h"
+#include "PortalDarkMode.h"
 #include "PrivateSessionBus.h"
 #include "RequiredService.h"
 #include "ShellExtensionToggle.h"
+#include "SimDesktopToggle.h"
 #include "UDisksEjector.h"
 #include "XfconfToggle.h"
 
@@ -311,6 +313,33 @@ private Q_SLOTS:
                      .variant()
                      .toInt(),
                  3);
+    }
+
+    // The look as the portal tells it, switched through the desktop's own
+    // setting; without a portal the setting's own reading counts.
+    void darkModeFollowsThePortal()
+    {
+        auto writer = std::make_unique<SimDesktopToggle>();
+        SimDesktopToggle *setting = writer.get();
+        PortalDarkMode dark(bus(), std::move(writer));
+        dark.probe();
+        setting->changeOutside(true);
+        QTRY_VERIFY(dark.isOn());
+
+        const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
+        const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
+        const QString settings = QStringLiteral("org.freedesktop.portal.Settings");
+        startMock({portal, path, settings}, portal);
+        call(portal, path, mockInterface, QStringLiteral("AddMethod"),
+             {settings, QStringLiteral("Read"), QStringLiteral("ss"), QStringLiteral("v"),
+              QStringLiteral("ret = dbus.UInt32(2, variant_level=2)")});
+        dark.probe();
+        QTRY_VERIFY(!dark.isOn()); // the portal says light
+        call(portal, path, mockInterface, QStringLiteral("EmitSignal"),
+             {settings, QStringLiteral("SettingChanged"), QStringLiteral("ssv"),
+              QVariantList{QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
+                           QVariant::fromValue(QDBusVariant(1u))}});
+        QTRY_VERIFY(dark.isOn());
     }
 
     void ejectsAllButTheBusyDisk()
