@@ -90,15 +90,6 @@ class TestMicGuardPulse : public QObject {
 
     std::unique_ptr<PrivatePulseServer> m_server;
 
-    bool loadSource(const QString &name, const QStringList &extra = {})
-    {
-        return m_server
-            ->pactl(QStringList{QStringLiteral("load-module"), QStringLiteral("module-null-source"),
-                                QStringLiteral("source_name=") + name} +
-                    extra)
-            .has_value();
-    }
-
 private Q_SLOTS:
     void init()
     {
@@ -107,18 +98,18 @@ private Q_SLOTS:
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
         // 60 %, two channels at different levels, a muted one, and one with a
         // name no shell would survive. rig_source stays at 100 %.
-        QVERIFY(loadSource(QStringLiteral("sixty"),
-                           {QStringLiteral("description=Desk"), QStringLiteral("channels=1")}));
+        QVERIFY(m_server->addSource(QStringLiteral("sixty"),
+                                    {QStringLiteral("description=Desk"), QStringLiteral("channels=1")}));
         QVERIFY(setVolumes(*m_server, QStringLiteral("sixty"), {QStringLiteral("39322")}));
-        QVERIFY(loadSource(QStringLiteral("two"), {QStringLiteral("channels=2")}));
+        QVERIFY(m_server->addSource(QStringLiteral("two"), {QStringLiteral("channels=2")}));
         QVERIFY(
             setVolumes(*m_server, QStringLiteral("two"), {QStringLiteral("50000"), QStringLiteral("30000")}));
-        QVERIFY(loadSource(QStringLiteral("muted")));
+        QVERIFY(m_server->addSource(QStringLiteral("muted")));
         QVERIFY(setMute(*m_server, QStringLiteral("muted"), true));
         QString quoted = oddDescription;
-        QVERIFY(loadSource(QStringLiteral("odd"),
-                           {QStringLiteral("description=\"%1\"")
-                                .arg(quoted.replace(QLatin1Char('"'), QStringLiteral("\\\"")))}));
+        QVERIFY(m_server->addSource(QStringLiteral("odd"),
+                                    {QStringLiteral("description=\"%1\"")
+                                         .arg(quoted.replace(QLatin1Char('"'), QStringLiteral("\\\"")))}));
     }
     void cleanup() { m_server.reset(); }
 

@@ -56,8 +56,7 @@ private Q_SLOTS:
         m_bus = std::make_unique<PrivateSessionBus>();
         const QString busError = m_bus->start();
         REQUIRE_SERVICE(busError.isEmpty(), QStringLiteral("a session bus (%1)").arg(busError));
-        QVERIFY(m_server->pactl({QStringLiteral("load-module"), QStringLiteral("module-null-source"),
-                                 QStringLiteral("source_name=desk"), QStringLiteral("channels=2")}));
+        QVERIFY(m_server->addSource(QStringLiteral("desk"), {QStringLiteral("channels=2")}));
         QVERIFY(m_server->pactl({QStringLiteral("set-source-volume"), QStringLiteral("desk"),
                                  QStringLiteral("39322"), QStringLiteral("20000")}));
         QVERIFY(m_server->pactl(

@@ -17,6 +17,23 @@ PrivatePulseServer::PrivatePulseServer(Kind kind)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+PrivatePulseServer::Kind PrivatePulseServer::defaultKind()
+{
+    return qgetenv("TARNWICK_TEST_AUDIO_SERVER") == "pipewire" ? Kind::PipeWire : Kind::PulseAudio;
+}
+
+bool PrivatePulseServer::addSource(const QString &name, const QStringList &extra) const
+{
+    // PipeWire's pulse server has no null source; a null sink of the source class is one.
+    const QStringList arguments =
+        m_kind == Kind::PulseAudio
+            ? QStringList{QStringLiteral("module-null-source"), QStringLiteral("source_name=") + name}
+            : QStringList{QStringLiteral("module-null-sink"),
+                          QStringLiteral("media.class=Audio/Source/Virtual"),
+                          QStringLiteral("sink_name=") + name};
+    return pactl(QStringList{QStringLiteral("load-module")} + arguments + extra).has_value();
+}
+
 PrivatePulseServer::~PrivatePulseServer()
 {
     stop();
@@ -106,8 +123,7 @@ QString PrivatePulseServer::start()
         return error;
     if (!pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
                 QStringLiteral("sink_name=rig_sink")}) ||
-        !pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                QStringLiteral("media.class=Audio/Source/Virtual"), QStringLiteral("sink_name=rig_source")}))
+        !addSource(QStringLiteral("rig_source")))
         return QStringLiteral("the null devices could not be made");
     return {};
 }

@@ -20,7 +20,10 @@ class PrivatePulseServer {
 public:
     enum class Kind { PulseAudio, PipeWire };
 
-    explicit PrivatePulseServer(Kind kind = Kind::PulseAudio);
+    explicit PrivatePulseServer(Kind kind = defaultKind());
+    // PipeWire when TARNWICK_TEST_AUDIO_SERVER is "pipewire", else PulseAudio:
+    // the suite runs its audio tests against both.
+    static Kind defaultKind();
 
     // PulseAudio runs no startup script unless asked, before start(), to run
     // its user's: startupScript(), in its own home, which starts out holding
@@ -47,6 +50,9 @@ public:
     QProcessEnvironment clientEnvironment() const;
     // `pactl` against this server: its standard output, nothing on failure.
     std::optional<QByteArray> pactl(const QStringList &arguments) const;
+    // A null input `name`, made the way this server makes one; `extra`
+    // arguments (channels=2, ...) go to its module.
+    bool addSource(const QString &name, const QStringList &extra = {}) const;
 
 private:
     QString runtimePath() const { return m_dir.filePath(QStringLiteral("run")); }
