@@ -2,7 +2,11 @@
 // click runs its tool (the panel out of the way first where the tool needs
 // the screen), unavailable tiles say why and do nothing. On the rig's X
 // server: the colour sampler with real clicks and keys, and display power.
+#include "ChildProcess.h"
 #include "HubSections.h"
+#include "PortalColorPicker.h"
+#include "PrivateSessionBus.h"
+#include "RequiredService.h"
 #include "SamplerWindow.h"
 #include "ScreenSampler.h"
 #include "SimColorPicker.h"
@@ -19,6 +23,8 @@
 #include "XDoTool.h"
 
 #include <QApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusVariant>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -104,6 +110,47 @@ private Q_SLOTS:
         QTRY_COMPARE(picked.size(), 2);
         QCOMPARE(picked.last().value(0).toBool(), false);
         QCOMPARE(copied.size(), 1);
+    }
+
+    // A portal that claims a picker but fails to run it: the own sampler takes over.
+    void samplerTakesOverAFailingPortal()
+    {
+        PrivateSessionBus bus;
+        QVERIFY(bus.start().isEmpty());
+        const QDBusConnection connection =
+            QDBusConnection::connectToBus(bus.address(), QStringLiteral("portal"));
+        const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
+        const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
+        const QString screenshot = QStringLiteral("org.freedesktop.portal.Screenshot");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        ChildProcess mock(QStringLiteral("/usr/bin/python3"),
+                          {"-m", "dbusmock", "--session", portal, path, screenshot}, env);
+        REQUIRE_SERVICE(
+            QTest::qWaitFor([&] { return connection.interface()->isServiceRegistered(portal).value(); },
+                            20000),
+            QStringLiteral("python3-dbusmock"));
+        const auto mockCall = [&](const QString &method, const QVariantList &arguments) {
+            QDBusMessage message = QDBusMessage::createMethodCall(
+                portal, path, QStringLiteral("org.freedesktop.DBus.Mock"), method);
+            message.setArguments(arguments);
+            QDBusConnection(connection).call(message);
+        };
+        mockCall(QStringLiteral("AddProperty"), {screenshot, QStringLiteral("version"), 2u});
+        mockCall(
+            QStringLiteral("AddMethod"),
+            {screenshot, QStringLiteral("PickColor"), QStringLiteral("sa{sv}"), QStringLiteral("o"),
+             QStringLiteral("raise dbus.exceptions.DBusException('no picker', name='org.example.Failed')")});
+        ScreenSampler sampler(std::make_unique<PortalColorPicker>(connection));
+        sampler.probe();
+        QTRY_VERIFY(sampler.isAvailable());
+        QSignalSpy picked(&sampler, &ColorPicker::picked);
+        sampler.pick();
+        QTRY_VERIFY(!sampler.windows().isEmpty() && QTest::qWaitForWindowExposed(sampler.windows().first()));
+        QVERIFY(picked.isEmpty());
+        QVERIFY(XDoTool::drive({"key", "Escape"}));
+        QTRY_COMPARE(picked.size(), 1);
+        QDBusConnection::disconnectFromBus(QStringLiteral("portal"));
     }
 
     void displaysSleep()

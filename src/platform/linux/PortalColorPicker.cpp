@@ -57,6 +57,8 @@ void PortalColorPicker::pick()
             if (reply.type() != QDBusMessage::ReplyMessage) {
                 qCWarning(lcTools).noquote()
                     << "the portal's colour picker did not start:" << reply.errorMessage();
+                // A portal that claims a picker it cannot run offers none.
+                setMissing(Missing::Service);
                 finish(false);
             }
         },
@@ -67,6 +69,9 @@ void PortalColorPicker::onResponse(uint response, const QVariantMap &results)
 {
     double rgb[3] = {0, 0, 0};
     bool chosen = false;
+    // 1 is the user's cancel; anything else, the picker failed.
+    if (response > 1)
+        setMissing(Missing::Service);
     const QVariant color = results.value(QStringLiteral("color"));
     if (response == 0 && color.canConvert<QDBusArgument>()) {
         const auto argument = color.value<QDBusArgument>();

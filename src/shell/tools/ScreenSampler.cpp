@@ -14,7 +14,14 @@ ScreenSampler::ScreenSampler(std::unique_ptr<ColorPicker> desktopPicker, QObject
     if (!m_desktopPicker)
         return;
     connect(m_desktopPicker.get(), &DesktopFacility::changed, this, &ScreenSampler::update);
-    connect(m_desktopPicker.get(), &ColorPicker::picked, this, &ColorPicker::picked);
+    connect(m_desktopPicker.get(), &ColorPicker::picked, this,
+            [this](bool chosen, double red, double green, double blue) {
+                // The desktop's picker failed rather than the user cancelling: the own one takes over.
+                if (!chosen && !m_desktopPicker->isAvailable() && canReadScreens())
+                    sample();
+                else
+                    Q_EMIT picked(chosen, red, green, blue);
+            });
 }
 
 ScreenSampler::~ScreenSampler()

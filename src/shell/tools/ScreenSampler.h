@@ -13,7 +13,8 @@ class SamplerWindow;
 
 // Picks a colour with the desktop's own picker where it has one, else with
 // Tarnwick's sampler over a picture of each screen (on X11, where a program
-// may read the screen). Available while either is.
+// may read the screen); also when the desktop's picker fails. Available
+// while either is.
 class ScreenSampler : public ColorPicker {
     Q_OBJECT
 public:
