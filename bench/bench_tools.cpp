@@ -17,6 +17,7 @@
 #include "HubWindow.h"
 #include "InhibitorKeepAwake.h"
 #include "PortalColorPicker.h"
+#include "ScreenSampler.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
 #include "TimerTask.h"
@@ -50,7 +51,7 @@ int main(int argc, char **argv)
         qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts);
     const QDBusConnection session = QDBusConnection::sessionBus();
     const QDBusConnection system = QDBusConnection::systemBus();
-    PortalColorPicker picker(session);
+    ScreenSampler picker(std::make_unique<PortalColorPicker>(session));
     const auto icons = GSettingsToggle::desktopIconsHidden(desktops);
     InhibitorKeepAwake awake(session, system, QStringLiteral("Tarnwick"), QStringLiteral("bench"));
     const auto dark = GSettingsToggle::darkMode(desktops);
