@@ -44,6 +44,7 @@ private Q_SLOTS:
         };
         QObject::connect(&rig.sensors, &SensorModel::changed, &rig.sensors, announced);
         rig.sim.audio.setCaptures({seenCapture(1, zoom.pid)});
+        QTRY_COMPARE(rig.changes.size(), 2);
         QCOMPARE(rig.changes.last().at(0).value<SensorState>(), SensorState{});
         QCOMPARE(rig.changes.last().at(1).value<SensorState>(), micState({zoom}));
         QCOMPARE(sessionsWhenAnnounced, 1);

@@ -2,6 +2,7 @@
 #include "SimSensorSources.h"
 
 #include <QCoreApplication>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -40,6 +41,17 @@ struct Rig : SimSensorSources {
     }
 };
 
+// Processes whose lookups wait until the test lets them through.
+struct GatedProcesses : SimProcessDirectory {
+    mutable QSemaphore gate;
+    std::optional<RunningApp> runningApp(qint32 pid) const override
+    {
+        gate.acquire();
+        gate.release();
+        return SimProcessDirectory::runningApp(pid);
+    }
+};
+
 } // namespace
 
 class TestSensorWatcher : public QObject {
@@ -57,6 +69,7 @@ private Q_SLOTS:
         // Listeners installed once: one publication per change.
         rig.audio.addCapture(seenCapture(1, zoom.pid));
         rig.cameras.open();
+        rig.settle();
         QCOMPARE(rig.published.size(), 3);
     }
 
@@ -67,9 +80,11 @@ private Q_SLOTS:
         rig.audio.setCaptures({seenCapture(1, zoom.pid)});
         rig.finder.setClients({chat.pid});
         rig.watcher.start();
+        QCOMPARE(rig.published.size(), 1);
         QCOMPARE(rig.after(0), cameraState({}));
-        QCOMPARE(rig.after(1), (SensorState{true, true, {}, {zoom}}));
-        QTRY_COMPARE(rig.published.size(), 3);
+        // Both namings run off the main thread, in either order.
+        rig.settle();
+        QCOMPARE(rig.published.size(), 3);
         QCOMPARE(rig.last(), (SensorState{true, true, {chat}, {zoom}}));
     }
 
@@ -172,11 +187,15 @@ private Q_SLOTS:
                                seenCapture(6, bare.pid), claimedCapture(8, 777, ghost.name),
                                claimedCapture(11, me, ghost.name, QStringLiteral("recorder")),
                                claimedCapture(12, me, QStringLiteral("x"), QStringLiteral("recorder"))});
+        // Named off the main thread, and published once with every name.
+        QCOMPARE(rig.published.size(), 1);
+        rig.settle();
         QCOMPARE(rig.published.size(), 2);
         const SensorUser x{0, QStringLiteral("x"), QString()};
         QCOMPARE(rig.last(), (SensorState{false, true, {}, {browser, bare, ghost, zoom, x}}));
         rig.audio.addCapture(seenCapture(10, zoom.pid));
         rig.audio.removeCapture(11);
+        rig.settle();
         QCOMPARE(rig.published.size(), 2);
         rig.audio.setCaptures({});
         QCOMPARE(rig.published.size(), 3);
@@ -185,6 +204,23 @@ private Q_SLOTS:
         rig.audio.setCaptures({});
         QCOMPARE(rig.published.size(), 5);
         QCOMPARE(rig.last(), SensorState{});
+    }
+
+    void aSlowNamingNeverHidesTheMicrophone()
+    {
+        SimSensorSources sim;
+        GatedProcesses processes;
+        processes.addApp(RunningApp{zoom.pid, zoom.name, zoom.appId, false});
+        SensorWatcher watcher({sim.audio, sim.cameras, sim.finder, processes}, me);
+        watcher.setMicNamingBound(std::chrono::milliseconds(20));
+        watcher.start();
+        AudioCapture capture = claimedCapture(1, zoom.pid, QStringLiteral("zoom"), QStringLiteral("zoom"));
+        capture.hostPid = zoom.pid;
+        sim.audio.setCaptures({capture});
+        // Shown by its client's words while the lookup hangs, then by its app.
+        QTRY_COMPARE(watcher.state(), (SensorState{false, true, {}, {{0, QStringLiteral("zoom"), {}}}}));
+        processes.gate.release();
+        QTRY_COMPARE(watcher.state(), (SensorState{false, true, {}, {zoom}}));
     }
 
     void resyncKeepsSimulatedCameraUsers()
@@ -199,6 +235,7 @@ private Q_SLOTS:
         rig.watcher.simulate(made);
         QCOMPARE(rig.last(), made);
         rig.audio.setCaptures({seenCapture(1, browser.pid)});
+        rig.settle();
         const int before = int(rig.published.size());
 
         rig.watcher.resync();

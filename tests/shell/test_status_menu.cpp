@@ -86,7 +86,7 @@ private Q_SLOTS:
         QCOMPARE(statusLine(item.menu())->text(), QStringLiteral("Camera and microphone not in use"));
 
         sim.audio.setCaptures({seenCapture(1, zoom.pid)});
-        QCOMPARE(statusLine(item.menu())->text(), QStringLiteral("In use now"));
+        QTRY_COMPARE(statusLine(item.menu())->text(), QStringLiteral("In use now"));
         QCOMPARE(statusLine(item.menu())->toolTip(), zoom.name);
         sim.audio.setCaptures({});
         QCOMPARE(statusLine(item.menu())->text(), QStringLiteral("Camera and microphone not in use"));

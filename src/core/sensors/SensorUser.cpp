@@ -47,7 +47,7 @@ SensorUser SensorUser::resolve(const ClientClaim &claim, const ProcessDirectory 
             return *user;
         // The app is not known as running (no window yet): its id is still a
         // truthful name, where the in-sandbox pid could name a stranger.
-        return SensorUser{0, shownName({claim.appId}), claim.appId};
+        return claimed(claim);
     }
     // A sandboxed client claims its in-sandbox pid, which out here is some
     // other process, and any client can claim any pid: a claim counts only
@@ -57,6 +57,13 @@ SensorUser SensorUser::resolve(const ClientClaim &claim, const ProcessDirectory 
                                                                         : 0;
     if (auto user = resolve(pid, processes))
         return *user;
+    return claimed(claim);
+}
+
+SensorUser SensorUser::claimed(const ClientClaim &claim)
+{
+    if (!claim.appId.isEmpty())
+        return SensorUser{0, shownName({claim.appId}), claim.appId};
     return SensorUser{0, shownName({claim.clientName, claim.binary.section(QLatin1Char('/'), -1)}),
                       QString()};
 }

@@ -36,6 +36,8 @@ struct SensorUser {
     // kernel gave, else by the pid the client claims if that process runs the
     // program the client names, else by what the client calls itself.
     static SensorUser resolve(const ClientClaim &claim, const ProcessDirectory &processes);
+    // What a client says of itself, read without looking at any process.
+    static SensorUser claimed(const ClientClaim &claim);
 };
 
 Q_DECLARE_METATYPE(SensorUser)

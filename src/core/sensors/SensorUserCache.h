@@ -15,7 +15,7 @@ class ProcessDirectory;
 // it was made from (the pid the stream claims, the one its socket shows and
 // the user it gave) keep their start times; a pid reused by a new process is
 // resolved afresh, and `forgetExited` drops the answers of processes that are
-// gone. Main thread only.
+// gone. Used by one thread at a time.
 class SensorUserCache {
 public:
     explicit SensorUserCache(const ProcessDirectory &processes);

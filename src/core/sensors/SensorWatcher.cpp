@@ -35,11 +35,18 @@ SensorWatcher::SensorWatcher(Sources sources, qint32 me, QObject *parent)
     , m_micUsers(sources.processes)
 {
     m_attributionRuns.setMaxThreadCount(4);
+    m_micNaming.setMaxThreadCount(1);
+    m_micNamingBound.setSingleShot(true);
+    m_micNamingBound.setInterval(std::chrono::milliseconds(250));
+    connect(&m_micNamingBound, &QTimer::timeout, this, [this] {
+        m_micNamingLate = true;
+        publishMic();
+    });
 }
 
 SensorWatcher::~SensorWatcher()
 {
-    // A run in flight still uses the finder and must not outlive its owner's sources.
+    // A run in flight still uses the sources and must not outlive their owner.
     cancelAttributions();
 }
 
@@ -104,27 +111,81 @@ void SensorWatcher::recomputeCamera(bool initial)
 void SensorWatcher::recomputeMic()
 {
     QList<AudioCapture> captures = m_sources.audio.captures();
-    std::stable_sort(captures.begin(), captures.end(),
-                     [](const AudioCapture &a, const AudioCapture &b) { return a.id < b.id; });
-    QList<SensorUser> users;
     QHash<quint32, StreamUser> streamUsers;
+    QList<AudioCapture> fresh;
     // The source leaves out this process's own streams by what it created:
     // a pid is only a claim, and anyone may claim ours.
     for (const AudioCapture &capture : std::as_const(captures)) {
-        // A stream keeps its user while it lives: only new ones are resolved.
+        // A stream keeps its user while it lives: only new ones are named.
         const auto known = m_streamUsers.constFind(capture.id);
-        const SensorUser user = known != m_streamUsers.constEnd() && known->capture == capture
-                                    ? known->user
-                                    : m_micUsers.resolve(capture);
-        streamUsers.insert(capture.id, {capture, user});
+        if (known != m_streamUsers.constEnd() && known->capture == capture) {
+            streamUsers.insert(capture.id, *known);
+        } else {
+            streamUsers.insert(capture.id, {capture, std::nullopt});
+            fresh.append(capture);
+        }
+    }
+    m_streamUsers = std::move(streamUsers);
+    if (!fresh.isEmpty())
+        startMicNaming(std::move(fresh));
+    publishMic();
+}
+
+void SensorWatcher::startMicNaming(QList<AudioCapture> fresh)
+{
+    if (m_attributionStop.stop_requested())
+        return;
+    const qsizetype live = m_streamUsers.size();
+    m_micNaming.start([this, fresh = std::move(fresh), live, stop = m_attributionStop.get_token()] {
+        QHash<quint32, SensorUser> names;
+        for (const AudioCapture &capture : fresh) {
+            if (stop.stop_requested())
+                return;
+            names.insert(capture.id, m_micUsers.resolve(capture));
+        }
+        // Answers of processes that exited are never used again; drop them once they pile up.
+        if (m_micUsers.size() > 2 * live + 64)
+            m_micUsers.forgetExited();
+        // Posted to the watcher itself, which waits for this run when destroyed.
+        QMetaObject::invokeMethod(
+            this, [this, names] { applyMicNames(names); }, Qt::QueuedConnection);
+    });
+}
+
+void SensorWatcher::applyMicNames(const QHash<quint32, SensorUser> &names)
+{
+    for (auto it = names.cbegin(); it != names.cend(); ++it) {
+        // A stream that ended, or whose id now belongs to another, keeps what it has.
+        const auto stream = m_streamUsers.find(it.key());
+        if (stream != m_streamUsers.end() && !stream->user)
+            stream->user = it.value();
+    }
+    publishMic();
+}
+
+void SensorWatcher::publishMic()
+{
+    QList<quint32> ids = m_streamUsers.keys();
+    std::sort(ids.begin(), ids.end());
+    QList<SensorUser> users;
+    bool waiting = false;
+    for (const quint32 id : std::as_const(ids)) {
+        const StreamUser &stream = m_streamUsers[id];
+        waiting = waiting || !stream.user;
+        const SensorUser user = stream.user ? *stream.user : SensorUser::claimed(stream.capture);
         // Helpers of one application collapse into the application, first kept.
         if (!holds(users, user))
             users.append(user);
     }
-    m_streamUsers = std::move(streamUsers);
-    // Answers of processes that exited are never used again; drop them once they pile up.
-    if (m_micUsers.size() > 2 * captures.size() + 64)
-        m_micUsers.forgetExited();
+    if (!waiting) {
+        m_micNamingBound.stop();
+        m_micNamingLate = false;
+    } else if (!m_micNamingLate) {
+        // Names usually follow within milliseconds: one publication with them.
+        if (!m_micNamingBound.isActive())
+            m_micNamingBound.start();
+        return;
+    }
     if (!users.isEmpty() == m_state.micOn && users == m_state.micUsers)
         return;
     publish(SensorState{m_state.cameraOn, !users.isEmpty(), m_state.cameraUsers, users});
@@ -180,10 +241,11 @@ void SensorWatcher::applyAttribution(int generation, const QList<SensorUser> &us
 void SensorWatcher::waitForAttributions()
 {
     m_attributionRuns.waitForDone();
+    m_micNaming.waitForDone();
 }
 
 void SensorWatcher::cancelAttributions()
 {
     m_attributionStop.request_stop();
-    m_attributionRuns.waitForDone();
+    waitForAttributions();
 }

@@ -7,8 +7,10 @@
 #include <QList>
 #include <QObject>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <chrono>
+#include <optional>
 #include <stop_token>
 
 class AudioCaptureSource;
@@ -19,7 +21,8 @@ class ProcessDirectory;
 // Knows at every moment whether a camera runs, who captures audio, and which
 // applications those are. Listens to its sources without polling, folds what
 // they say into one SensorState and publishes every new value with the
-// previous one. Lives on the main thread; only camera attribution leaves it.
+// previous one. Lives on the main thread; naming users (camera attribution
+// and new capture streams) reads /proc and runs on workers.
 class SensorWatcher : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool ownCameraUse READ ownCameraUse WRITE setOwnCameraUse NOTIFY ownCameraUseChanged)
@@ -55,11 +58,14 @@ public:
 
     // How long attribution waits before asking again when it found nobody.
     void setAttributionRetryDelay(std::chrono::milliseconds delay) { m_retryDelay = delay; }
-    // Blocks until no attribution run is busy off the main thread; their
-    // results are then queued for the main thread.
+    // How long new capture streams may wait for their names before they are
+    // shown by what their clients call themselves.
+    void setMicNamingBound(std::chrono::milliseconds bound) { m_micNamingBound.setInterval(bound); }
+    // Blocks until no attribution or naming run is busy off the main thread;
+    // their results are then queued for the main thread.
     void waitForAttributions();
-    // Ends every attribution run soon, stopping the tools they started; their
-    // results are dropped. Nothing starts one again. For quitting.
+    // Ends every attribution and naming run soon, stopping the tools they
+    // started; their results are dropped. Nothing starts one again. For quitting.
     void cancelAttributions();
 
 Q_SIGNALS:
@@ -72,17 +78,23 @@ private:
     void publish(const SensorState &state);
     void recomputeCamera(bool initial);
     void recomputeMic();
+    void startMicNaming(QList<AudioCapture> fresh);
+    void applyMicNames(const QHash<quint32, SensorUser> &names);
+    void publishMic();
     void startAttribution(int generation);
     void applyAttribution(int generation, const QList<SensorUser> &users);
 
     Sources m_sources;
     const qint32 m_me;
-    SensorUserCache m_micUsers;
     struct StreamUser {
         AudioCapture capture;
-        SensorUser user;
+        std::optional<SensorUser> user; // none while its naming runs
     };
     QHash<quint32, StreamUser> m_streamUsers; // by capture id: the streams capturing now
+    // A stream waiting for its name past this is shown by its client's own
+    // words, so a slow lookup never hides a microphone in use.
+    QTimer m_micNamingBound;
+    bool m_micNamingLate = false;
     SensorState m_state;
     bool m_ownCameraUse = false;
     // Counts camera recomputations that published; a late attribution result
@@ -93,4 +105,8 @@ private:
     // Runs may overlap when the camera goes off and on again; the newest wins.
     QThreadPool m_attributionRuns;
     std::stop_source m_attributionStop;
+    // One thread names new streams in turn, so the cache needs no lock. After
+    // the cache: destroyed, and so waited for, first.
+    SensorUserCache m_micUsers;
+    QThreadPool m_micNaming;
 };
