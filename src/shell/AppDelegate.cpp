@@ -148,6 +148,7 @@ void AppDelegate::wireCallbacks()
         // No halo and no banners while the hub is open; the banner timer runs on.
         m_halo->setSuppressed(open);
         m_halo->render(false);
+        m_trigger->setCovered(open);
     });
     connect(m_trigger.get(), &NotchTrigger::openRequested, this,
             [this](std::optional<HubTab> tab, bool) { m_panel->open(tab); });

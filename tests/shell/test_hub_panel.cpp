@@ -73,6 +73,7 @@ struct Shell {
         panel = std::make_unique<HubPanel>(hub, state, sections, env);
         QObject::connect(trigger.get(), &NotchTrigger::openRequested, panel.get(),
                          [this](std::optional<HubTab> tab, bool) { panel->open(tab); });
+        QObject::connect(panel.get(), &HubPanel::openChanged, trigger.get(), &NotchTrigger::setCovered);
         trigger->install();
     }
     ~Shell() { QTest::qWait(0); }
@@ -291,8 +292,8 @@ private Q_SLOTS:
                       QStringList{"sleep", "0.1"} + moveTo(top + QPoint(1, 1))));
         QTRY_VERIFY(shell.openShown());
         QCOMPARE(shell.state.tab(), HubTab::Shelf);
-        const QPoint inside = shell.inHub();
-        QVERIFY(drive(moveTo(inside) + QStringList{"sleep", "0.1"} + moveTo(inside + QPoint(5, 5))));
+        // Let go on the top edge itself, where the trigger took the drag.
+        QVERIFY(drive(moveTo(top + QPoint(-3, 0)) + QStringList{"sleep", "0.1"} + moveTo(top)));
         QTRY_VERIFY(shell.state.dropTargeted());
         QVERIFY(drive({QStringLiteral("mouseup"), QStringLiteral("1")}));
         QTRY_COMPARE(shell.state.note(), std::optional<QString>(QStringLiteral("3 items on the shelf")));

@@ -41,6 +41,7 @@ void NotchTrigger::install()
         makeStrip(m_rect, notch->screen->devicePixelRatio());
     else
         makeWindow(m_rect);
+    applyCover();
 }
 
 void NotchTrigger::remove()
@@ -49,6 +50,27 @@ void NotchTrigger::remove()
     m_strip.reset();
     delete m_window.data();
     m_rect = {};
+}
+
+void NotchTrigger::setCovered(bool covered)
+{
+    if (m_covered == covered)
+        return;
+    m_covered = covered;
+    if (covered)
+        m_dwell.pointerLeft();
+    applyCover();
+}
+
+void NotchTrigger::applyCover()
+{
+    if (m_strip)
+        m_strip->setShown(!m_covered);
+    if (QWidget *window = m_window.data()) {
+        window->setVisible(!m_covered);
+        if (!m_covered)
+            window->raise();
+    }
 }
 
 void NotchTrigger::makeStrip(const QRect &rect, qreal devicePixelRatio)

@@ -40,6 +40,9 @@ public:
     QRect rect() const { return m_rect; }
     // Whether it is a window that shows (a black housing), not a strip.
     bool isPainted() const { return m_window != nullptr; }
+    // While the hub lies over the trigger, the hub takes the pointer and the
+    // drops there: the trigger steps aside, or a drop on it would be refused.
+    void setCovered(bool covered);
 
 Q_SIGNALS:
     void openRequested(std::optional<HubTab> tab, bool byDrag);
@@ -49,6 +52,7 @@ protected:
 
 private:
     void remove();
+    void applyCover();
     void makeWindow(const QRect &rect);
     void makeStrip(const QRect &rect, qreal devicePixelRatio);
 
@@ -57,4 +61,5 @@ private:
     QPointer<QWidget> m_window;
     std::unique_ptr<X11InputStrip> m_strip;
     QRect m_rect;
+    bool m_covered = false;
 };

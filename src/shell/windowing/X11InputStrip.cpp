@@ -64,6 +64,20 @@ void X11InputStrip::raise()
     xcb_flush(connection);
 }
 
+void X11InputStrip::setShown(bool shown)
+{
+    xcb_connection_t *connection = X11Connection::get();
+    if (m_window == XCB_NONE || !connection)
+        return;
+    if (shown) {
+        xcb_map_window(connection, m_window);
+        raise();
+    } else {
+        xcb_unmap_window(connection, m_window);
+        xcb_flush(connection);
+    }
+}
+
 bool X11InputStrip::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t")

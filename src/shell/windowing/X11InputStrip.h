@@ -23,6 +23,8 @@ public:
     xcb_window_t window() const { return m_window; }
     // Puts it back above windows raised since.
     void raise();
+    // A hidden strip takes nothing: the pointer and drags reach what lies below.
+    void setShown(bool shown);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
