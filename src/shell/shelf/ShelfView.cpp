@@ -85,7 +85,10 @@ QWidget *ShelfView::makeEmptyState()
         12, true);
     explanation->setAlignment(Qt::AlignCenter);
     explanation->setWordWrap(true);
-    explanation->setMaximumWidth(440);
+    // Sized by hand: a wrapped label centred in a column is otherwise given
+    // the height of fewer lines than it wraps to.
+    explanation->setFixedWidth(440);
+    explanation->setMinimumHeight(explanation->heightForWidth(440));
     column->addWidget(explanation, 0, Qt::AlignHCenter);
     column->addStretch(1);
     return page;
