@@ -203,23 +203,43 @@ private Q_SLOTS:
         QVERIFY(view);
         ShelfGrid *grid = view->grid();
         grid->selectAll();
+        // The grid lays its cells out after it is first shown; a press before that misses them.
+        QVERIFY(QTest::qWaitForWindowExposed(panel.window()));
+        QTRY_VERIFY(grid->visualRect(grid->model()->index(1, 0)).isValid());
         const QPoint cell =
             grid->viewport()->mapToGlobal(grid->visualRect(grid->model()->index(1, 0)).center());
         const QPoint onTarget(400, 560);
-        // Small steps with pauses: each motion must reach the drag's own event loop.
-        QStringList steps = XDoTool::moveTo(cell) + QStringList{"mousedown", "1", "sleep", "0.3"};
-        for (const QPoint &at : {cell + QPoint(10, 10), cell + QPoint(30, 30), (cell + onTarget) / 2,
-                                 onTarget, onTarget + QPoint(3, 3), onTarget + QPoint(6, 6)})
-            steps += XDoTool::moveTo(at) + QStringList{"sleep", "0.3"};
-        QVERIFY(XDoTool::drive(steps + QStringList{"mouseup", "1"}));
+        // The pointer keeps moving over the target until the target says the
+        // drag is over it and accepted, and only then is the button let go:
+        // a drag that starts late, or a target that answers late, still drops.
         QByteArrayList received;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                while (target.canReadLine())
-                    received.append(target.readLine().trimmed());
-                return received.contains("dropped");
-            }(),
-            10000);
+        QTimer wiggle;
+        int wiggles = 0;
+        QObject::connect(&wiggle, &QTimer::timeout, &wiggle, [&] {
+            const QPoint at = onTarget + QPoint(++wiggles % 2 ? 4 : 8, 4);
+            if (wiggles == 60) // nothing came of it: let go, and the test fails
+                QProcess::startDetached(QStringLiteral("xdotool"), {"mouseup", "1"});
+            else if (wiggles < 60)
+                QProcess::startDetached(QStringLiteral("xdotool"), XDoTool::moveTo(at));
+        });
+        QObject::connect(&target, &QProcess::readyReadStandardOutput, &target, [&] {
+            while (target.canReadLine()) {
+                const QByteArray line = target.readLine().trimmed();
+                if (line != "over") {
+                    received.append(line);
+                } else {
+                    wiggle.stop();
+                    QProcess::startDetached(QStringLiteral("xdotool"), {"mouseup", "1"});
+                }
+            }
+        });
+        QStringList steps = XDoTool::moveTo(cell) + QStringList{"mousedown", "1", "sleep", "0.3"};
+        for (const QPoint &at :
+             {cell + QPoint(10, 10), cell + QPoint(30, 30), (cell + onTarget) / 2, onTarget})
+            steps += XDoTool::moveTo(at) + QStringList{"sleep", "0.1"};
+        wiggle.start(250);
+        QVERIFY(XDoTool::drive(steps));
+        QTRY_VERIFY_WITH_TIMEOUT(received.contains("dropped"), 20000);
         QCOMPARE(received,
                  QByteArrayList({"file://" + path("one.txt").toPercentEncoding("/"),
                                  "file://" + path("two words.txt").toPercentEncoding("/"), "dropped"}));

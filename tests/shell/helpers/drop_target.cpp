@@ -1,5 +1,6 @@
 // A separate X client that takes drops: a small window at (300, 500) that
-// prints "ready" once shown, then, for each drop, the URIs it carried, one a
+// prints "ready" once shown, "over" when a drag moved over it after its
+// acceptance was answered, then, for each drop, the URIs it carried, one a
 // line, and "dropped".
 #include <QApplication>
 #include <QDropEvent>
@@ -16,7 +17,14 @@ public:
 protected:
     void showEvent(QShowEvent *) override { QTextStream(stdout) << "ready" << Qt::endl; }
     void dragEnterEvent(QDragEnterEvent *event) override { event->acceptProposedAction(); }
-    void dragMoveEvent(QDragMoveEvent *event) override { event->acceptProposedAction(); }
+    void dragMoveEvent(QDragMoveEvent *event) override
+    {
+        // The first move may come with the enter, before its answer went out;
+        // by the second, a button let go drops here.
+        if (++m_moves == 2)
+            QTextStream(stdout) << "over" << Qt::endl;
+        event->acceptProposedAction();
+    }
     void dropEvent(QDropEvent *event) override
     {
         QTextStream out(stdout);
@@ -26,7 +34,11 @@ protected:
         }
         out << "dropped" << Qt::endl;
         event->acceptProposedAction();
+        m_moves = 0;
     }
+
+private:
+    int m_moves = 0;
 };
 
 } // namespace
