@@ -1,16 +1,25 @@
 #pragma once
 
-// Timing helpers the benchmarks share: a monotonic clock in milliseconds and
-// a wait that runs the event loop until something has become true.
+// Timing helpers the benchmarks share: a monotonic clock in milliseconds, a
+// median, and a wait that runs the event loop until something has become true.
 
 #include <QEventLoop>
+#include <QList>
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
 #include <ctime>
 #include <functional>
 
 namespace BenchTiming {
+
+// The middle value; 0 for none.
+inline double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
 
 inline double nowMs()
 {

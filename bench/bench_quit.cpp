@@ -17,16 +17,6 @@
 #include <memory>
 #include <vector>
 
-namespace {
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -75,10 +65,10 @@ int main(int argc, char **argv)
     for (const ListedApp &entry : processes->apps(RunningApps::owners(windows.windows(), me, 0), true))
         bytes += entry.memory;
     out << "apps listed: " << listed.size() << " (each with a child process)\n";
-    out << "on the main thread (window list): median " << median(onMain) << " ms, worst "
+    out << "on the main thread (window list): median " << BenchTiming::median(onMain) << " ms, worst "
         << *std::max_element(onMain.begin(), onMain.end()) << " ms\n";
-    out << "off the main thread (trees, entries, memory): median " << median(offMain) << " ms, worst "
-        << *std::max_element(offMain.begin(), offMain.end()) << " ms\n";
+    out << "off the main thread (trees, entries, memory): median " << BenchTiming::median(offMain)
+        << " ms, worst " << *std::max_element(offMain.begin(), offMain.end()) << " ms\n";
     out << "memory of all trees: " << bytes / 1024 << " KiB\n";
     for (auto &client : clients) {
         QProcess::execute(QStringLiteral("pkill"),

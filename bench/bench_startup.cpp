@@ -1,6 +1,8 @@
 // Start-up, memory and idle cost of the real application: runs `tarnwick
 // --idle-report` a few times inside the desktop rig and prints the figures.
 //   bench_startup [runs] [idle seconds]    (defaults 5 and 20)
+#include "BenchTiming.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -16,12 +18,6 @@ struct Run {
     double startMs = 0, footprintMb = 0, residentMb = 0, cpuPercent = 0, wakeupsPerSecond = 0;
     int timers = 0;
 };
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
 
 double number(const QString &text, const char *pattern)
 {
@@ -83,12 +79,12 @@ int main(int argc, char **argv)
         timers += run.timers;
     }
     std::printf("start-up to status item shown: median %.0f ms, max %.0f ms (target <= 300 ms)\n",
-                median(start), *std::max_element(start.begin(), start.end()));
+                BenchTiming::median(start), *std::max_element(start.begin(), start.end()));
     std::printf(
         "memory after start, nothing open: resident %.0f MB (target <= 40 MB), own footprint %.0f MB\n",
-        median(resident), median(footprint));
+        BenchTiming::median(resident), BenchTiming::median(footprint));
     std::printf("idle over %.0f s: cpu median %.4f %% (target < 0.01 %%), wake-ups %.2f/s, timers fired %d "
                 "(target 0)\n",
-                idleSeconds, median(cpu), median(wakeups), timers);
+                idleSeconds, BenchTiming::median(cpu), BenchTiming::median(wakeups), timers);
     return 0;
 }

@@ -33,16 +33,6 @@
 
 #include <algorithm>
 
-namespace {
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -88,8 +78,9 @@ int main(int argc, char **argv)
         panel.close();
         BenchTiming::whenTrue(&panel, &HubPanel::openChanged, [&] { return !panel.isOpen(); });
     }
-    out << "hub opened on tools -> first paint (ms), capability check included: median " << median(painted)
-        << ", worst " << *std::max_element(painted.begin(), painted.end()) << " (target 50)\n";
+    out << "hub opened on tools -> first paint (ms), capability check included: median "
+        << BenchTiming::median(painted) << ", worst " << *std::max_element(painted.begin(), painted.end())
+        << " (target 50)\n";
     // The slowest service has its time to answer the last opening's probes.
     QEventLoop answers;
     QTimer::singleShot(DBusCall::defaultTimeoutMs + 500, &answers, &QEventLoop::quit);
