@@ -14,7 +14,7 @@ status=0
 missing=()
 if command -v desktop-file-validate >/dev/null; then
     # desktop-file-utils before 0.27 (Debian 12 has 0.26) predates SingleMainWindow,
-    # a standard key since version 1.5 of the Desktop Entry specification.
+    # a standard key of desktop entries since their version 1.5.
     said=$(desktop-file-validate "$desktop" 2>&1 || true)
     report=$(grep -v 'key "SingleMainWindow" .* should start with "X-"' <<<"$said" || true)
     if [[ -n $report ]]; then
