@@ -2,10 +2,7 @@
 // desktop answered, the timed keep-awake, the eject note, colour codes, and
 // tools that cannot work here.
 #include "ManualTask.h"
-#include "SimColorPicker.h"
-#include "SimDesktopAction.h"
-#include "SimDesktopToggle.h"
-#include "SimDiskEjector.h"
+#include "SimToolFacilities.h"
 #include "Tools.h"
 
 #include <QSignalSpy>
@@ -14,14 +11,7 @@
 class TestTools : public QObject {
     Q_OBJECT
 
-    SimColorPicker m_picker;
-    SimDesktopToggle m_icons;
-    SimDesktopToggle m_awake;
-    SimDesktopToggle m_dark;
-    SimDesktopToggle m_hidden;
-    SimDiskEjector m_disks;
-    SimDesktopAction m_lock;
-    SimDesktopAction m_sleep;
+    SimToolFacilities m_sim;
     ManualTask *m_awakeEnd = nullptr;
     std::unique_ptr<Tools> m_tools;
     const QDateTime m_now = QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
@@ -41,9 +31,7 @@ private Q_SLOTS:
     {
         auto end = std::make_unique<ManualTask>();
         m_awakeEnd = end.get();
-        m_tools = std::make_unique<Tools>(
-            ToolFacilities{&m_picker, &m_icons, &m_awake, &m_dark, &m_hidden, &m_disks, &m_lock, &m_sleep},
-            std::move(end), [this] { return m_now; });
+        m_tools = std::make_unique<Tools>(m_sim.all(), std::move(end), [this] { return m_now; });
     }
 
     void hex_data()
@@ -75,17 +63,17 @@ private Q_SLOTS:
         QCOMPARE(notesOf(Tool::HiddenFiles), QStringList{"Files shows hidden files."});
         QVERIFY(m_tools->isOn(Tool::HiddenFiles));
         // A refused switch keeps the state the desktop has, and says that.
-        m_hidden.refuses = true;
+        m_sim.hidden.refuses = true;
         QCOMPARE(notesOf(Tool::HiddenFiles), QStringList{"Files shows hidden files."});
-        m_dark.refuses = true;
+        m_sim.dark.refuses = true;
         QCOMPARE(notesOf(Tool::DarkMode),
                  QStringList{"Dark Mode couldn’t be switched — the desktop didn’t answer."});
-        m_dark.refuses = false;
-        m_dark.changeOutside(true);
+        m_sim.dark.refuses = false;
+        m_sim.dark.changeOutside(true);
         QCOMPARE(m_tools->line(Tool::DarkMode), "Now dark — click for light");
         QCOMPARE(notesOf(Tool::DarkMode), QStringList{});
         QVERIFY(!m_tools->isDark());
-        m_lock.fails = true;
+        m_sim.lock.fails = true;
         QCOMPARE(notesOf(Tool::LockScreen), QStringList{"The screen couldn’t be locked."});
     }
 
@@ -104,7 +92,7 @@ private Q_SLOTS:
         QVERIFY(!m_tools->keepAwakeOn());
         QCOMPARE(m_tools->keepAwakeUntil(), std::nullopt);
         // A hold the desktop refuses leaves it off with no end pending.
-        m_awake.refuses = true;
+        m_sim.awake.refuses = true;
         m_tools->setKeepAwake(true, std::chrono::seconds(60));
         QVERIFY(!m_awakeEnd->isPending());
         QCOMPARE(m_tools->keepAwakeUntil(), std::nullopt);
@@ -126,7 +114,7 @@ private Q_SLOTS:
     {
         QFETCH(QList<SimDiskEjector::Disk>, disks);
         QFETCH(QString, note);
-        m_disks.disks = disks;
+        m_sim.disks.disks = disks;
         QCOMPARE(notesOf(Tool::EjectAll), QStringList{note});
     }
 
@@ -135,21 +123,21 @@ private Q_SLOTS:
         QSignalSpy picked(m_tools.get(), &Tools::colorPicked);
         m_tools->run(Tool::ColorPicker);
         QVERIFY(picked.isEmpty()); // cancelled: nothing copied
-        m_picker.next = SimColorPicker::Rgb{1, 0, 0};
+        m_sim.picker.next = SimColorPicker::Rgb{1, 0, 0};
         m_tools->run(Tool::ColorPicker);
         QCOMPARE(picked.value(0).value(0).toString(), "#FF0000");
     }
 
     void unavailableTools()
     {
-        m_sleep.missingHere = DesktopFacility::Missing::DisplayPower;
+        m_sim.sleep.missingHere = DesktopFacility::Missing::DisplayPower;
         QSignalSpy changed(m_tools.get(), &Tools::changed);
         m_tools->detect();
         QCOMPARE(changed.size(), 1);
         QVERIFY(!m_tools->isAvailable(Tool::SleepDisplays));
         QCOMPARE(m_tools->line(Tool::SleepDisplays), "This display has no power saving");
         m_tools->run(Tool::SleepDisplays);
-        QCOMPARE(m_sleep.runs, 0);
+        QCOMPARE(m_sim.sleep.runs, 0);
         // A facility this build has none of.
         Tools bare({}, std::make_unique<ManualTask>());
         QVERIFY(!bare.isAvailable(Tool::KeepAwake));

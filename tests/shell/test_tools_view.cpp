@@ -9,10 +9,7 @@
 #include "RequiredService.h"
 #include "SamplerWindow.h"
 #include "ScreenSampler.h"
-#include "SimColorPicker.h"
-#include "SimDesktopAction.h"
-#include "SimDesktopToggle.h"
-#include "SimDiskEjector.h"
+#include "SimToolFacilities.h"
 #include "TimerTask.h"
 #include "ToolTile.h"
 #include "Tools.h"
@@ -34,28 +31,20 @@
 class TestToolsView : public QObject {
     Q_OBJECT
 
-    SimColorPicker m_picker;
-    SimDesktopToggle m_icons;
-    SimDesktopToggle m_awake;
-    SimDesktopToggle m_dark;
-    SimDesktopToggle m_hidden;
-    SimDiskEjector m_disks;
-    SimDesktopAction m_lock;
-    SimDesktopAction m_sleep;
+    SimToolFacilities m_sim;
 
 private Q_SLOTS:
     void tilesRunTheirTools()
     {
-        m_icons.missingHere = DesktopFacility::Missing::DesktopIcons;
-        Tools tools({&m_picker, &m_icons, &m_awake, &m_dark, &m_hidden, &m_disks, &m_lock, &m_sleep},
-                    std::make_unique<TimerTask>());
+        m_sim.icons.missingHere = DesktopFacility::Missing::DesktopIcons;
+        Tools tools(m_sim.all(), std::make_unique<TimerTask>());
         QStringList events;
         HubSections sections;
         ToolsSection{tools, [&events] { events << "panel closed"; }}.addTo(sections);
         connect(&tools, &Tools::note, this, [&events](const QString &text) { events << text; });
-        connect(&m_lock, &DesktopAction::finished, this, [&events] { events << "locked"; });
+        connect(&m_sim.lock, &DesktopAction::finished, this, [&events] { events << "locked"; });
         std::unique_ptr<QWidget> section(sections.make(HubTab::Tools));
-        QCOMPARE(m_hidden.probes, 1);
+        QCOMPARE(m_sim.hidden.probes, 1);
         auto *view = qobject_cast<ToolsView *>(section.get());
         QVERIFY(view);
         view->resize(704, 260);
@@ -70,14 +59,14 @@ private Q_SLOTS:
         QVERIFY(!icons->isEnabled());
         QCOMPARE(icons->line(), "This desktop shows no icons");
         QTest::mouseClick(icons, Qt::LeftButton);
-        QVERIFY(!m_icons.isOn());
+        QVERIFY(!m_sim.icons.isOn());
 
         // The desktop changed a setting by itself: the tile follows.
-        m_dark.changeOutside(true);
+        m_sim.dark.changeOutside(true);
         QCOMPARE(view->tile(Tool::DarkMode)->line(), "Now dark — click for light");
         section.reset();
         section.reset(sections.make(HubTab::Tools));
-        QCOMPARE(m_hidden.probes, 2);
+        QCOMPARE(m_sim.hidden.probes, 2);
     }
 
     void samplerPicksUnderTheClick()
