@@ -225,6 +225,12 @@ void DesktopEntryIndex::load(const QString &folder, const QString &prefix) const
 
 void DesktopEntryIndex::refreshIfChanged() const
 {
+    // A listing asks hundreds of times in a burst: the folders are looked at
+    // again at most once a second, so a new entry shows a second late at worst.
+    constexpr qint64 recheckMs = 1000;
+    if (m_checked.isValid() && m_checked.elapsed() < recheckMs)
+        return;
+    m_checked.start();
     if (!m_stamps.isEmpty()) {
         // File times move in coarse steps: a folder changed in the same step
         // as the last read may have changed after it, unseen.

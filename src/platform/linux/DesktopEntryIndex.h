@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QLocale>
 #include <QMutex>
@@ -21,8 +22,8 @@ struct DesktopEntry {
 };
 
 // The desktop entries of the applications folders, read once and read again
-// when a folder's modification time changes (checked at each lookup: a few
-// stat calls, no watcher). Thread-safe.
+// when a folder's modification time changes (a few stat calls at a lookup,
+// at most once a second; no watcher). Thread-safe.
 class DesktopEntryIndex {
 public:
     // `folders` in precedence order: an id found in an earlier folder hides
@@ -56,6 +57,7 @@ private:
     mutable QMutex m_mutex;
     mutable QHash<QString, QDateTime> m_stamps; // every folder read, with its modification time
     mutable QDateTime m_loadedAt;
+    mutable QElapsedTimer m_checked;
     mutable QHash<QString, DesktopEntry> m_byId;
     mutable QHash<QString, QString> m_idByProgram;
     mutable QHash<QString, QString> m_idByWindowClass; // lower case
