@@ -34,9 +34,10 @@ LinuxAppProcesses::LinuxAppProcesses(std::shared_ptr<const LinuxProcessDirectory
 QList<ListedApp> LinuxAppProcesses::apps(const QList<WindowOwner> &owners, bool measure) const
 {
     QList<Group> groups;
+    LinuxProcessDirectory::EntryMemo memo;
     for (const WindowOwner &owner : owners) {
-        const qint32 main = m_directory->responsible(owner.pid);
-        const std::optional<RunningApp> found = m_directory->windowApp(main, owner.windowClass);
+        const qint32 main = m_directory->responsible(owner.pid, memo);
+        const std::optional<RunningApp> found = m_directory->windowApp(main, owner.windowClass, memo);
         if (!found)
             continue; // gone since its window was seen
         const auto same = std::find_if(groups.begin(), groups.end(), [&](const Group &group) {

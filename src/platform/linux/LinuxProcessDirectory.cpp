@@ -113,6 +113,14 @@ std::optional<DesktopEntry> LinuxProcessDirectory::entryOf(qint32 pid) const
     return comm.isEmpty() ? std::nullopt : m_entries.byWindowClass(comm);
 }
 
+std::optional<DesktopEntry> LinuxProcessDirectory::entryOf(qint32 pid, EntryMemo &memo) const
+{
+    const auto known = memo.entries.constFind(pid);
+    if (known != memo.entries.cend())
+        return *known;
+    return *memo.entries.insert(pid, entryOf(pid));
+}
+
 QStringList LinuxProcessDirectory::programsOf(qint32 pid) const
 {
     const QString base = QStringLiteral("%1/%2/").arg(m_procRoot).arg(pid);
@@ -135,19 +143,17 @@ bool LinuxProcessDirectory::runsProgram(qint32 pid, const QString &program) cons
     return !comm.isEmpty() && comm.toUtf8() == name.toUtf8().left(commBytes);
 }
 
-std::optional<RunningApp> LinuxProcessDirectory::runningApp(qint32 pid) const
+std::optional<RunningApp> LinuxProcessDirectory::describe(qint32 pid, EntryMemo &memo) const
 {
     if (pid < 1 || !isRunning(pid))
         return std::nullopt;
     RunningApp app;
     app.pid = pid;
-    if (const std::optional<DesktopEntry> entry = entryOf(pid)) {
+    if (const std::optional<DesktopEntry> entry = entryOf(pid, memo)) {
         app.name = entry->name;
         app.appId = entry->id;
         app.icon = entry->icon;
         app.categories = entry->categories;
-        // A helper of an application is not the application itself.
-        app.backgroundOnly = responsible(pid) != pid;
     } else {
         app.name = processName(pid);
         app.appId = flatpakIdOf(pid);
@@ -156,9 +162,20 @@ std::optional<RunningApp> LinuxProcessDirectory::runningApp(qint32 pid) const
     return app;
 }
 
-std::optional<RunningApp> LinuxProcessDirectory::windowApp(qint32 pid, const QString &windowClass) const
+std::optional<RunningApp> LinuxProcessDirectory::runningApp(qint32 pid) const
 {
-    std::optional<RunningApp> app = runningApp(pid);
+    EntryMemo memo;
+    std::optional<RunningApp> app = describe(pid, memo);
+    // A helper of an application is not the application itself.
+    if (app && !app->backgroundOnly)
+        app->backgroundOnly = responsible(pid, memo) != pid;
+    return app;
+}
+
+std::optional<RunningApp> LinuxProcessDirectory::windowApp(qint32 pid, const QString &windowClass,
+                                                           EntryMemo &memo) const
+{
+    std::optional<RunningApp> app = describe(pid, memo);
     // The window's class is what StartupWMClass names; it outranks a guess from the process.
     const std::optional<DesktopEntry> entry =
         windowClass.isEmpty() ? std::nullopt : m_entries.byWindowClass(windowClass);
@@ -268,24 +285,24 @@ std::optional<qint32> LinuxProcessDirectory::firstInSandbox(qint32 pid) const
     return top;
 }
 
-qint32 LinuxProcessDirectory::topOfEntryChain(qint32 pid) const
+qint32 LinuxProcessDirectory::topOfEntryChain(qint32 pid, EntryMemo &memo) const
 {
     qint32 current = pid;
-    std::optional<DesktopEntry> entry = entryOf(current);
+    std::optional<DesktopEntry> entry = entryOf(current, memo);
     for (int i = 0; i < longestParentChain && !entry; ++i) {
-        const std::optional<qint32> up = parent(current);
+        const std::optional<qint32> up = parent(current, memo);
         if (!up || *up <= 1)
             return pid;
         current = *up;
-        entry = entryOf(current);
+        entry = entryOf(current, memo);
     }
     if (!entry)
         return pid;
     // A program's own children (renderers, content processes) run the same
     // program: the application is the topmost of them.
     for (int i = 0; i < longestParentChain; ++i) {
-        const std::optional<qint32> up = parent(current);
-        if (!up || *up <= 1 || entryOf(*up) != entry)
+        const std::optional<qint32> up = parent(current, memo);
+        if (!up || *up <= 1 || entryOf(*up, memo) != entry)
             break;
         current = *up;
     }
@@ -294,6 +311,12 @@ qint32 LinuxProcessDirectory::topOfEntryChain(qint32 pid) const
 
 qint32 LinuxProcessDirectory::responsible(qint32 pid) const
 {
+    EntryMemo memo;
+    return responsible(pid, memo);
+}
+
+qint32 LinuxProcessDirectory::responsible(qint32 pid, EntryMemo &memo) const
+{
     if (pid < 1)
         return pid;
     // A sandbox is narrower than the unit it runs in, whose first process
@@ -301,13 +324,21 @@ qint32 LinuxProcessDirectory::responsible(qint32 pid) const
     if (const std::optional<qint32> first = firstInSandbox(pid))
         return *first;
     const qint32 first = oldestIn(appUnitMembers(pid));
-    return first > 0 ? first : topOfEntryChain(pid);
+    return first > 0 ? first : topOfEntryChain(pid, memo);
 }
 
 std::optional<qint32> LinuxProcessDirectory::parent(qint32 pid) const
 {
     const std::optional<pid_t> up = ProcFs::parent(pid, m_procRoot);
     return up ? std::optional<qint32>(*up) : std::nullopt;
+}
+
+std::optional<qint32> LinuxProcessDirectory::parent(qint32 pid, EntryMemo &memo) const
+{
+    const auto known = memo.parents.constFind(pid);
+    if (known != memo.parents.cend())
+        return *known;
+    return *memo.parents.insert(pid, parent(pid));
 }
 
 QList<qint32> LinuxProcessDirectory::allPIDs() const

@@ -22,11 +22,20 @@ public:
     // a helper of one (another process is responsible for it).
     std::optional<RunningApp> runningApp(qint32 pid) const override;
     std::optional<RunningApp> runningAppById(const QString &appId) const override;
-    // The application of a window's process, matched first by the window's class.
-    std::optional<RunningApp> windowApp(qint32 pid, const QString &windowClass) const;
+    // What is already known of processes. One listing asks about the same
+    // ancestors for every window; keep it for no longer than that.
+    struct EntryMemo {
+        QHash<qint32, std::optional<DesktopEntry>> entries;
+        QHash<qint32, std::optional<qint32>> parents;
+    };
+
+    // The name, id, icon and categories of a window's application, matched first
+    // by the window's class (whether it is a helper is not judged).
+    std::optional<RunningApp> windowApp(qint32 pid, const QString &windowClass, EntryMemo &memo) const;
     // The processes of the systemd app unit `pid` runs in; empty outside one.
     QList<qint32> appUnitMembers(qint32 pid) const;
     qint32 responsible(qint32 pid) const override;
+    qint32 responsible(qint32 pid, EntryMemo &memo) const;
     std::optional<qint32> parent(qint32 pid) const override;
     QList<qint32> allPIDs() const override;
     QString processName(qint32 pid) const override;
@@ -44,11 +53,15 @@ private:
     QString cgroupOf(qint32 pid) const;
     QString flatpakIdOf(qint32 pid) const;
     std::optional<DesktopEntry> entryOf(qint32 pid) const;
+    std::optional<DesktopEntry> entryOf(qint32 pid, EntryMemo &memo) const;
+    // Name, id, icon and categories; without the responsible process.
+    std::optional<RunningApp> describe(qint32 pid, EntryMemo &memo) const;
     QStringList programsOf(qint32 pid) const; // file names of its executable and argv[0]
     qint32 oldestIn(const QList<qint32> &pids) const;
     std::optional<qint32> firstInSandbox(qint32 pid) const;
     qint32 sandboxPid(qint32 pid) const; // the pid inside its innermost namespace; 0 when unknown
-    qint32 topOfEntryChain(qint32 pid) const;
+    qint32 topOfEntryChain(qint32 pid, EntryMemo &memo) const;
+    std::optional<qint32> parent(qint32 pid, EntryMemo &memo) const;
 
     const QString m_procRoot;
     const QString m_cgroupRoot;
