@@ -88,16 +88,14 @@ QList<AppWindows::Window> X11AppWindows::windows() const
     xcb_connection_t *connection = X11Connection::get();
     if (!connection)
         return {};
-    const std::vector<uint32_t> clients =
-        values(connection, ask(connection, X11Connection::root(), X11Connection::atom("_NET_CLIENT_LIST"),
-                               XCB_ATOM_WINDOW, UINT32_MAX / 4));
-    const xcb_atom_t pidAtom = X11Connection::atom("_NET_WM_PID");
-    const xcb_atom_t typeAtom = X11Connection::atom("_NET_WM_WINDOW_TYPE");
-    const xcb_atom_t stateAtom = X11Connection::atom("_NET_WM_STATE");
-    const xcb_atom_t normal = X11Connection::atom("_NET_WM_WINDOW_TYPE_NORMAL");
-    const xcb_atom_t desktop = X11Connection::atom("_NET_WM_WINDOW_TYPE_DESKTOP");
-    const xcb_atom_t dock = X11Connection::atom("_NET_WM_WINDOW_TYPE_DOCK");
-    const xcb_atom_t skipTaskbar = X11Connection::atom("_NET_WM_STATE_SKIP_TASKBAR");
+    const std::vector<xcb_atom_t> atoms =
+        X11Connection::atoms({"_NET_CLIENT_LIST", "_NET_WM_PID", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
+                              "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DESKTOP",
+                              "_NET_WM_WINDOW_TYPE_DOCK", "_NET_WM_STATE_SKIP_TASKBAR"});
+    const xcb_atom_t clientList = atoms[0], pidAtom = atoms[1], typeAtom = atoms[2], stateAtom = atoms[3];
+    const xcb_atom_t normal = atoms[4], desktop = atoms[5], dock = atoms[6], skipTaskbar = atoms[7];
+    const std::vector<uint32_t> clients = values(
+        connection, ask(connection, X11Connection::root(), clientList, XCB_ATOM_WINDOW, UINT32_MAX / 4));
 
     // Every request first, then every reply: one round trip for all windows.
     struct Asked {

@@ -59,6 +59,23 @@ xcb_atom_t atom(const QByteArray &name)
     return reply ? reply->atom : XCB_NONE;
 }
 
+std::vector<xcb_atom_t> atoms(const QList<QByteArray> &names)
+{
+    xcb_connection_t *connection = get();
+    std::vector<xcb_atom_t> found(size_t(names.size()), XCB_NONE);
+    if (!connection)
+        return found;
+    std::vector<xcb_intern_atom_cookie_t> asked;
+    asked.reserve(found.size());
+    for (const QByteArray &name : names)
+        asked.push_back(xcb_intern_atom(connection, 0, uint16_t(name.size()), name.constData()));
+    for (size_t i = 0; i < asked.size(); ++i) {
+        if (const auto reply = own(xcb_intern_atom_reply(connection, asked[i], nullptr)))
+            found[i] = reply->atom;
+    }
+    return found;
+}
+
 xcb_window_t windowUnderPointer()
 {
     xcb_connection_t *connection = get();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+
+#include <vector>
 
 #include <xcb/xcb.h>
 
@@ -14,6 +17,8 @@ xcb_connection_t *get();
 _XDisplay *xlibDisplay();
 xcb_window_t root();
 xcb_atom_t atom(const QByteArray &name);
+// Several at once, in one round trip to the server; XCB_NONE for any it refused.
+std::vector<xcb_atom_t> atoms(const QList<QByteArray> &names);
 // The innermost window under the pointer (the root when none).
 xcb_window_t windowUnderPointer();
 // Whether any mouse button is held down now, in whichever window.
