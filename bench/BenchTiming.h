@@ -28,6 +28,15 @@ inline double nowMs()
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
+// Processor time of the calling thread: what a figure costs whatever else
+// the machine is busy with.
+inline double threadCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
 // Runs the event loop until `done` holds, checking whenever `signal` fires;
 // the time it first held, or a negative number after 10 s.
 template <typename Object, typename Signal>
