@@ -5,7 +5,6 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QTextLayout>
 
 namespace {
 
@@ -38,6 +37,26 @@ QString ShelfCellDelegate::fitName(const QString &name, const QFontMetrics &metr
         --split;
     return shortened.left(split) + QLatin1Char('\n') +
            metrics.elidedText(shortened.mid(split), Qt::ElideMiddle, width);
+}
+
+const QStaticText &ShelfCellDelegate::nameText(const QString &name, const QFont &font) const
+{
+    // Bounded: a shelf of thousands scrolled end to end would otherwise keep them all.
+    constexpr qsizetype mostNames = 1000;
+    if (font != m_namesFont || m_names.size() >= mostNames) {
+        m_names.clear();
+        m_namesFont = font;
+    }
+    auto known = m_names.constFind(name);
+    if (known == m_names.cend()) {
+        QStaticText text(fitName(name, QFontMetrics(font), nameRect.width()));
+        text.setTextFormat(Qt::PlainText);
+        text.setTextWidth(nameRect.width());
+        text.setTextOption(QTextOption(Qt::AlignHCenter));
+        text.prepare(QTransform(), font);
+        known = m_names.insert(name, text);
+    }
+    return *known;
 }
 
 void ShelfCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -74,8 +93,6 @@ void ShelfCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     font.setPixelSize(10);
     painter->setFont(font);
     painter->setPen(missing ? QColor(255, 255, 255, 140) : QColor(Qt::white));
-    const QString name =
-        fitName(index.data(Qt::DisplayRole).toString(), QFontMetrics(font), nameRect.width());
-    painter->drawText(nameRect, Qt::AlignHCenter | Qt::AlignTop, name);
+    painter->drawStaticText(nameRect.topLeft(), nameText(index.data(Qt::DisplayRole).toString(), font));
     painter->restore();
 }

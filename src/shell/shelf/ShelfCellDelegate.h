@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QFont>
+#include <QHash>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 
 #include <functional>
@@ -26,6 +29,11 @@ public:
     static QString fitName(const QString &name, const QFontMetrics &metrics, int width);
 
 private:
+    const QStaticText &nameText(const QString &name, const QFont &font) const;
+
     Thumbnails &m_thumbnails;
+    // Names laid out once, not at every frame of a scroll; the font they were laid out in.
+    mutable QHash<QString, QStaticText> m_names;
+    mutable QFont m_namesFont;
     std::function<void(const QModelIndex &)> m_shown;
 };

@@ -75,7 +75,7 @@ void ShelfGrid::lookUpShown()
     const QList<QUuid> ids = std::exchange(m_toLookUp, {});
     for (const QUuid &id : ids) {
         if (const std::optional<QByteArray> path = m_store.locate(id))
-            m_thumbnails.request(id, *path);
+            m_thumbnails.request(id, *path, devicePixelRatioF());
     }
 }
 

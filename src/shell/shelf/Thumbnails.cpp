@@ -28,13 +28,13 @@ const QImage *Thumbnails::cached(const QUuid &id) const
     return m_cache.object(id);
 }
 
-void Thumbnails::request(const QUuid &id, const QByteArray &path)
+void Thumbnails::request(const QUuid &id, const QByteArray &path, qreal pixelRatio)
 {
     if (m_pending.contains(id) || m_cache.contains(id))
         return;
     m_pending.insert(id);
-    m_worker.start([this, id, path, cacheHome = m_cacheHome] {
-        const QImage image = ThumbnailMaker::make(path, cacheHome);
+    m_worker.start([this, id, path, pixelRatio, cacheHome = m_cacheHome] {
+        const QImage image = forScreen(ThumbnailMaker::make(path, cacheHome), pixelRatio);
         // The destructor waits for this job, so `this` is still there.
         QMetaObject::invokeMethod(
             this,
@@ -62,6 +62,20 @@ QImage Thumbnails::placeholder(const QByteArray &path)
         icon = QIcon::fromTheme(type.genericIconName(), QIcon::fromTheme(QStringLiteral("text-x-generic")));
     const QImage image = icon.isNull() ? page(extension) : icon.pixmap(side, side, QIcon::Normal).toImage();
     m_placeholders.insert(extension, image);
+    return image;
+}
+
+QImage Thumbnails::forScreen(QImage image, qreal pixelRatio)
+{
+    // Fitted once to the pixels it is shown at, in the format the screen
+    // blends fastest: a scroll through the grid then only copies it.
+    if (image.isNull())
+        return image;
+    const int pixels = qRound(side * pixelRatio);
+    if (image.width() > pixels || image.height() > pixels)
+        image = image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
     return image;
 }
 

@@ -23,8 +23,9 @@ public:
 
     // The picture for `id`, when made.
     const QImage *cached(const QUuid &id) const;
-    // Makes the picture of the file at `path` unless it is made or on its way.
-    void request(const QUuid &id, const QByteArray &path);
+    // Makes the picture of the file at `path` unless it is made or on its way,
+    // for a screen of `pixelRatio` device pixels per pixel.
+    void request(const QUuid &id, const QByteArray &path, qreal pixelRatio);
     // The icon of the file's type, once per extension.
     QImage placeholder(const QByteArray &path);
 
@@ -33,6 +34,7 @@ Q_SIGNALS:
 
 private:
     static QImage page(const QString &extension);
+    static QImage forScreen(QImage image, qreal pixelRatio);
 
     QCache<QUuid, QImage> m_cache{cacheSize};
     QSet<QUuid> m_pending;
