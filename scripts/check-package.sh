@@ -31,6 +31,8 @@ fail() {
 /usr/bin/tarnwick --help | grep -q -- --snapshot-windows || fail "the installed tarnwick --help lists no --snapshot-windows"
 dpkg -L tarnwick | grep -q '/man1/tarnwick.1' || fail "no manual page"
 [[ -n $app_id ]] || fail "no desktop entry"
+grep -qx "Exec=/usr/bin/tarnwick" "/usr/share/dbus-1/services/$app_id.service" ||
+    fail "no D-Bus service file starting /usr/bin/tarnwick"
 scripts/validate-metadata.sh /usr "$app_id"
 
 scripts/desktop-rig.sh /usr/bin/tarnwick --snapshot-windows "$folder/snapshots" >&2 ||

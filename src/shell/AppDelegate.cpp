@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "BusObject.h"
 #include "Halo.h"
 #include "HaloView.h"
 #include "HistoryWindow.h"
@@ -108,6 +109,12 @@ void AppDelegate::launch()
             << " cannot be written; nothing Tarnwick records this session will be kept";
     m_trigger->install();
     m_hub->start();
+    // Only the one instance answers on the bus; self-checks run beside it.
+    if (m_options.mode() == LaunchOptions::Mode::Normal) {
+        m_bus = std::make_unique<BusObject>(m_info.appId, m_hub->sensors(), m_hub->privacy(),
+                                            [this](std::optional<HubTab> tab) { m_panel->open(tab); });
+        m_bus->publish(QDBusConnection::sessionBus());
+    }
 
     if (!m_selfCheck->runAfterStart(m_statusShownSeconds))
         m_autostart.turnOnOnce();
@@ -213,11 +220,6 @@ void AppDelegate::shutDown()
     // Every input is given back before the process ends, also on SIGTERM.
     if (m_hub)
         m_hub->privacy().giveBack();
-}
-
-void AppDelegate::reopen()
-{
-    openHub();
 }
 
 void AppDelegate::setUpStatusItem()

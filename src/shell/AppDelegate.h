@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+class BusObject;
 class Halo;
 class HistoryWindow;
 class Hub;
@@ -46,7 +47,6 @@ public:
 
     void launch();
     void shutDown();
-    void reopen();
 
     void statusClicked();
     void openHub();
@@ -98,5 +98,6 @@ private:
     std::unique_ptr<SensorAnnouncer> m_announcer;
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<SelfCheckRun> m_selfCheck;
+    std::unique_ptr<BusObject> m_bus;
     double m_statusShownSeconds = 0;
 };

@@ -1,9 +1,15 @@
 #include "SingleInstance.h"
 
+#include "BusObject.h"
 #include "Log.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusServiceWatcher>
+#include <QEventLoop>
 #include <QFile>
-#include <QLocalSocket>
+#include <QTimer>
 
 #include <sys/file.h>
 
@@ -14,29 +20,26 @@
 
 namespace {
 constexpr int answerTimeoutMs = 2000;
-const QByteArray reopenRequest = QByteArrayLiteral("reopen\n");
-const QByteArray acknowledged = QByteArrayLiteral("ok\n");
+// The running one takes its bus name once it has started its hub.
+constexpr int nameTimeoutMs = 5000;
+
+bool awaitName(const QDBusConnection &bus, const QString &name)
+{
+    QDBusServiceWatcher watcher(name, bus, QDBusServiceWatcher::WatchForRegistration);
+    QEventLoop loop;
+    QObject::connect(&watcher, &QDBusServiceWatcher::serviceRegistered, &loop, &QEventLoop::quit);
+    QTimer::singleShot(nameTimeoutMs, &loop, &QEventLoop::quit);
+    // Asked after the watcher is in place, so a name taken in between is not missed.
+    if (!bus.interface()->isServiceRegistered(name))
+        loop.exec();
+    return bus.interface()->isServiceRegistered(name);
+}
 } // namespace
 
-SingleInstance::SingleInstance(QString socketPath, QObject *parent)
-    : QObject(parent)
-    , m_path(std::move(socketPath))
-{
-    connect(&m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server.nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (!socket->canReadLine())
-                    return;
-                if (socket->readLine() == reopenRequest) {
-                    socket->write(acknowledged);
-                    Q_EMIT reopenRequested();
-                }
-                socket->disconnectFromServer();
-            });
-        }
-    });
-}
+SingleInstance::SingleInstance(QString lockPath, QString busName)
+    : m_lockPath(std::move(lockPath))
+    , m_busName(std::move(busName))
+{}
 
 SingleInstance::~SingleInstance()
 {
@@ -46,28 +49,24 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::claim()
 {
-    if (takeLock()) {
-        listen();
+    if (takeLock())
         return true;
-    }
-    if (askRunningInstance())
-        qCInfo(lcShell) << "already running; asked it to open the hub";
-    else
-        qCWarning(lcShell).noquote().nospace()
-            << "already running, but it does not answer (stopped or busy); leaving the microphones to it";
+    askRunningInstance();
     return false;
 }
 
 bool SingleInstance::takeLock()
 {
-    const QByteArray path = QFile::encodeName(m_path + QStringLiteral(".lock"));
+    const QByteArray path = QFile::encodeName(m_lockPath);
     // Close-on-exec: a program Tarnwick starts must not keep the lock alive.
     m_lock = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (m_lock < 0) {
-        // Without a lock the socket alone decides, and nothing is taken over.
-        qCWarning(lcShell).noquote().nospace() << "cannot open " << path << " (" << std::strerror(errno)
-                                               << "); the instance socket alone decides who runs";
-        return m_server.listen(m_path);
+        // Nothing to exclude others with; the bus name still tells a second launch where to go.
+        qCWarning(lcShell).noquote().nospace()
+            << "cannot open " << path << " (" << std::strerror(errno)
+            << "); nothing keeps a second Tarnwick without a session bus from running beside this one";
+        return !QDBusConnection::sessionBus().interface() ||
+               !QDBusConnection::sessionBus().interface()->isServiceRegistered(m_busName);
     }
     if (::flock(m_lock, LOCK_EX | LOCK_NB) == 0)
         return true;
@@ -76,30 +75,25 @@ bool SingleInstance::takeLock()
     return false;
 }
 
-void SingleInstance::listen()
+void SingleInstance::askRunningInstance()
 {
-    if (m_server.isListening())
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qCInfo(lcShell).noquote().nospace()
+            << "already running; without a session bus (" << bus.lastError().message()
+            << ") it cannot be asked to open the hub";
         return;
-    // Holding the lock, any socket there was left by a run that died.
-    QLocalServer::removeServer(m_path);
-    if (!m_server.listen(m_path))
-        qCWarning(lcShell).noquote().nospace()
-            << "cannot listen on " << m_path << " (" << m_server.errorString()
-            << "); a second launch will not find this one";
-}
-
-bool SingleInstance::askRunningInstance()
-{
-    QLocalSocket socket;
-    socket.connectToServer(m_path);
-    if (!socket.waitForConnected(answerTimeoutMs))
-        return false;
-    socket.write(reopenRequest);
-    if (!socket.waitForBytesWritten(answerTimeoutMs))
-        return false;
-    while (!socket.canReadLine()) {
-        if (!socket.waitForReadyRead(answerTimeoutMs))
-            return false;
     }
-    return socket.readLine() == acknowledged;
+    QDBusMessage call = QDBusMessage::createMethodCall(m_busName, BusObject::objectPath(m_busName),
+                                                       QStringLiteral("org.freedesktop.Application"),
+                                                       QStringLiteral("Activate"));
+    call << QVariantMap();
+    // Never start another one through the service file.
+    call.setAutoStartService(false);
+    if (awaitName(bus, m_busName) &&
+        bus.call(call, QDBus::Block, answerTimeoutMs).type() == QDBusMessage::ReplyMessage)
+        qCInfo(lcShell) << "already running; asked it to open the hub";
+    else
+        qCWarning(lcShell).noquote().nospace()
+            << "already running, but it does not answer (stopped or busy); leaving the microphones to it";
 }

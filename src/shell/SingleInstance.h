@@ -1,34 +1,29 @@
 #pragma once
 
-#include <QLocalServer>
-#include <QObject>
+#include <QString>
 
-// One Tarnwick per user session: a second launch asks the running one to
-// reopen (show the hub) and exits. Which one runs is decided by a lock on a
-// file beside the socket, which the kernel lets go of when its holder dies:
-// a running instance that is stopped or hung keeps it, so a late launch steps
-// back instead of taking over, and two never drive the microphone guard at
-// once. The local socket in the runtime folder works with or without a D-Bus
-// session.
-class SingleInstance : public QObject {
-    Q_OBJECT
+// One Tarnwick per user: who runs is decided by a lock on a file in the
+// runtime folder, which the kernel lets go of when its holder dies. A running
+// instance that is stopped or hung keeps it, so a late launch steps back
+// instead of taking over, and two never drive the microphone guard at once,
+// with or without a session bus (or with two of them). A late launch reaches
+// the running one through its bus name and asks it to open the hub.
+class SingleInstance {
 public:
-    explicit SingleInstance(QString socketPath, QObject *parent = nullptr);
-    ~SingleInstance() override;
+    SingleInstance(QString lockPath, QString busName);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance &) = delete;
+    SingleInstance &operator=(const SingleInstance &) = delete;
 
     // True when this process is now the instance; false when another one
-    // holds the lock (it was asked to reopen, whether or not it answered).
+    // holds the lock (it was asked to open the hub, whether or not it answered).
     bool claim();
-
-Q_SIGNALS:
-    void reopenRequested();
 
 private:
     bool takeLock();
-    void listen();
-    bool askRunningInstance();
+    void askRunningInstance();
 
-    QString m_path;
+    QString m_lockPath;
+    QString m_busName;
     int m_lock = -1;
-    QLocalServer m_server;
 };

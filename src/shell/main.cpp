@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     const Prefs prefs(env, info);
 
     // Self-checks run beside a running Tarnwick; only a normal run is unique.
-    SingleInstance instance(prefs.instanceSocket());
+    SingleInstance instance(prefs.instanceLock(), info.appId);
     if (options.mode() == LaunchOptions::Mode::Normal && !instance.claim())
         return 0;
 
@@ -43,7 +43,6 @@ int main(int argc, char **argv)
     Backends backends = simulated ? Backends::simulated()
                                   : Backends::forLinux(prefs, info, QApplication::applicationFilePath(), env);
     AppDelegate delegate(info, prefs, std::move(backends), options, env);
-    QObject::connect(&instance, &SingleInstance::reopenRequested, &delegate, &AppDelegate::reopen);
     QObject::connect(&delegate, &AppDelegate::selfCheckFinished, &app,
                      [](int code) { QApplication::exit(code); });
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &AppDelegate::shutDown);

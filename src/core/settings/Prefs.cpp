@@ -62,8 +62,9 @@ Prefs::Prefs(const QProcessEnvironment &env, const AppInfo &info)
     m_autostartFolder = configHome + QStringLiteral("/autostart");
     const QString runtime = env.value(QStringLiteral("XDG_RUNTIME_DIR"));
     // Without a private runtime folder, a per-user name in /tmp keeps users apart.
-    m_instanceSocket = QDir::isAbsolutePath(runtime)
-                           ? runtime + QLatin1Char('/') + appId + QStringLiteral(".instance")
-                           : QDir::tempPath() + QLatin1Char('/') + appId + QLatin1Char('-') +
-                                 env.value(QStringLiteral("USER")) + QStringLiteral(".instance");
+    // The name earlier versions used, so that they and this one still exclude each other.
+    m_instanceLock = QDir::isAbsolutePath(runtime)
+                         ? runtime + QLatin1Char('/') + appId + QStringLiteral(".instance.lock")
+                         : QDir::tempPath() + QLatin1Char('/') + appId + QLatin1Char('-') +
+                               env.value(QStringLiteral("USER")) + QStringLiteral(".instance.lock");
 }

@@ -16,8 +16,8 @@ public:
     QString dataFolder() const { return m_dataFolder; }
     QString cacheFolder() const { return m_cacheFolder; }
     QString autostartFolder() const { return m_autostartFolder; }
-    // Where the running instance listens for a second launch.
-    QString instanceSocket() const { return m_instanceSocket; }
+    // The file whose lock the running instance holds.
+    QString instanceLock() const { return m_instanceLock; }
 
     static constexpr const char *fallbackAppId = "dev.orvane.Tarnwick";
 
@@ -26,5 +26,5 @@ private:
     QString m_dataFolder;
     QString m_cacheFolder;
     QString m_autostartFolder;
-    QString m_instanceSocket;
+    QString m_instanceLock;
 };
