@@ -24,6 +24,7 @@ PACKAGES=(
     libxcb1-dev
     libxcb-xinput-dev    # XInput2: clicks in other applications close the hub
     libxcb-res0-dev      # X-Resource: the process behind a window that names none
+    libxcb-xtest0-dev    # XTEST: the menu self-check types real keys
     help2man             # the manual page, from --help
     # the Debian package: scripts/package.sh
     dpkg-dev             # dpkg-shlibdeps

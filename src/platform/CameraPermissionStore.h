@@ -7,6 +7,7 @@
 struct CameraApp {
     QString appId; // desktop-file id or sandbox app id
     QString name;  // its desktop name; the id when it has none
+    QString icon = {}; // its desktop entry's icon: a theme name or an absolute path; may be empty
     friend bool operator==(const CameraApp &, const CameraApp &) = default;
 };
 

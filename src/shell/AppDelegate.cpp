@@ -3,12 +3,13 @@
 #include "BusObject.h"
 #include "Halo.h"
 #include "HaloView.h"
-#include "HistoryWindow.h"
+#include "HistoryView.h"
 #include "Hub.h"
 #include "HubPanel.h"
 #include "HubView.h"
 #include "HubWindow.h"
 #include "Log.h"
+#include "Notch.h"
 #include "NotchTrigger.h"
 #include "PoliteTerminator.h"
 #include "PrivacySection.h"
@@ -20,6 +21,7 @@
 #include "SensorAnnouncer.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
+#include "SettingsView.h"
 #include "ShelfSection.h"
 #include "ShelfStore.h"
 #include "StatusItem.h"
@@ -29,13 +31,18 @@
 #include "Tools.h"
 #include "ToolsSection.h"
 #include "VpnList.h"
+#include "Windows.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QScreen>
+#include <QUrl>
 
 AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backends,
                          const LaunchOptions &options, const QProcessEnvironment &env, QObject *parent)
@@ -49,6 +56,7 @@ AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backe
     , m_settings(m_defaults)
     , m_autostart(*m_backends.autostart, m_settings, info)
     , m_halo(std::make_unique<Halo>(env))
+    , m_windows(std::make_unique<Windows>(menuActions()))
 {}
 
 AppDelegate::~AppDelegate() = default;
@@ -97,8 +105,11 @@ void AppDelegate::launch()
     wireCallbacks();
     registerSections();
 
-    m_selfCheck =
-        std::make_unique<SelfCheckRun>(m_options, SelfCheckRun::App{m_backends, *m_hub, *m_halo, m_env});
+    m_selfCheck = std::make_unique<SelfCheckRun>(
+        m_options, SelfCheckRun::App{
+                       m_backends, *m_hub, *m_halo, m_env, *m_windows, menuActions(), [this](QMenu &menu) {
+                           StatusMenu::fill(menu, m_hub->sensors().state(), m_hub->privacy(), menuActions());
+                       }});
     connect(m_selfCheck.get(), &SelfCheckRun::finished, this, &AppDelegate::selfCheckFinished);
     if (m_selfCheck->runBeforeStart())
         return;
@@ -227,8 +238,7 @@ void AppDelegate::setUpStatusItem()
     m_statusItem = std::make_unique<StatusItem>();
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::statusClicked);
     connect(m_statusItem.get(), &StatusItem::menuNeedsUpdate, this, [this](QMenu *menu) {
-        StatusMenu::fill(*menu, m_hub->sensors().state(), m_hub->privacy(),
-                         {[this] { toggleEverythingOff(); }, [] { QCoreApplication::quit(); }});
+        StatusMenu::fill(*menu, m_hub->sensors().state(), m_hub->privacy(), menuActions());
     });
     connect(&m_hub->sensors(), &SensorModel::stateChanged, m_statusItem.get(), &StatusItem::refresh);
     if (!m_statusItem->show())
@@ -250,9 +260,64 @@ void AppDelegate::openHub()
 void AppDelegate::showHistory()
 {
     m_panel->close();
-    if (!m_history)
-        m_history = std::make_unique<HistoryWindow>(m_hub->sensors().history());
-    m_history->show();
+    m_windows->show(
+        {QStringLiteral("history"), Text::tr("Camera & Microphone History"), QSize(620, 460), true},
+        [this] { return new HistoryView(m_hub->sensors().history()); });
+}
+
+void AppDelegate::showSettings()
+{
+    m_panel->close();
+    m_windows->show({QStringLiteral("settings"), Text::tr("Tarnwick Settings"), QSize(560, 640), true},
+                    [this] {
+                        const std::optional<Notch> notch = Notch::current(m_env);
+                        return new SettingsView(
+                            {m_settings, m_hub->privacy(), m_autostart, m_backends.cameraPermissions,
+                             [this]() -> ShelfStore & { return m_hub->shelf(); }, *m_backends.fileManager,
+                             notch && notch->cutout.kind() != Cutout::Kind::None, [this] { showTutorial(); },
+                             [this] { showHistory(); }});
+                    });
+}
+
+void AppDelegate::showTutorial()
+{
+    qCInfo(lcShell) << "the tutorial is not part of this build yet";
+}
+
+void AppDelegate::showAbout()
+{
+    m_panel->close();
+    auto *about = new QMessageBox(QMessageBox::NoIcon, Text::tr("About Tarnwick"),
+                                  QStringLiteral("Tarnwick ") + m_info.version);
+    about->setIconPixmap(QApplication::windowIcon().pixmap(64));
+    about->setInformativeText(Text::tr("Your notch tells you who’s watching. Nothing leaves your computer."));
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
+}
+
+void AppDelegate::openHelp()
+{
+    const QUrl help(QStringLiteral("https://orvane.dev/tarnwick/help"));
+    if (help.isValid())
+        QDesktopServices::openUrl(help);
+}
+
+void AppDelegate::checkForUpdates()
+{
+    // Packages come from the distribution, which also brings their updates.
+    auto *answer = new QMessageBox(QMessageBox::Information, Text::tr("Check for Updates…"),
+                                   Text::tr("Updates for Tarnwick come from your system’s package manager."));
+    answer->setAttribute(Qt::WA_DeleteOnClose);
+    answer->show();
+}
+
+MenuActions AppDelegate::menuActions()
+{
+    return {[this] { openHub(); },           [this] { toggleEverythingOff(); },
+            [this] { showHistory(); },       [this] { showSettings(); },
+            [this] { checkForUpdates(); },   [this] { showTutorial(); },
+            [this] { showAbout(); },         [this] { openHelp(); },
+            [] { QCoreApplication::quit(); }};
 }
 
 void AppDelegate::toggleEverythingOff()

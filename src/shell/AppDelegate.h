@@ -7,6 +7,7 @@
 #include "HubSections.h"
 #include "HubState.h"
 #include "LaunchOptions.h"
+#include "MenuActions.h"
 #include "Prefs.h"
 #include "Settings.h"
 
@@ -19,7 +20,6 @@
 
 class BusObject;
 class Halo;
-class HistoryWindow;
 class Hub;
 class HubPanel;
 class NotchTrigger;
@@ -34,6 +34,7 @@ class SelfCheckRun;
 class StatusItem;
 class Tools;
 class VpnList;
+class Windows;
 
 // Owns every long-lived object of the shell, wires them together at launch,
 // runs a self-check mode when one was asked for, and carries the
@@ -50,9 +51,16 @@ public:
 
     void statusClicked();
     void openHub();
-    // The history window, in front; the hub closes for it.
+    // The titled windows, in front; the hub closes for them.
     void showHistory();
+    void showSettings();
+    void showTutorial();
+    void showAbout();
+    void openHelp();
+    void checkForUpdates();
     void toggleEverythingOff();
+    // What every menu item calls.
+    MenuActions menuActions();
     void note(const QString &text, std::optional<QColor> swatch = std::nullopt);
 
     Hub *hub() const { return m_hub.get(); }
@@ -61,6 +69,7 @@ public:
     // Where each hub section registers what it shows.
     HubSections &hubSections() { return m_hubSections; }
     Autostart &autostart() { return m_autostart; }
+    Windows &windows() { return *m_windows; }
 
 Q_SIGNALS:
     // A self-check mode has ended; the process should exit with `exitCode`.
@@ -90,7 +99,7 @@ private:
     std::unique_ptr<Hub> m_hub;
     std::unique_ptr<VpnList> m_vpns;
     std::unique_ptr<Tools> m_tools;
-    std::unique_ptr<HistoryWindow> m_history;
+    std::unique_ptr<Windows> m_windows;
     HubState m_hubState;
     HubSections m_hubSections;
     std::unique_ptr<HubPanel> m_panel;

@@ -70,7 +70,7 @@ private Q_SLOTS:
         QDir(m_dir.path()).mkpath(QStringLiteral("applications"));
         QFile desktop(m_dir.filePath(QStringLiteral("applications/org.example.One.desktop")));
         QVERIFY(desktop.open(QIODevice::WriteOnly));
-        desktop.write("[Desktop Entry]\nType=Application\nName=Example One\nExec=one\n");
+        desktop.write("[Desktop Entry]\nType=Application\nName=Example One\nExec=one\nIcon=example-one\n");
     }
 
     void init()
@@ -108,6 +108,8 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("org.example.One"), QStringLiteral("org.example.Flat"), oddId,
                               QStringLiteral("org.example.Trusted"), QStringLiteral("org.example.Two")}));
         QCOMPARE(apps.first().name, QStringLiteral("Example One"));
+        QCOMPARE(apps.first().icon, QStringLiteral("example-one"));
+        QCOMPARE(apps.last().icon, QString()); // no desktop entry
         // The odd id survived the bus both ways and is taken away as it is.
         QCOMPARE(AccessRevoker::revoke(*portal, {QString(), oddId, QStringLiteral("org.example.Flat")}), 2);
         QVERIFY(!entries().contains(oddId));

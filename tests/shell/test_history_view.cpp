@@ -2,7 +2,6 @@
 // offscreen platform.
 #include "HistoryModel.h"
 #include "HistoryView.h"
-#include "HistoryWindow.h"
 #include "SensorHistory.h"
 
 #include <QApplication>
@@ -153,22 +152,6 @@ private Q_SLOTS:
         QCOMPARE(cell(view, 19999, HistoryModel::AppColumn), QStringLiteral("App 19999"));
         view.table()->scrollToBottom();
         QCOMPARE(view.table()->rowAt(view.table()->viewport()->height() - 1), 19999);
-    }
-
-    void theWindowIsOneAndGoesWhenClosed()
-    {
-        SensorHistory history{QString()};
-        HistoryWindow window(history);
-        QVERIFY(!window.view());
-        window.show();
-        QPointer<HistoryView> first = window.view();
-        QCOMPARE(first->windowTitle(), QStringLiteral("Camera & Microphone History"));
-        window.show(); // shown again: the same window
-        QCOMPARE(window.view(), first.data());
-        first->close();
-        QTRY_VERIFY(!first);
-        window.show();
-        QVERIFY(window.view() && window.view()->isVisible());
     }
 };
 

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,6 +121,19 @@ private Q_SLOTS:
         QCOMPARE(QProcess::execute(QStringLiteral("import"),
                                    {QStringLiteral("-window"), QStringLiteral("root"), shot}),
                  0);
+    }
+
+    // The menu check drives the real menus and windows with real keys: every
+    // statement holds, none is weakened by a note.
+    void theMenuCheckPasses()
+    {
+        const QString report = m_app->filePath(QStringLiteral("menus.txt"));
+        QProcess &check = m_app->launch({QStringLiteral("--check-menus"), report});
+        AWAIT_END(check);
+        const QStringList lines = PrivateTarnwick::lines(report);
+        QCOMPARE(lines.filter(QStringLiteral("note:")), QStringList());
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^ok "))).size(), 15);
+        QCOMPARE(lines.last(), QStringLiteral("ok"));
     }
 
     // Attribution asks pw-dump who consumes a camera the PipeWire daemon

@@ -87,7 +87,8 @@ QList<CameraApp> PortalCameraPermissionStore::apps() const
         if (id.isEmpty())
             continue; // unsandboxed apps of older portals share the empty id
         const std::optional<DesktopEntry> desktop = m_desktopEntries.byId(id);
-        apps.append({id, desktop && !desktop->name.isEmpty() ? desktop->name : id});
+        apps.append({id, desktop && !desktop->name.isEmpty() ? desktop->name : id,
+                     desktop ? desktop->icon : QString()});
     }
     return apps;
 }

@@ -4,6 +4,7 @@
 #include "HaloView.h"
 #include "Hub.h"
 #include "IdleReport.h"
+#include "MenuCheck.h"
 #include "ModeSettings.h"
 #include "Report.h"
 #include "SensorReport.h"
@@ -12,6 +13,7 @@
 #include "SwitchCheck.h"
 #include "UnbuiltModeReport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
 
@@ -29,6 +31,15 @@ bool SelfCheckRun::runBeforeStart()
     if (m_options.mode() == Mode::SnapshotWindows) {
         m_report = std::make_unique<Report>(QDir(m_options.path()).filePath(QStringLiteral("report.txt")));
         finishSoon(Snapshots::run(*m_report, m_options.path(), m_app.env));
+        return true;
+    }
+    if (m_options.mode() == Mode::CheckMenus) {
+        m_report = std::make_unique<Report>(m_options.path());
+        // Once the event loop runs: the check waits on real windows and keys.
+        QTimer::singleShot(0, this, [this] {
+            Q_EMIT finished(MenuCheck::run(*m_report, {m_app.windows, m_app.actions, m_app.fillStatusMenu,
+                                                       QCoreApplication::applicationPid()}));
+        });
         return true;
     }
     if (m_options.mode() == Mode::CheckSwitch) {

@@ -2,6 +2,7 @@
 
 #include "Backends.h"
 #include "LaunchOptions.h"
+#include "MenuActions.h"
 
 #include <QObject>
 #include <QProcessEnvironment>
@@ -10,7 +11,9 @@
 
 class Halo;
 class Hub;
+class QMenu;
 class Report;
+class Windows;
 
 // The self-check mode the app was launched in: runs it against the running
 // app's parts, owns its report and whatever it needs while it runs, and ends
@@ -23,6 +26,10 @@ public:
         Hub &hub;
         Halo &halo;
         QProcessEnvironment env;
+        Windows &windows;
+        MenuActions actions;
+        // Fills a menu as the status item fills its own.
+        std::function<void(QMenu &)> fillStatusMenu;
     };
 
     SelfCheckRun(const LaunchOptions &options, App app, QObject *parent = nullptr);

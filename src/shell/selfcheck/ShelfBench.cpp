@@ -11,6 +11,7 @@
 #include "HubWindow.h"
 #include "ProcessUsage.h"
 #include "Report.h"
+#include "SelfCheckWait.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
 #include "ShelfFileSystem.h"
@@ -52,19 +53,6 @@ QString mbText(quint64 bytes)
 double ms(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// Runs the event loop until `done` holds or `timeoutMs` pass; answers `done()`.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
 }
 
 template <typename Sender, typename Signal> bool waitFor(Sender *sender, Signal signal, int timeoutMs)
@@ -205,7 +193,7 @@ struct Bench {
         // The window goes at the next turn of the event loop.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (settle)
-            waitUntil([&released] { return released; }, 3000);
+            SelfCheckWait::until([&released] { return released; }, 3000);
         QObject::disconnect(connection);
     }
 
@@ -242,7 +230,7 @@ struct Bench {
         ShelfStore &store = hub.shelf();
         for (const ShelfItem &item : QList<ShelfItem>(store.items()))
             store.locate(item.id);
-        waitUntil([&store] { return !store.isLooking(); }, 60000);
+        SelfCheckWait::until([&store] { return !store.isLooking(); }, 60000);
     }
 
     int run()
@@ -263,7 +251,7 @@ struct Bench {
         report.line(QStringLiteral("baseline (launched, hub closed): ") + mbText(baseline));
         report.note(QStringLiteral("the baseline is taken after the hub opened once on the empty shelf"));
         report.check(store.add(paths) == count, QStringLiteral("every file is on the shelf"));
-        waitUntil(
+        SelfCheckWait::until(
             [&store] {
                 return std::all_of(store.items().cbegin(), store.items().cend(),
                                    [](const ShelfItem &i) { return !i.bookmark.isEmpty(); });
@@ -297,7 +285,7 @@ struct Bench {
                                                      [&moved](const ShelfBatch &result) { moved = result; });
             clock.restart();
             store.moveAll(QFile::encodeName(out->path()));
-            waitUntil([&moved] { return moved.has_value(); }, 300000);
+            SelfCheckWait::until([&moved] { return moved.has_value(); }, 300000);
             QObject::disconnect(connection);
             const int done = moved ? moved->done : 0;
             report.line(pass + QStringLiteral(": Move All moved ") + QString::number(done) +

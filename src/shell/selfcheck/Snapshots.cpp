@@ -1,5 +1,6 @@
 #include "Snapshots.h"
 
+#include "Autostart.h"
 #include "Banner.h"
 #include "CheckedFile.h"
 #include "DefaultsStore.h"
@@ -20,19 +21,23 @@
 #include "Quitter.h"
 #include "Report.h"
 #include "RunningApps.h"
+#include "SelfCheckWait.h"
 #include "SensorAnnouncer.h"
 #include "SensorHistory.h"
 #include "SensorModel.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
+#include "SettingsView.h"
 #include "ShelfSection.h"
 #include "ShelfStore.h"
 #include "SimAppProcesses.h"
 #include "SimAppTerminator.h"
 #include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
+#include "SimAutostartService.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
+#include "SimCameraPermissionStore.h"
 #include "SimColorPicker.h"
 #include "SimDesktopAction.h"
 #include "SimDesktopToggle.h"
@@ -309,8 +314,21 @@ void toolsScenes(Report &report, const QString &folder, const Notch &notch)
     hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("tools"));
 }
 
+// The window as it shows on the desktop, light and dark: "<name>" and "<name>-dark".
+void windowScenes(Report &report, const QString &folder, const QString &name, QSize size,
+                  const std::function<std::unique_ptr<QWidget>()> &make)
+{
+    const QPalette before = QApplication::palette();
+    for (const bool dark : {false, true}) {
+        QApplication::setPalette(desktopPalette(dark));
+        const std::unique_ptr<QWidget> view = make();
+        saveScene(report, folder, dark ? name + QStringLiteral("-dark") : name, capture(*view, size));
+    }
+    QApplication::setPalette(before);
+}
+
 // A morning's uses: a call still on, a voice memo, an earlier call.
-void historyScene(Report &report, const QString &folder, const SampleBanners &samples)
+void historyScenes(Report &report, const QString &folder, const SampleBanners &samples)
 {
     SensorHistory history{QString()};
     const QDateTime morning(QDate::currentDate(), QTime(9, 12, 4));
@@ -321,8 +339,40 @@ void historyScene(Report &report, const QString &folder, const SampleBanners &sa
     history.update(Sensor::Microphone, {samples.recorder}, morning.addSecs(2 * 3600));
     history.update(Sensor::Microphone, {}, morning.addSecs(2 * 3600 + 45));
     history.update(Sensor::Camera, {samples.chrome}, morning.addSecs(3 * 3600));
-    HistoryView view(history);
-    saveScene(report, folder, QStringLiteral("history"), capture(view, QSize(560, 340)));
+    windowScenes(report, folder, QStringLiteral("history"), QSize(620, 460),
+                 [&history] { return std::make_unique<HistoryView>(history); });
+}
+
+// The settings with white noise chosen but the quiet microphone not added
+// yet, and the sample apps that can ask for the camera, one of them trusted.
+void settingsScenes(Report &report, const QString &folder, const SampleBanners &samples)
+{
+    AppInfo info = AppInfo::compiledIn();
+    info.offersWhiteNoiseSetting = true;
+    SampleHub sample(info);
+    sample.hub.privacy().setMicSound(PrivacySwitch::MicSound::WhiteNoise);
+    sample.settings.allowList.set({samples.zoom.appId});
+    SimAutostartService autostart;
+    autostart.setRegistered(true);
+    Autostart login(autostart, sample.settings, info);
+    auto cameraApps = std::make_shared<SimCameraPermissionStore>();
+    for (const SensorUser &user : {samples.zoom, samples.chrome})
+        cameraApps->addApp({user.appId, user.name, user.appId});
+    cameraApps->addApp(
+        {QStringLiteral("org.mozilla.firefox"), QStringLiteral("Firefox"), QStringLiteral("firefox")});
+    SimFileManager files;
+    // The whole form, not only what the window shows before scrolling.
+    const QSize size(560, 1240);
+    windowScenes(report, folder, QStringLiteral("settings"), size, [&] {
+        auto view = std::make_unique<SettingsView>(SettingsView::Services{
+            sample.settings, sample.hub.privacy(), login, cameraApps,
+            [&sample]() -> ShelfStore & { return sample.hub.shelf(); }, files, true, [] {}, [] {}});
+        bool listed = false;
+        QObject::connect(view.get(), &SettingsView::cameraAppsShown, view.get(),
+                         [&listed] { listed = true; });
+        SelfCheckWait::until([&listed] { return listed; }, 5000);
+        return view;
+    });
 }
 
 // The sample shelf's files: pictures, texts and documents, one of them gone.
@@ -369,20 +419,6 @@ QList<QByteArray> makeShelfSamples(const QString &folder)
     return paths;
 }
 
-// Waits, with the event loop running, until `done` holds or `ms` pass.
-void waitFor(const std::function<bool()> &done, int ms)
-{
-    QEventLoop loop;
-    QTimer poll;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    poll.start(20);
-    loop.exec();
-}
-
 // The hub on the shelf section, over a light and over a dark desktop.
 void shelfScenes(Report &report, const QString &folder, const QProcessEnvironment &env)
 {
@@ -420,7 +456,7 @@ void shelfScenes(Report &report, const QString &folder, const QProcessEnvironmen
         if (auto *thumbnails = view.findChild<Thumbnails *>())
             QObject::connect(thumbnails, &Thumbnails::ready, &view, [&ready] { ++ready; });
         capture(view, view.size());
-        waitFor([&ready] { return ready >= 6; }, 5000);
+        SelfCheckWait::until([&ready] { return ready >= 6; }, 5000);
         saveScene(report, folder, dark ? QStringLiteral("shelf-dark") : QStringLiteral("shelf-light"),
                   capture(view, view.size()));
     }
@@ -487,9 +523,9 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
                         QStringLiteral(": nothing to capture"));
     }
     shelfScenes(report, folder, env);
-    historyScene(report, folder, samples);
-    for (const char *window : {"welcome", "settings"})
-        report.line(QString::fromLatin1(window) + QStringLiteral(": nothing to capture"));
+    historyScenes(report, folder, samples);
+    settingsScenes(report, folder, samples);
+    report.line(QStringLiteral("welcome: nothing to capture"));
     return report.finish();
 }
 

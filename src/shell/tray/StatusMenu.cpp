@@ -13,7 +13,7 @@ namespace {
 
 // Menus have no second line: the subtitle becomes the tooltip.
 QAction *addItem(QMenu &menu, const QString &title, const QString &symbol, const QString &subtitle,
-                 const std::function<void()> &action)
+                 const std::function<void()> &action, const QKeySequence &shortcut = {})
 {
     // A lone '&' would mark a keyboard accelerator ("Camera & Microphone").
     QAction *item = menu.addAction(QString(title).replace(QLatin1Char('&'), QStringLiteral("&&")));
@@ -21,6 +21,7 @@ QAction *addItem(QMenu &menu, const QString &title, const QString &symbol, const
         item->setIcon(Symbols::icon(symbol));
     item->setToolTip(subtitle.isEmpty() ? title : subtitle);
     item->setStatusTip(subtitle);
+    item->setShortcut(shortcut);
     if (action)
         QObject::connect(item, &QAction::triggered, &menu, action);
     else
@@ -43,7 +44,7 @@ QString userList(const SensorState &state)
 
 } // namespace
 
-void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, const Actions &actions)
+void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, const MenuActions &actions)
 {
     menu.clear();
     QAction *status =
@@ -54,6 +55,8 @@ void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, c
                       state.cameraOn ? QStringLiteral("video.fill") : QStringLiteral("mic.fill"),
                       userList(state), {});
     status->setObjectName(QStringLiteral("status"));
+    addItem(menu, Text::tr("Open Tarnwick"), QStringLiteral("capsule.tophalf.filled"), {}, actions.openHub)
+        ->setObjectName(QStringLiteral("openHub"));
     menu.addSeparator();
 
     const bool allOff = privacy.cameraOff() && privacy.micOff();
@@ -65,13 +68,24 @@ void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, c
                          Text::tr("Apps lose camera access; the microphone goes silent"),
                          actions.toggleEverythingOff);
     toggle->setObjectName(QStringLiteral("toggleEverythingOff"));
+    addItem(menu, Text::tr("History…"), {}, {}, actions.showHistory, Qt::CTRL | Qt::Key_Y)
+        ->setObjectName(QStringLiteral("showHistory"));
     menu.addSeparator();
 
-    QAction *quit =
-        addItem(menu, Text::tr("Quit Tarnwick"), QStringLiteral("power"),
-                privacy.micOff() ? Text::tr("The microphone turns back on") : QString(), actions.quit);
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    quit->setObjectName(QStringLiteral("quit"));
+    addItem(menu, Text::tr("Settings…"), {}, {}, actions.showSettings, Qt::CTRL | Qt::Key_Comma)
+        ->setObjectName(QStringLiteral("showSettings"));
+    addItem(menu, Text::tr("Check for Updates…"), {}, {}, actions.checkForUpdates)
+        ->setObjectName(QStringLiteral("checkForUpdates"));
+    addItem(menu, Text::tr("Show Tutorial"), {}, {}, actions.showTutorial)
+        ->setObjectName(QStringLiteral("showTutorial"));
+    addItem(menu, Text::tr("About Tarnwick"), {}, {}, actions.showAbout)
+        ->setObjectName(QStringLiteral("showAbout"));
+    menu.addSeparator();
+
+    addItem(menu, Text::tr("Quit Tarnwick"), QStringLiteral("power"),
+            privacy.micOff() ? Text::tr("The microphone turns back on") : QString(), actions.quit,
+            Qt::CTRL | Qt::Key_Q)
+        ->setObjectName(QStringLiteral("quit"));
 }
 
 } // namespace StatusMenu

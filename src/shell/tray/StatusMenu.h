@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QMenu>
+#include "MenuActions.h"
 
-#include <functional>
+#include <QMenu>
 
 class PrivacySwitch;
 struct SensorState;
@@ -11,11 +11,6 @@ struct SensorState;
 // each time it opens and again when the sensors change while it is open.
 namespace StatusMenu {
 
-struct Actions {
-    std::function<void()> toggleEverythingOff;
-    std::function<void()> quit;
-};
-
-void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, const Actions &actions);
+void fill(QMenu &menu, const SensorState &state, const PrivacySwitch &privacy, const MenuActions &actions);
 
 } // namespace StatusMenu
