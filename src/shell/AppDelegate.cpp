@@ -288,7 +288,7 @@ void AppDelegate::showAbout()
 {
     m_panel->close();
     auto *about = new QMessageBox(QMessageBox::NoIcon, Text::tr("About Tarnwick"),
-                                  QStringLiteral("Tarnwick ") + m_info.version);
+                                  Text::tr("Tarnwick %1").arg(m_info.version));
     about->setIconPixmap(QApplication::windowIcon().pixmap(64));
     about->setInformativeText(Text::tr("Your notch tells you who’s watching. Nothing leaves your computer."));
     about->setAttribute(Qt::WA_DeleteOnClose);
