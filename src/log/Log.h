@@ -21,6 +21,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcVpn)
 Q_DECLARE_LOGGING_CATEGORY(lcShelf)
 Q_DECLARE_LOGGING_CATEGORY(lcTools)
 Q_DECLARE_LOGGING_CATEGORY(lcBus)
+Q_DECLARE_LOGGING_CATEGORY(lcUpdate)
 
 // Every line Tarnwick writes to the journal starts with "Tarnwick: " so a user
 // can find them with one grep; debug lines also name their category.

@@ -30,6 +30,7 @@
 #include "TimerTask.h"
 #include "Tools.h"
 #include "ToolsSection.h"
+#include "UpdatePrompt.h"
 #include "VpnList.h"
 #include "Windows.h"
 
@@ -100,6 +101,8 @@ void AppDelegate::launch()
             m_panel->rules().endBusy();
     });
     QuitSection{*m_quitModel, *m_quitter, m_hub->sensors()}.addTo(m_hubSections);
+    m_updates =
+        std::make_unique<UpdatePrompt>(m_info, m_defaults, [this](const QString &text) { note(text); });
     m_tools = std::make_unique<Tools>(m_backends.toolFacilities(), std::make_unique<TimerTask>());
     setUpStatusItem();
     wireCallbacks();
@@ -125,6 +128,7 @@ void AppDelegate::launch()
         m_bus = std::make_unique<BusObject>(m_info.appId, m_hub->sensors(), m_hub->privacy(),
                                             [this](std::optional<HubTab> tab) { m_panel->open(tab); });
         m_bus->publish(QDBusConnection::sessionBus());
+        m_updates->start();
     }
 
     if (!m_selfCheck->runAfterStart(m_statusShownSeconds))
@@ -302,15 +306,6 @@ void AppDelegate::openHelp()
         QDesktopServices::openUrl(help);
 }
 
-void AppDelegate::checkForUpdates()
-{
-    // Packages come from the distribution, which also brings their updates.
-    auto *answer = new QMessageBox(QMessageBox::Information, Text::tr("Check for Updates…"),
-                                   Text::tr("Updates for Tarnwick come from your system’s package manager."));
-    answer->setAttribute(Qt::WA_DeleteOnClose);
-    answer->show();
-}
-
 MenuActions AppDelegate::menuActions()
 {
     return {[this] { openHub(); },           [this] { toggleEverythingOff(); },
@@ -323,6 +318,11 @@ MenuActions AppDelegate::menuActions()
 void AppDelegate::toggleEverythingOff()
 {
     m_hub->privacy().toggleEverythingOff();
+}
+
+void AppDelegate::checkForUpdates()
+{
+    m_updates->checkForUpdates();
 }
 
 void AppDelegate::note(const QString &text, std::optional<QColor> swatch)

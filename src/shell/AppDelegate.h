@@ -32,6 +32,7 @@ class ShelfStore;
 struct SensorState;
 class SelfCheckRun;
 class StatusItem;
+class UpdatePrompt;
 class Tools;
 class VpnList;
 class Windows;
@@ -108,5 +109,6 @@ private:
     std::unique_ptr<StatusItem> m_statusItem;
     std::unique_ptr<SelfCheckRun> m_selfCheck;
     std::unique_ptr<BusObject> m_bus;
+    std::unique_ptr<UpdatePrompt> m_updates;
     double m_statusShownSeconds = 0;
 };
