@@ -30,6 +30,8 @@
 #include "TimerTask.h"
 #include "Tools.h"
 #include "ToolsSection.h"
+#include "Tutorial.h"
+#include "TutorialView.h"
 #include "UpdatePrompt.h"
 #include "VpnList.h"
 #include "Windows.h"
@@ -81,6 +83,11 @@ void AppDelegate::launch()
                          m_prefs.cacheFolder(),
                          m_backends.shelfFiles.get()};
     m_hub = std::make_unique<Hub>(m_settings, m_info, std::move(services));
+    m_tutorial =
+        std::make_unique<Tutorial>(m_hub->sensors(), m_settings.tutorialSeen,
+                                   Tutorial::Shell{[this] { m_panel->open(HubTab::Privacy); },
+                                                   [this] { m_windows->close(QStringLiteral("welcome")); },
+                                                   [this] { m_halo->endBanner(); }});
     m_vpns = std::make_unique<VpnList>(std::move(m_backends.vpns));
     m_panel = std::make_unique<HubPanel>(*m_hub, m_hubState, m_hubSections, m_env);
     m_trigger = std::make_unique<NotchTrigger>(m_env, [this] { return m_settings.openOnHover.value(); });
@@ -109,10 +116,12 @@ void AppDelegate::launch()
     registerSections();
 
     m_selfCheck = std::make_unique<SelfCheckRun>(
-        m_options, SelfCheckRun::App{
-                       m_backends, *m_hub, *m_halo, m_env, *m_windows, menuActions(), [this](QMenu &menu) {
-                           StatusMenu::fill(menu, m_hub->sensors().state(), m_hub->privacy(), menuActions());
-                       }});
+        m_options, SelfCheckRun::App{m_backends, *m_hub, *m_halo, m_env, *m_windows, menuActions(),
+                                     [this](QMenu &menu) {
+                                         StatusMenu::fill(menu, m_hub->sensors().state(), m_hub->privacy(),
+                                                          menuActions());
+                                     },
+                                     *m_tutorial, *m_panel});
     connect(m_selfCheck.get(), &SelfCheckRun::finished, this, &AppDelegate::selfCheckFinished);
     if (m_selfCheck->runBeforeStart())
         return;
@@ -131,8 +140,11 @@ void AppDelegate::launch()
         m_updates->start();
     }
 
-    if (!m_selfCheck->runAfterStart(m_statusShownSeconds))
-        m_autostart.turnOnOnce();
+    if (m_selfCheck->runAfterStart(m_statusShownSeconds))
+        return;
+    m_autostart.turnOnOnce();
+    if (!m_settings.tutorialSeen.value())
+        showTutorial();
 }
 
 void AppDelegate::wireCallbacks()
@@ -171,6 +183,13 @@ void AppDelegate::wireCallbacks()
         m_halo->setSuppressed(open);
         m_halo->render(false);
         m_trigger->setCovered(open);
+        if (open)
+            m_tutorial->hubOpened();
+    });
+    // Closing the welcome window any way at all ends the tutorial.
+    connect(m_windows.get(), &Windows::closed, this, [this](const QString &id) {
+        if (id == QLatin1String("welcome"))
+            m_tutorial->finish();
     });
     connect(m_trigger.get(), &NotchTrigger::openRequested, this,
             [this](std::optional<HubTab> tab, bool) { m_panel->open(tab); });
@@ -285,7 +304,12 @@ void AppDelegate::showSettings()
 
 void AppDelegate::showTutorial()
 {
-    qCInfo(lcShell) << "the tutorial is not part of this build yet";
+    m_tutorial->begin();
+    m_windows->show(
+        {QStringLiteral("welcome"), Text::tr("Welcome to Tarnwick"), QSize(520, 480), false}, [this] {
+            const std::optional<Notch> notch = Notch::current(m_env);
+            return new TutorialView(*m_tutorial, notch && notch->cutout.kind() != Cutout::Kind::None);
+        });
 }
 
 void AppDelegate::showAbout()

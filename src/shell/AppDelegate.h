@@ -34,6 +34,7 @@ class SelfCheckRun;
 class StatusItem;
 class UpdatePrompt;
 class Tools;
+class Tutorial;
 class VpnList;
 class Windows;
 
@@ -71,6 +72,7 @@ public:
     HubSections &hubSections() { return m_hubSections; }
     Autostart &autostart() { return m_autostart; }
     Windows &windows() { return *m_windows; }
+    Tutorial *tutorial() const { return m_tutorial.get(); }
 
 Q_SIGNALS:
     // A self-check mode has ended; the process should exit with `exitCode`.
@@ -101,6 +103,7 @@ private:
     std::unique_ptr<VpnList> m_vpns;
     std::unique_ptr<Tools> m_tools;
     std::unique_ptr<Windows> m_windows;
+    std::unique_ptr<Tutorial> m_tutorial;
     HubState m_hubState;
     HubSections m_hubSections;
     std::unique_ptr<HubPanel> m_panel;

@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -134,6 +136,21 @@ private Q_SLOTS:
         QCOMPARE(lines.filter(QStringLiteral("note:")), QStringList());
         QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^ok "))).size(), 15);
         QCOMPARE(lines.last(), QStringLiteral("ok"));
+    }
+
+    // The tutorial check presses the welcome window's buttons: every
+    // statement holds, and the history file is never written.
+    void theTutorialCheckPasses()
+    {
+        const QString report = m_app->filePath(QStringLiteral("tutorial.txt"));
+        QProcess &check = m_app->launch({QStringLiteral("--check-tutorial"), report});
+        AWAIT_END(check);
+        const QStringList lines = PrivateTarnwick::lines(report);
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^(FAIL|note)"))), QStringList());
+        QCOMPARE(lines.filter(QRegularExpression(QStringLiteral("^ok "))).size(), 15);
+        QCOMPARE(lines.last(), QStringLiteral("ok"));
+        QVERIFY(!QFile::exists(m_app->filePath(QStringLiteral("data/history.json"))));
+        QCOMPARE(m_app->settings().value(QStringLiteral("TutorialSeen")), QJsonValue(true));
     }
 
     // Attribution asks pw-dump who consumes a camera the PipeWire daemon

@@ -42,4 +42,6 @@ public:
     Setting<QStringList> quitKeep{m_store, "QuitKeep", {}};
     // Autostart is registered once; after that it is the user's to change.
     Setting<bool> autostartDecided{m_store, "LoginItemDecided", false};
+    // The welcome tutorial was finished or skipped once.
+    Setting<bool> tutorialSeen{m_store, "TutorialSeen", false};
 };

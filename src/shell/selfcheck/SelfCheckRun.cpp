@@ -11,6 +11,7 @@
 #include "ShelfBench.h"
 #include "Snapshots.h"
 #include "SwitchCheck.h"
+#include "TutorialCheck.h"
 #include "UnbuiltModeReport.h"
 
 #include <QCoreApplication>
@@ -39,6 +40,16 @@ bool SelfCheckRun::runBeforeStart()
         QTimer::singleShot(0, this, [this] {
             Q_EMIT finished(MenuCheck::run(*m_report, {m_app.windows, m_app.actions, m_app.fillStatusMenu,
                                                        QCoreApplication::applicationPid()}));
+        });
+        return true;
+    }
+    if (m_options.mode() == Mode::CheckTutorial) {
+        m_report = std::make_unique<Report>(m_options.path());
+        QTimer::singleShot(0, this, [this] {
+            Hub &hub = m_app.hub;
+            Q_EMIT finished(
+                TutorialCheck::run(*m_report, {hub.settings(), m_app.tutorial, m_app.windows, m_app.actions,
+                                               m_app.halo, m_app.panel, hub.sensors()}));
         });
         return true;
     }

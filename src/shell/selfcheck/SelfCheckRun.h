@@ -11,8 +11,10 @@
 
 class Halo;
 class Hub;
+class HubPanel;
 class QMenu;
 class Report;
+class Tutorial;
 class Windows;
 
 // The self-check mode the app was launched in: runs it against the running
@@ -30,6 +32,8 @@ public:
         MenuActions actions;
         // Fills a menu as the status item fills its own.
         std::function<void(QMenu &)> fillStatusMenu;
+        Tutorial &tutorial;
+        HubPanel &panel;
     };
 
     SelfCheckRun(const LaunchOptions &options, App app, QObject *parent = nullptr);

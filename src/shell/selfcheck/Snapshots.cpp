@@ -50,6 +50,8 @@
 #include "TimerTask.h"
 #include "Tools.h"
 #include "ToolsSection.h"
+#include "Tutorial.h"
+#include "TutorialView.h"
 #include "VpnList.h"
 
 #include <QApplication>
@@ -375,6 +377,16 @@ void settingsScenes(Report &report, const QString &folder, const SampleBanners &
     });
 }
 
+// The welcome window on its first step, before the demonstration.
+void welcomeScenes(Report &report, const QString &folder)
+{
+    SampleHub sample(AppInfo::compiledIn());
+    Tutorial tutorial(sample.hub.sensors(), sample.settings.tutorialSeen, {[] {}, [] {}, [] {}});
+    tutorial.begin();
+    windowScenes(report, folder, QStringLiteral("welcome"), QSize(520, 480),
+                 [&tutorial] { return std::make_unique<TutorialView>(tutorial, true); });
+}
+
 // The sample shelf's files: pictures, texts and documents, one of them gone.
 QList<QByteArray> makeShelfSamples(const QString &folder)
 {
@@ -525,7 +537,7 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
     shelfScenes(report, folder, env);
     historyScenes(report, folder, samples);
     settingsScenes(report, folder, samples);
-    report.line(QStringLiteral("welcome: nothing to capture"));
+    welcomeScenes(report, folder);
     return report.finish();
 }
 
