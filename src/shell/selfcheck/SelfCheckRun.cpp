@@ -12,7 +12,6 @@
 #include "Snapshots.h"
 #include "SwitchCheck.h"
 #include "TutorialCheck.h"
-#include "UnbuiltModeReport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,11 +71,7 @@ bool SelfCheckRun::runBeforeStart()
         });
         return true;
     }
-    if (!m_options.runsBeforeHubStart())
-        return false;
-    m_report = std::make_unique<Report>(m_options.path());
-    finishSoon(UnbuiltModeReport::run(*m_report, m_options.mode()));
-    return true;
+    return false;
 }
 
 bool SelfCheckRun::runAfterStart(double startupSeconds)
