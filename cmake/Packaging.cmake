@@ -17,6 +17,7 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 centre of the screen naming the app that uses one. It keeps a local history
 and has a privacy switch that revokes camera access and silences microphones
 at the source. Nothing leaves your computer.")
+# gstreamer1.0-plugins-good holds the camera source Qt Multimedia reads for the mirror.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "pipewire-bin, xdg-desktop-portal, pulseaudio | pipewire-pulse")
+    "pipewire-bin, xdg-desktop-portal, pulseaudio | pipewire-pulse, gstreamer1.0-plugins-good")
 include(CPack)

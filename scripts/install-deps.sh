@@ -14,6 +14,7 @@ PACKAGES=(
     qt6-base-dev
     qt6-base-dev-tools
     qt6-svg-dev          # also provides libqt6svg6-dev, which is only a virtual name in Debian 12
+    qt6-multimedia-dev   # the mirror's camera picture
     qt6-tools-dev        # Qt6LinguistTools for CMake
     qt6-l10n-tools       # lupdate, lrelease: the text template and translations
     libgl-dev

@@ -10,6 +10,8 @@
 #include "HubWindow.h"
 #include "Log.h"
 #include "Notch.h"
+#include "Mirror.h"
+#include "MirrorSection.h"
 #include "NotchTrigger.h"
 #include "PoliteTerminator.h"
 #include "PrivacySection.h"
@@ -111,6 +113,13 @@ void AppDelegate::launch()
     m_updates =
         std::make_unique<UpdatePrompt>(m_info, m_defaults, [this](const QString &text) { note(text); });
     m_tools = std::make_unique<Tools>(m_backends.toolFacilities(), std::make_unique<TimerTask>());
+    m_mirror = std::make_unique<Mirror>(
+        *m_backends.cameraAccess,
+        [this](bool inUse) {
+            if (SensorWatcher *watcher = m_hub->sensors().watcher())
+                watcher->setOwnCameraUse(inUse);
+        },
+        std::make_unique<TimerTask>());
     setUpStatusItem();
     wireCallbacks();
     registerSections();
@@ -216,6 +225,7 @@ void AppDelegate::registerSections()
                  *m_backends.fileManager}
         .addTo(m_hubSections);
     ToolsSection{*m_tools, [this] { m_panel->close(); }}.addTo(m_hubSections);
+    MirrorSection{*m_mirror, m_backends.cameraFeed}.addTo(m_hubSections);
 }
 
 void AppDelegate::shelfMade(ShelfStore &store)

@@ -22,6 +22,7 @@ class BusObject;
 class Halo;
 class Hub;
 class HubPanel;
+class Mirror;
 class NotchTrigger;
 class PoliteTerminator;
 class QuitModel;
@@ -104,6 +105,7 @@ private:
     std::unique_ptr<Tools> m_tools;
     std::unique_ptr<Windows> m_windows;
     std::unique_ptr<Tutorial> m_tutorial;
+    std::unique_ptr<Mirror> m_mirror;
     HubState m_hubState;
     HubSections m_hubSections;
     std::unique_ptr<HubPanel> m_panel;

@@ -6,6 +6,7 @@
 #include "GSettingsToggle.h"
 #include "InhibitorKeepAwake.h"
 #include "LinuxAppProcesses.h"
+#include "LinuxCameraAccess.h"
 #include "LinuxCameraClientFinder.h"
 #include "LinuxProcessDirectory.h"
 #include "LinuxShelfFileSystem.h"
@@ -21,12 +22,15 @@
 #include "PulseConnection.h"
 #include "PulseInputDeviceControl.h"
 #include "PulseQuietMicDriver.h"
+#include "QtCameraFeed.h"
+#include "SamplePictureFeed.h"
 #include "ScreenSampler.h"
 #include "ShellExtensionToggle.h"
 #include "SimAppProcesses.h"
 #include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
 #include "SimAutostartService.h"
+#include "SimCameraAccess.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
 #include "SimCameraPermissionStore.h"
@@ -88,6 +92,9 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
         DesktopEntryIndex::defaultFolders());
     b.appWindows = std::make_unique<X11AppWindows>();
     b.appProcesses = std::make_shared<LinuxAppProcesses>(std::make_shared<LinuxProcessDirectory>());
+    b.cameraAccess = std::make_unique<LinuxCameraAccess>(cameraNodes(env), QDBusConnection::sessionBus(),
+                                                         LinuxCameraAccess::inSandbox());
+    b.cameraFeed = [] { return std::make_unique<QtCameraFeed>(); };
     b.shelfFiles = std::make_unique<LinuxShelfFileSystem>();
     b.fileManager = std::make_unique<FreedesktopFileManager>(QDBusConnection::sessionBus());
     b.vpns.push_back(std::make_unique<NetworkManagerVpnService>(QDBusConnection::systemBus()));
@@ -183,6 +190,8 @@ Backends Backends::simulated()
     b.disks = std::move(disks);
     b.screenLock = std::make_unique<SimDesktopAction>();
     b.displaySleep = std::make_unique<SimDesktopAction>();
+    b.cameraAccess = std::make_unique<SimCameraAccess>();
+    b.cameraFeed = [] { return std::make_unique<SamplePictureFeed>(); };
     return b;
 }
 

@@ -4,8 +4,10 @@
 #include "AppWindows.h"
 #include "AudioCaptureSource.h"
 #include "AutostartService.h"
+#include "CameraAccess.h"
 #include "CameraClientFinder.h"
 #include "CameraDeviceSource.h"
+#include "CameraFeed.h"
 #include "CameraPermissionStore.h"
 #include "ColorPicker.h"
 #include "DesktopAction.h"
@@ -22,6 +24,7 @@
 
 #include <QProcessEnvironment>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -60,6 +63,9 @@ struct Backends {
     std::unique_ptr<DiskEjector> disks;
     std::unique_ptr<DesktopAction> screenLock;
     std::unique_ptr<DesktopAction> displaySleep;
+    // The mirror: whether Tarnwick may open a camera, and a picture for each showing.
+    std::unique_ptr<CameraAccess> cameraAccess;
+    std::function<std::unique_ptr<CameraFeed>()> cameraFeed;
 
     ToolFacilities toolFacilities() const;
 

@@ -13,6 +13,8 @@
 #include "HubState.h"
 #include "HubView.h"
 #include "LinuxShelfFileSystem.h"
+#include "Mirror.h"
+#include "MirrorSection.h"
 #include "Notch.h"
 #include "PrivacySection.h"
 #include "PrivacySwitch.h"
@@ -22,6 +24,7 @@
 #include "Report.h"
 #include "RunningApps.h"
 #include "SelfCheckWait.h"
+#include "SamplePictureFeed.h"
 #include "SensorAnnouncer.h"
 #include "SensorHistory.h"
 #include "SensorModel.h"
@@ -35,6 +38,7 @@
 #include "SimAppWindows.h"
 #include "SimAudioCaptureSource.h"
 #include "SimAutostartService.h"
+#include "SimCameraAccess.h"
 #include "SimCameraClientFinder.h"
 #include "SimCameraDeviceSource.h"
 #include "SimCameraPermissionStore.h"
@@ -316,6 +320,21 @@ void toolsScenes(Report &report, const QString &folder, const Notch &notch)
     hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("tools"));
 }
 
+// The hub open on its mirror, with a made-up camera's picture.
+void mirrorScenes(Report &report, const QString &folder, const Notch &notch)
+{
+    SampleHub sample(AppInfo::compiledIn());
+    SimCameraAccess access;
+    Mirror mirror(
+        access, [watcher = sample.hub.sensors().watcher()](bool inUse) { watcher->setOwnCameraUse(inUse); },
+        std::make_unique<TimerTask>());
+    HubState state;
+    state.setTab(HubTab::Mirror);
+    HubSections sections;
+    MirrorSection{mirror, [] { return std::make_unique<SamplePictureFeed>(); }}.addTo(sections);
+    hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("mirror"));
+}
+
 // The window as it shows on the desktop, light and dark: "<name>" and "<name>-dark".
 void windowScenes(Report &report, const QString &folder, const QString &name, QSize size,
                   const std::function<std::unique_ptr<QWidget>()> &make)
@@ -524,12 +543,13 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
         privacyScenes(report, folder, samples, *notch);
         quitScenes(report, folder, *notch);
         toolsScenes(report, folder, *notch);
+        mirrorScenes(report, folder, *notch);
     } else {
-        for (const char *section : {"privacy", "quit", "tools"})
+        for (const char *section : {"privacy", "quit", "tools", "mirror"})
             report.line(QString::fromLatin1(section) + QStringLiteral(": nothing to capture"));
     }
     // Sections and windows that are not part of this build yet.
-    for (const char *section : {"mirror", "apps"}) {
+    for (const char *section : {"apps"}) {
         for (const char *look : {"light", "dark"})
             report.line(QString::fromLatin1(section) + QLatin1Char('-') + QString::fromLatin1(look) +
                         QStringLiteral(": nothing to capture"));
