@@ -3,6 +3,7 @@
 // and what runs while it is closed. Needs a desktop with a tray and xdotool:
 // scripts/desktop-rig.sh build/bench/bench_hub
 #include "AppInfo.h"
+#include "BenchMemory.h"
 #include "BenchTiming.h"
 #include "DefaultsStore.h"
 #include "Hub.h"
@@ -25,7 +26,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <unistd.h>
 
 namespace {
 
@@ -35,15 +35,6 @@ double percentile(QList<double> values, double fraction)
         return 0;
     std::sort(values.begin(), values.end());
     return values[qsizetype(std::min<double>(values.size() - 1, fraction * values.size()))];
-}
-
-qint64 residentKb()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) / 1024 : -1;
 }
 
 // Notes the moment of each press the app receives, and counts timer events.
@@ -134,7 +125,7 @@ int main(int argc, char **argv)
     };
     cycle();
     idle(HubPanelRules::releaseDelay.count() + 200);
-    const qint64 baseline = residentKb();
+    const qint64 baseline = BenchMemory::residentKb();
 
     QList<double> times;
     for (int i = 0; i < 20; ++i) {
@@ -146,7 +137,7 @@ int main(int argc, char **argv)
         times.append(ms);
     }
     idle(HubPanelRules::releaseDelay.count() + 200);
-    const qint64 after = residentKb();
+    const qint64 after = BenchMemory::residentKb();
 
     watch.timerEvents = 0;
     idle(3000);

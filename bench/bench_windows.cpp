@@ -3,6 +3,7 @@
 // scripts/desktop-rig.sh build/bench/bench_windows
 #include "AppInfo.h"
 #include "Autostart.h"
+#include "BenchMemory.h"
 #include "BenchTiming.h"
 #include "DefaultsStore.h"
 #include "PrivacySwitch.h"
@@ -26,18 +27,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <unistd.h>
-
 namespace {
-
-qint64 residentKb()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) / 1024 : -1;
-}
 
 // Ends a wait at the first paint of any widget.
 class FirstPaint : public QObject {
@@ -89,7 +79,7 @@ bool measure(QApplication &app, QTextStream &out, Windows &windows, const Window
     // One opening first: fonts, icons and styles load once per process.
     cycle();
     idle(300);
-    const qint64 baseline = residentKb();
+    const qint64 baseline = BenchMemory::residentKb();
     QList<double> times;
     for (int i = 0; i < 20; ++i) {
         const double ms = cycle();
@@ -100,7 +90,7 @@ bool measure(QApplication &app, QTextStream &out, Windows &windows, const Window
         times.append(ms);
     }
     idle(300);
-    const qint64 after = residentKb();
+    const qint64 after = BenchMemory::residentKb();
     std::sort(times.begin(), times.end());
     out << kind.id << " window asked -> painted (ms): median " << BenchTiming::median(times) << ", worst "
         << times.last() << " (target 150)\n";
