@@ -42,19 +42,6 @@ private Q_SLOTS:
         QCOMPARE(options.mode(), mode);
         QCOMPARE(options.path(), path);
     }
-
-    void fiveModesEndTheLaunchBeforeTheHubStarts()
-    {
-        int before = 0;
-        for (Mode mode : LaunchOptions::modesInOrder()) {
-            const auto options = LaunchOptions::fromArguments({LaunchOptions::flag(mode), "/tmp/x"});
-            QCOMPARE(options.mode(), mode);
-            before += options.runsBeforeHubStart() ? 1 : 0;
-        }
-        QCOMPARE(before, 5);
-        QVERIFY(!LaunchOptions::fromArguments({"--sensor-report", "/r"}).runsBeforeHubStart());
-        QVERIFY(!LaunchOptions::fromArguments({}).runsBeforeHubStart());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLaunchOptions)

@@ -77,8 +77,3 @@ LaunchOptions LaunchOptions::fromArguments(const QStringList &arguments)
     }
     return options;
 }
-
-bool LaunchOptions::runsBeforeHubStart() const
-{
-    return m_mode != Mode::Normal && m_mode != Mode::SensorReport && m_mode != Mode::IdleReport;
-}

@@ -31,8 +31,6 @@ public:
 
     Mode mode() const { return m_mode; }
     QString path() const { return m_path; } // absolute
-    // The first five modes run instead of the hub; the last two beside it.
-    bool runsBeforeHubStart() const;
 
 private:
     Mode m_mode = Mode::Normal;
