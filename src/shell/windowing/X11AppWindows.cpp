@@ -2,6 +2,7 @@
 
 #include "X11Connection.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -83,53 +84,85 @@ bool contains(const std::vector<uint32_t> &atoms, xcb_atom_t atom)
 
 } // namespace
 
+namespace {
+
+// The atoms X11AppWindows uses, in the order of their names below.
+enum AtomName {
+    ClientList,
+    WmPid,
+    WindowType,
+    WindowState,
+    TypeNormal,
+    TypeDesktop,
+    TypeDock,
+    SkipTaskbar,
+    SupportingWmCheck
+};
+const QList<QByteArray> atomNames{"_NET_CLIENT_LIST",           "_NET_WM_PID",
+                                  "_NET_WM_WINDOW_TYPE",        "_NET_WM_STATE",
+                                  "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DESKTOP",
+                                  "_NET_WM_WINDOW_TYPE_DOCK",   "_NET_WM_STATE_SKIP_TASKBAR",
+                                  "_NET_SUPPORTING_WM_CHECK"};
+
+} // namespace
+
+xcb_atom_t X11AppWindows::atom(int which) const
+{
+    if (m_atoms.empty() || std::find(m_atoms.begin(), m_atoms.end(), XCB_NONE) != m_atoms.end())
+        m_atoms = X11Connection::atoms(atomNames);
+    return m_atoms.at(size_t(which));
+}
+
 QList<AppWindows::Window> X11AppWindows::windows() const
 {
     xcb_connection_t *connection = X11Connection::get();
     if (!connection)
         return {};
-    const std::vector<xcb_atom_t> atoms =
-        X11Connection::atoms({"_NET_CLIENT_LIST", "_NET_WM_PID", "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE",
-                              "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_WM_WINDOW_TYPE_DESKTOP",
-                              "_NET_WM_WINDOW_TYPE_DOCK", "_NET_WM_STATE_SKIP_TASKBAR"});
-    const xcb_atom_t clientList = atoms[0], pidAtom = atoms[1], typeAtom = atoms[2], stateAtom = atoms[3];
-    const xcb_atom_t normal = atoms[4], desktop = atoms[5], dock = atoms[6], skipTaskbar = atoms[7];
-    const std::vector<uint32_t> clients = values(
-        connection, ask(connection, X11Connection::root(), clientList, XCB_ATOM_WINDOW, UINT32_MAX / 4));
+    const std::vector<uint32_t> clients =
+        values(connection,
+               ask(connection, X11Connection::root(), atom(ClientList), XCB_ATOM_WINDOW, UINT32_MAX / 4));
 
     // Every request first, then every reply: one round trip for all windows.
     struct Asked {
-        xcb_get_property_cookie_t pid, type, state, wmClass, transientFor;
+        xcb_get_property_cookie_t type, state, wmClass, transientFor;
         xcb_res_query_client_ids_cookie_t serverPid;
     };
     std::vector<Asked> asked;
     asked.reserve(clients.size());
     for (const uint32_t window : clients) {
-        asked.push_back({ask(connection, window, pidAtom, XCB_ATOM_CARDINAL),
-                         ask(connection, window, typeAtom, XCB_ATOM_ATOM),
-                         ask(connection, window, stateAtom, XCB_ATOM_ATOM),
+        asked.push_back({ask(connection, window, atom(WindowType), XCB_ATOM_ATOM),
+                         ask(connection, window, atom(WindowState), XCB_ATOM_ATOM),
                          ask(connection, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING),
                          ask(connection, window, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW),
                          askPid(connection, window)});
     }
     QList<Window> found;
+    std::vector<size_t> unknownPids;
     for (size_t i = 0; i < clients.size(); ++i) {
         Window window;
         window.id = clients[i];
-        const std::vector<uint32_t> pid = values(connection, asked[i].pid);
         const std::vector<uint32_t> types = values(connection, asked[i].type);
         const std::vector<uint32_t> states = values(connection, asked[i].state);
         window.windowClass = windowClass(connection, asked[i].wmClass);
         const bool transient = !values(connection, asked[i].transientFor).empty();
-        const qint32 fromServer = serverPid(connection, asked[i].serverPid);
         // The server's answer cannot be forged by the client; the property can.
-        window.pid = fromServer > 0 ? fromServer : (pid.empty() ? 0 : qint32(pid.front()));
-        if (contains(types, desktop) || contains(types, dock))
+        window.pid = serverPid(connection, asked[i].serverPid);
+        if (window.pid <= 0)
+            unknownPids.push_back(i);
+        if (contains(types, atom(TypeDesktop)) || contains(types, atom(TypeDock)))
             window.kind = Kind::Shell;
-        else if (((types.empty() && !transient) || (!types.empty() && types.front() == normal)) &&
-                 !contains(states, skipTaskbar))
+        else if (((types.empty() && !transient) || (!types.empty() && types.front() == atom(TypeNormal))) &&
+                 !contains(states, atom(SkipTaskbar)))
             window.kind = Kind::Normal;
         found.append(window);
+    }
+    // Only clients the server cannot tell (remote ones, or no X-Resource) are asked for their own word.
+    std::vector<xcb_get_property_cookie_t> claimed;
+    for (const size_t i : unknownPids)
+        claimed.push_back(ask(connection, clients[i], atom(WmPid), XCB_ATOM_CARDINAL));
+    for (size_t k = 0; k < unknownPids.size(); ++k) {
+        const std::vector<uint32_t> pid = values(connection, claimed[k]);
+        found[qsizetype(unknownPids[k])].pid = pid.empty() ? 0 : qint32(pid.front());
     }
     return found;
 }
@@ -139,9 +172,8 @@ qint32 X11AppWindows::windowManagerPid() const
     xcb_connection_t *connection = X11Connection::get();
     if (!connection)
         return 0;
-    const std::vector<uint32_t> check =
-        values(connection, ask(connection, X11Connection::root(),
-                               X11Connection::atom("_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW, 1));
+    const std::vector<uint32_t> check = values(
+        connection, ask(connection, X11Connection::root(), atom(SupportingWmCheck), XCB_ATOM_WINDOW, 1));
     return check.empty() ? 0 : serverPid(connection, askPid(connection, check.front()));
 }
 
