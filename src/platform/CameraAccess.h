@@ -24,12 +24,14 @@ public:
 
     using QObject::QObject;
 
-    // May open device nodes: quick, but not free. Call when the mirror is shown.
-    virtual Status status() const = 0;
+    // Answers with checked(), later: the check opens device nodes, which a
+    // camera waking from USB suspend can hold up.
+    virtual void check() = 0;
     // Asks for access where something can be asked (the portal); answered()
     // follows whatever the answer, or at once when there is nobody to ask.
     virtual void request() = 0;
 
 Q_SIGNALS:
+    void checked(CameraAccess::Status status);
     void answered();
 };

@@ -10,6 +10,7 @@ Mirror::Mirror(CameraAccess &access, std::function<void(bool)> setOwnCameraUse,
     , m_release(std::move(release))
 {
     connect(&m_access, &CameraAccess::answered, this, &Mirror::refresh);
+    connect(&m_access, &CameraAccess::checked, this, &Mirror::follow);
 }
 
 Mirror::~Mirror()
@@ -21,8 +22,13 @@ Mirror::~Mirror()
 
 void Mirror::refresh()
 {
-    m_accessStatus = m_access.status();
-    switch (m_accessStatus.state) {
+    m_access.check();
+}
+
+void Mirror::follow(const CameraAccess::Status &access)
+{
+    m_accessStatus = access;
+    switch (access.state) {
     case CameraAccess::State::Available:
         setStatus(Status::Preview);
         break;
@@ -76,6 +82,7 @@ Mirror::Card Mirror::card() const
                 Action::TryAgain};
     case Status::NoCamera:
     case Status::Preview:
+    case Status::Checking:
         break;
     }
     return {symbol, Text::tr("No camera found"),

@@ -18,7 +18,8 @@ public:
     // How long a camera takes to switch off after the picture stops.
     static constexpr std::chrono::milliseconds releaseDelay{1500};
 
-    enum class Status { Preview, NotAsked, NoRights, Refused, NoCamera, Busy };
+    // Checking: nothing known yet; the section stays dark.
+    enum class Status { Checking, Preview, NotAsked, NoRights, Refused, NoCamera, Busy };
     enum class Action { Ask, CopyCommand, TryAgain };
     // What is shown instead of the picture.
     struct Card {
@@ -34,7 +35,8 @@ public:
     ~Mirror() override;
 
     Status status() const { return m_status; }
-    // Reads the access again: when the section is shown and after an answer.
+    // Checks the access again: when the section is shown and after an
+    // answer. The status follows when the check is done.
     void refresh();
     Card card() const;
     // The overlay on the picture.
@@ -55,12 +57,13 @@ Q_SIGNALS:
     void statusChanged(Mirror::Status status);
 
 private:
+    void follow(const CameraAccess::Status &access);
     void setStatus(Status status);
 
     CameraAccess &m_access;
     std::function<void(bool)> m_setOwnCameraUse;
     std::unique_ptr<DelayedTask> m_release;
     CameraAccess::Status m_accessStatus;
-    Status m_status = Status::NoCamera;
+    Status m_status = Status::Checking;
     bool m_running = false;
 };

@@ -33,7 +33,28 @@ LinuxCameraAccess::LinuxCameraAccess(CameraNodeScan scan, QDBusConnection sessio
     , m_scan(std::move(scan))
     , m_request(std::move(session))
     , m_sandboxed(sandboxed)
-{}
+{
+    m_worker.setMaxThreadCount(1);
+}
+
+LinuxCameraAccess::~LinuxCameraAccess()
+{
+    m_worker.waitForDone();
+}
+
+void LinuxCameraAccess::check()
+{
+    if (m_sandboxed) {
+        Q_EMIT checked({m_portalAnswer, {}, {}});
+        return;
+    }
+    m_worker.start([this] {
+        const Status found = status();
+        // The destructor waits for this job, so `this` is still there.
+        QMetaObject::invokeMethod(
+            this, [this, found] { Q_EMIT checked(found); }, Qt::QueuedConnection);
+    });
+}
 
 bool LinuxCameraAccess::inSandbox()
 {

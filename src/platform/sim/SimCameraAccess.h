@@ -8,7 +8,7 @@ class SimCameraAccess : public CameraAccess {
 public:
     using CameraAccess::CameraAccess;
 
-    Status status() const override { return current; }
+    void check() override { Q_EMIT checked(current); }
     void request() override
     {
         if (current.state == State::NotAsked)

@@ -79,9 +79,9 @@ void MirrorView::hideEvent(QHideEvent *event)
 
 void MirrorView::follow(Mirror::Status status)
 {
-    if (status == Mirror::Status::Preview) {
+    if (status == Mirror::Status::Preview || status == Mirror::Status::Checking) {
         m_pages->setCurrentWidget(m_picture);
-        if (isVisible())
+        if (status == Mirror::Status::Preview && isVisible())
             startCamera();
         return;
     }
