@@ -53,7 +53,7 @@ int main(int argc, char **argv)
         double start = BenchTiming::nowMs();
         double startCpu = BenchTiming::threadCpuMs();
         const QList<AppProcesses::WindowOwner> owners =
-            RunningApps::owners(windows.windows(), me, windows.windowManagerPid());
+            RunningApps::owners(windows.windows(), me);
         onMain.append(BenchTiming::nowMs() - start);
         onMainCpu.append(BenchTiming::threadCpuMs() - startCpu);
         // What the worker does with them.
@@ -66,7 +66,7 @@ int main(int argc, char **argv)
             out << "round " << round << ": only " << apps.size() << " apps\n";
     }
     quint64 bytes = 0;
-    for (const ListedApp &entry : processes->apps(RunningApps::owners(windows.windows(), me, 0), true))
+    for (const ListedApp &entry : processes->apps(RunningApps::owners(windows.windows(), me), true))
         bytes += entry.memory;
     out << "apps listed: " << listed.size() << " (each with a child process)\n";
     // The processor time leaves out waiting for a busy machine (and, on the

@@ -3,7 +3,8 @@
 #include <QList>
 #include <QString>
 
-// The top-level windows the window manager manages. Main thread only.
+// The top-level windows the window manager manages, and the window manager's
+// own window as part of the desktop. Main thread only.
 class AppWindows {
 public:
     enum class Kind {
@@ -20,8 +21,6 @@ public:
     };
     virtual ~AppWindows() = default;
     virtual QList<Window> windows() const = 0;
-    // The window manager's own process; 0 when unknown.
-    virtual qint32 windowManagerPid() const = 0;
     // Asks the window manager to close the window, as its close button does.
     virtual void close(quint32 window) = 0;
     // Asks the window manager to raise and focus the window.

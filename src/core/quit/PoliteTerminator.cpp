@@ -23,7 +23,7 @@ void PoliteTerminator::terminate(qint32 pid)
     // The pid itself stands as an owner too: an app without a window is
     // still found, and gets SIGTERM.
     QList<AppProcesses::WindowOwner> owners =
-        RunningApps::owners(m_windows.windows(), m_ownPid, m_windows.windowManagerPid());
+        RunningApps::owners(m_windows.windows(), m_ownPid);
     owners.append(AppProcesses::WindowOwner{pid, {}});
     auto *watcher = new QFutureWatcher<std::optional<AppEntry>>(this);
     connect(watcher, &QFutureWatcher<std::optional<AppEntry>>::finished, this, [this, watcher, pid] {

@@ -13,14 +13,11 @@ RunningApps::RunningApps(const AppWindows &windows, std::shared_ptr<const AppPro
     , m_ownPid(ownPid)
 {}
 
-QList<AppProcesses::WindowOwner> RunningApps::owners(const QList<AppWindows::Window> &windows, qint32 ownPid,
-                                                     qint32 windowManagerPid)
+QList<AppProcesses::WindowOwner> RunningApps::owners(const QList<AppWindows::Window> &windows, qint32 ownPid)
 {
     // A process that draws the desktop or a panel is part of the desktop,
     // even when it also opens ordinary windows (a file manager's desktop).
     QSet<qint32> excluded{0, ownPid};
-    if (windowManagerPid > 0)
-        excluded.insert(windowManagerPid);
     for (const AppWindows::Window &window : windows) {
         if (window.kind == AppWindows::Kind::Shell)
             excluded.insert(window.pid);
@@ -40,8 +37,7 @@ QList<AppProcesses::WindowOwner> RunningApps::owners(const QList<AppWindows::Win
 void RunningApps::refresh(bool measure)
 {
     const quint64 generation = ++m_generation;
-    const QList<AppProcesses::WindowOwner> found =
-        owners(m_windows.windows(), m_ownPid, m_windows.windowManagerPid());
+    const QList<AppProcesses::WindowOwner> found = owners(m_windows.windows(), m_ownPid);
     const qint32 ownPid = m_ownPid;
     auto *watcher = new QFutureWatcher<QList<AppEntry>>(this);
     connect(watcher, &QFutureWatcher<QList<AppEntry>>::finished, this, [this, watcher, generation, measure] {

@@ -20,8 +20,7 @@ public:
     // Emits `listed` when done; a newer refresh drops an older one's result.
     void refresh(bool measure);
 
-    static QList<AppProcesses::WindowOwner> owners(const QList<AppWindows::Window> &windows, qint32 ownPid,
-                                                   qint32 windowManagerPid);
+    static QList<AppProcesses::WindowOwner> owners(const QList<AppWindows::Window> &windows, qint32 ownPid);
 
 Q_SIGNALS:
     // Sorted by memory, largest first (by name when not measured).

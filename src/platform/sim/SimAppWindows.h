@@ -6,7 +6,6 @@
 class SimAppWindows : public AppWindows {
 public:
     QList<Window> windows() const override { return shown; }
-    qint32 windowManagerPid() const override { return 0; }
     void close(quint32 window) override { closed.append(window); }
     void activate(quint32 window) override { activated.append(window); }
 

@@ -2,6 +2,8 @@
 
 #include "X11Connection.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
@@ -53,28 +55,35 @@ bool hasXRes(xcb_connection_t *connection)
     return extension && extension->present;
 }
 
-xcb_res_query_client_ids_cookie_t askPid(xcb_connection_t *connection, xcb_window_t window)
+// One X-Resource request for the clients of all the windows.
+xcb_res_query_client_ids_cookie_t askPids(xcb_connection_t *connection, const std::vector<uint32_t> &windows)
 {
-    if (!hasXRes(connection))
+    if (!hasXRes(connection) || windows.empty())
         return {0};
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
-    return xcb_res_query_client_ids(connection, 1, &spec);
+    std::vector<xcb_res_client_id_spec_t> specs;
+    specs.reserve(windows.size());
+    for (const uint32_t window : windows)
+        specs.push_back({window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID});
+    return xcb_res_query_client_ids(connection, uint32_t(specs.size()), specs.data());
 }
 
-// The pid of the client that made the window, when it runs on this machine.
-qint32 serverPid(xcb_connection_t *connection, xcb_res_query_client_ids_cookie_t cookie)
+// The pid of each client that runs on this machine, by the client's part of
+// a resource id: the server answers per client, not per window asked about.
+QHash<uint32_t, qint32> clientPids(xcb_connection_t *connection, xcb_res_query_client_ids_cookie_t cookie)
 {
+    QHash<uint32_t, qint32> pids;
     if (cookie.sequence == 0)
-        return 0;
+        return pids;
     const auto reply = own(xcb_res_query_client_ids_reply(connection, cookie, nullptr));
     if (!reply)
-        return 0;
+        return pids;
+    const uint32_t idMask = xcb_get_setup(connection)->resource_id_mask;
     for (auto id = xcb_res_query_client_ids_ids_iterator(reply.get()); id.rem > 0;
          xcb_res_client_id_value_next(&id)) {
         if ((id.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) && id.data->length >= 4)
-            return qint32(*xcb_res_client_id_value_value(id.data));
+            pids.insert(id.data->spec.client & ~idMask, qint32(*xcb_res_client_id_value_value(id.data)));
     }
-    return 0;
+    return pids;
 }
 
 bool contains(const std::vector<uint32_t> &atoms, xcb_atom_t atom)
@@ -118,14 +127,17 @@ QList<AppWindows::Window> X11AppWindows::windows() const
     xcb_connection_t *connection = X11Connection::get();
     if (!connection)
         return {};
-    const std::vector<uint32_t> clients =
-        values(connection,
-               ask(connection, X11Connection::root(), atom(ClientList), XCB_ATOM_WINDOW, UINT32_MAX / 4));
+    const xcb_window_t root = X11Connection::root();
+    const xcb_get_property_cookie_t clientList =
+        ask(connection, root, atom(ClientList), XCB_ATOM_WINDOW, UINT32_MAX / 4);
+    const xcb_get_property_cookie_t wmCheck =
+        ask(connection, root, atom(SupportingWmCheck), XCB_ATOM_WINDOW, 1);
+    const std::vector<uint32_t> clients = values(connection, clientList);
+    const std::vector<uint32_t> check = values(connection, wmCheck);
 
     // Every request first, then every reply: one round trip for all windows.
     struct Asked {
         xcb_get_property_cookie_t type, state, wmClass, transientFor;
-        xcb_res_query_client_ids_cookie_t serverPid;
     };
     std::vector<Asked> asked;
     asked.reserve(clients.size());
@@ -133,11 +145,13 @@ QList<AppWindows::Window> X11AppWindows::windows() const
         asked.push_back({ask(connection, window, atom(WindowType), XCB_ATOM_ATOM),
                          ask(connection, window, atom(WindowState), XCB_ATOM_ATOM),
                          ask(connection, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING),
-                         ask(connection, window, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW),
-                         askPid(connection, window)});
+                         ask(connection, window, XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW)});
     }
+    std::vector<uint32_t> everyWindow = clients;
+    everyWindow.insert(everyWindow.end(), check.begin(), check.end());
+    const xcb_res_query_client_ids_cookie_t pidsAsked = askPids(connection, everyWindow);
+
     QList<Window> found;
-    std::vector<size_t> unknownPids;
     for (size_t i = 0; i < clients.size(); ++i) {
         Window window;
         window.id = clients[i];
@@ -145,10 +159,6 @@ QList<AppWindows::Window> X11AppWindows::windows() const
         const std::vector<uint32_t> states = values(connection, asked[i].state);
         window.windowClass = windowClass(connection, asked[i].wmClass);
         const bool transient = !values(connection, asked[i].transientFor).empty();
-        // The server's answer cannot be forged by the client; the property can.
-        window.pid = serverPid(connection, asked[i].serverPid);
-        if (window.pid <= 0)
-            unknownPids.push_back(i);
         if (contains(types, atom(TypeDesktop)) || contains(types, atom(TypeDock)))
             window.kind = Kind::Shell;
         else if (((types.empty() && !transient) || (!types.empty() && types.front() == atom(TypeNormal))) &&
@@ -156,25 +166,28 @@ QList<AppWindows::Window> X11AppWindows::windows() const
             window.kind = Kind::Normal;
         found.append(window);
     }
+    // The window manager's own window: whatever its process shows belongs to the desktop.
+    if (!check.empty())
+        found.append({check.front(), 0, {}, Kind::Shell});
+
+    // The server's answer cannot be forged by the client; the property can.
+    const QHash<uint32_t, qint32> pids = clientPids(connection, pidsAsked);
+    const uint32_t idMask = xcb_get_setup(connection)->resource_id_mask;
+    std::vector<qsizetype> unknownPids;
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        found[i].pid = pids.value(found[i].id & ~idMask);
+        if (found[i].pid <= 0)
+            unknownPids.push_back(i);
+    }
     // Only clients the server cannot tell (remote ones, or no X-Resource) are asked for their own word.
     std::vector<xcb_get_property_cookie_t> claimed;
-    for (const size_t i : unknownPids)
-        claimed.push_back(ask(connection, clients[i], atom(WmPid), XCB_ATOM_CARDINAL));
+    for (const qsizetype i : unknownPids)
+        claimed.push_back(ask(connection, found[i].id, atom(WmPid), XCB_ATOM_CARDINAL));
     for (size_t k = 0; k < unknownPids.size(); ++k) {
         const std::vector<uint32_t> pid = values(connection, claimed[k]);
-        found[qsizetype(unknownPids[k])].pid = pid.empty() ? 0 : qint32(pid.front());
+        found[unknownPids[k]].pid = pid.empty() ? 0 : qint32(pid.front());
     }
     return found;
-}
-
-qint32 X11AppWindows::windowManagerPid() const
-{
-    xcb_connection_t *connection = X11Connection::get();
-    if (!connection)
-        return 0;
-    const std::vector<uint32_t> check = values(
-        connection, ask(connection, X11Connection::root(), atom(SupportingWmCheck), XCB_ATOM_WINDOW, 1));
-    return check.empty() ? 0 : serverPid(connection, askPid(connection, check.front()));
 }
 
 namespace {
