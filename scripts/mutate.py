@@ -85,16 +85,19 @@ def modification_times(paths) -> dict[str, float]:
     return {path: os.stat(path).st_mtime if os.path.exists(path) else 0.0 for path in paths}
 
 
-def run_tests(build_dir: Path, names: list[str]) -> bool:
-    """True when every test passed."""
+def run_tests(build_dir: Path, names: list[str]) -> list[str]:
+    """The tests that failed, so a catch can be told from a test that broke for another reason."""
     pattern = "^(" + "|".join(sorted(names)) + ")$"
     try:
         result = subprocess.run([str(ROOT / "scripts/desktop-rig.sh"), "ctest", "--test-dir", str(build_dir), "-R",
                                  pattern, "--stop-on-failure"], cwd=ROOT, stdout=subprocess.PIPE,
                                 stderr=subprocess.STDOUT, text=True, timeout=TEST_TIMEOUT)
     except subprocess.TimeoutExpired:
-        return False
-    return result.returncode == 0
+        return ["(timed out)"]
+    if result.returncode == 0:
+        return []
+    failed = re.findall(r"^\s*\d+ - (\S+) \(", result.stdout, re.MULTILINE)
+    return failed or ["(the rig failed)"]
 
 
 def main() -> int:
@@ -121,7 +124,7 @@ def main() -> int:
     # Only what the tests run: the benchmarks would only add links.
     needed = sorted(name for path, name in programs.items() if Path(path).name == name) + ["tarnwick"]
 
-    caught, tried = [], []
+    caught, tried, failed = [], [], []
     started = time.monotonic()
     for m in mutations:
         source = ROOT / m.path
@@ -136,7 +139,8 @@ def main() -> int:
             relinked = {programs[p] for p in programs if after[p] != before[p]}
             if after[app] != before[app]:
                 relinked |= app_tests
-            killed = bool(relinked) and not run_tests(build_dir, list(relinked))
+            failed = run_tests(build_dir, list(relinked)) if relinked else []
+            killed = bool(failed)
         finally:
             source.write_text(original)
             build(build_dir, needed)
@@ -144,7 +148,8 @@ def main() -> int:
         if killed:
             caught.append(m)
         verdict = "caught" if killed else "MISSED"
-        print(f"{m.number:3} {verdict:15} {m.path}: {m.what} ({len(relinked)} programs)", flush=True)
+        by = f", by {' '.join(failed)}" if killed else ""
+        print(f"{m.number:3} {verdict:15} {m.path}: {m.what} ({len(relinked)} programs{by})", flush=True)
     minutes = (time.monotonic() - started) / 60
     rate = 100.0 * len(caught) / len(tried) if tried else 0.0
     print(f"kill rate: {len(caught)} of {len(tried)} caught ({rate:.0f} %) in {minutes:.0f} min")
