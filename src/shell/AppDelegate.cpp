@@ -61,7 +61,7 @@ AppDelegate::AppDelegate(const AppInfo &info, const Prefs &prefs, Backends backe
     , m_settings(m_defaults)
     , m_autostart(*m_backends.autostart, m_settings, info)
     , m_halo(std::make_unique<Halo>(env))
-    , m_windows(std::make_unique<Windows>(menuActions()))
+    , m_windows(std::make_unique<Windows>(menuActions(), m_defaults))
 {}
 
 AppDelegate::~AppDelegate() = default;

@@ -1,7 +1,8 @@
 // The titled windows on a real desktop (Xvfb and openbox): Tarnwick has a
 // taskbar entry exactly while one is open, Esc and Ctrl+W typed as X keys
 // close them, a window asked for twice comes to the front once, and each
-// carries the menu bar.
+// carries the menu bar and comes back where it was left.
+#include "DefaultsStore.h"
 #include "TarnwickWindow.h"
 #include "Windows.h"
 #include "X11Taskbar.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScreen>
 #include <QTest>
 
 #include <X11/keysym.h>
@@ -36,12 +38,14 @@ QWidget *field()
 
 class TestWindows : public QObject {
     Q_OBJECT
+    DefaultsStore m_frames; // in memory
+
 private Q_SLOTS:
     void initTestCase() { QVERIFY(X11Taskbar::entries(QCoreApplication::applicationPid())); }
 
     void theTaskbarEntryLastsWhileAWindowIsOpen()
     {
-        Windows windows({});
+        Windows windows({}, m_frames);
         QCOMPARE(taskbarEntries(), 0);
         QMainWindow *first = windows.show(settings, field);
         QTRY_COMPARE(taskbarEntries(), 1);
@@ -70,7 +74,7 @@ private Q_SLOTS:
     {
         QFETCH(unsigned long, keysym);
         QFETCH(bool, ctrl);
-        Windows windows({});
+        Windows windows({}, m_frames);
         QPointer<QMainWindow> window = windows.show(settings, field);
         QTRY_VERIFY(window->isActiveWindow());
         QVERIFY(X11Taskbar::typeKey(keysym, ctrl));
@@ -80,7 +84,7 @@ private Q_SLOTS:
 
     void aWindowAskedForTwiceComesToTheFront()
     {
-        Windows windows({});
+        Windows windows({}, m_frames);
         int made = 0;
         const auto content = [&made] {
             ++made;
@@ -100,12 +104,31 @@ private Q_SLOTS:
         QTRY_COMPARE(taskbarEntries(), 2);
     }
 
+    void aWindowComesBackWhereItWasLeft()
+    {
+        DefaultsStore frames;
+        frames.setValue(QStringLiteral("Tarnwick.settings"), QStringLiteral("not a frame"));
+        Windows windows({}, frames);
+        QMainWindow *window = windows.show(settings, field);
+        QTRY_VERIFY(window->isActiveWindow());
+        const QPoint off = window->geometry().center() - window->screen()->availableGeometry().center();
+        QVERIFY2(off.manhattanLength() < 40, "a damaged record leaves the window centred");
+
+        const QRect moved = window->geometry().translated(-120, -60).adjusted(0, 0, 40, 30);
+        window->setGeometry(moved);
+        QTRY_COMPARE(window->geometry(), moved);
+        window->close();
+        QTRY_VERIFY(!windows.anyOpen());
+        window = windows.show(settings, field);
+        QTRY_COMPARE(window->geometry(), moved);
+    }
+
     void theMenuBar()
     {
         int hubs = 0;
         MenuActions actions;
         actions.openHub = [&hubs] { ++hubs; };
-        Windows windows(actions);
+        Windows windows(actions, m_frames);
         QMainWindow *window = windows.show(settings, field);
         QStringList menus;
         for (const QAction *menu : window->menuBar()->actions())

@@ -10,13 +10,15 @@
 
 #include <functional>
 
+class DefaultsStore;
 class QMainWindow;
 class QWidget;
 
 // Tarnwick's titled windows (welcome, settings, history), one of each at
 // most. While one is open Tarnwick has a taskbar entry and a menu bar; when
 // the last one closes it is a tray icon again. Closed windows are deleted,
-// so each showing starts fresh.
+// so each showing starts fresh; where each was and its size are kept in
+// the settings file and given back the next time it opens.
 class Windows : public QObject {
     Q_OBJECT
 public:
@@ -27,7 +29,7 @@ public:
         bool resizable = true;
     };
 
-    explicit Windows(MenuActions actions, QObject *parent = nullptr);
+    Windows(MenuActions actions, DefaultsStore &frames, QObject *parent = nullptr);
     ~Windows() override;
 
     // The window of that kind, made with `content` if it is not open, and
@@ -40,12 +42,20 @@ public:
     // Minimises every open window ("Hide Tarnwick").
     void hideAll();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 Q_SIGNALS:
     void opened(const QString &id);
     // After the window has gone.
     void closed(const QString &id);
 
 private:
+    static QString frameKey(const QString &id);
+    void placeNew(QMainWindow &window, const QString &id);
+    void keepFrame(const QMainWindow &window);
+
     MenuActions m_actions;
+    DefaultsStore &m_frames;
     QHash<QString, QPointer<QMainWindow>> m_open;
 };
