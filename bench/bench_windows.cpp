@@ -117,7 +117,7 @@ int run(QApplication &app)
     SimFileManager fileManager;
     SensorModel sensors(settings, nullptr);
     Tutorial tutorial(sensors, settings.tutorialSeen, {[] {}, [] {}, [] {}});
-    Windows windows({});
+    Windows windows({}, defaults);
 
     const bool settingsMeasured = measure(
         app, out, windows,
