@@ -48,6 +48,13 @@ private Q_SLOTS:
         rig.sim.sensors.history().flush();
         QVERIFY(rig.sim.sensors.history().sessions().isEmpty());
         QVERIFY(!QFile::exists(rig.dir.filePath(QStringLiteral("history.json"))));
+
+        // Asked for again mid-demonstration: it starts over on the real state, still unseen.
+        rig.tutorial.begin();
+        QVERIFY(!rig.sim.sensors.simulating());
+        QCOMPARE(rig.sim.sensors.state(), SensorState{});
+        QCOMPARE(rig.tutorial.step(), Tutorial::Step::Camera);
+        QVERIFY(!rig.sim.settings.tutorialSeen.value());
     }
 
     // Closing the window mid-demonstration: the real state (nothing) comes back.

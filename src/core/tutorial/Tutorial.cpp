@@ -11,8 +11,12 @@ Tutorial::Tutorial(SensorModel &sensors, Setting<bool> &seen, Shell shell, QObje
     , m_shell(std::move(shell))
 {}
 
+// Asked for again mid-way, the tutorial starts over without the last
+// step's made-up use still showing.
 void Tutorial::begin()
 {
+    if (m_running && m_sensors.simulating())
+        endDemonstration();
     m_step = Step::Camera;
     m_shown = false;
     m_running = true;
@@ -79,13 +83,18 @@ void Tutorial::finish()
         return;
     m_running = false;
     m_seen.set(true);
+    endDemonstration();
+    Q_EMIT changed();
+}
+
+void Tutorial::endDemonstration()
+{
     if (m_sensors.simulating()) {
         m_sensors.setSimulating(false);
         if (SensorWatcher *watcher = m_sensors.watcher())
             watcher->resync();
     }
     m_shell.endBanner();
-    Q_EMIT changed();
 }
 
 SensorUser Tutorial::cameraSample()

@@ -54,6 +54,7 @@ Q_SIGNALS:
 
 private:
     void moveTo(Step step);
+    void endDemonstration();
 
     SensorModel &m_sensors;
     Setting<bool> &m_seen;
