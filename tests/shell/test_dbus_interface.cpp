@@ -1,7 +1,8 @@
 // The real tarnwick binary on the rig's session bus: the bus name is where a
 // second launch finds the first, the scripting interface follows real
 // recordings and moves the switch, announcing each change once, and a name
-// taken by another program or a missing bus leaves Tarnwick running.
+// taken by another program or a missing bus leaves Tarnwick running, and
+// the bus starts it from its service file when it is called while not running.
 #include "PrivateTarnwick.h"
 #include "RequiredService.h"
 #include "XDisplay.h"
@@ -11,9 +12,12 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QDir>
 #include <QTest>
 
 #include <memory>
+
+#include <signal.h>
 
 namespace {
 const QString busName = QStringLiteral("dev.orvane.Tarnwick");
@@ -129,6 +133,41 @@ private Q_SLOTS:
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(m_app->runningPids(), QList<qint64>{first.processId()});
         QCOMPARE(owner(), first.processId());
+    }
+
+    // The installed service file's template, pointing at this build through
+    // `env` so the started copy keeps to the test's folders.
+    void theBusStartsItFromItsServiceFile()
+    {
+        QFile templateFile(QStringLiteral(SERVICE_TEMPLATE));
+        QVERIFY(templateFile.open(QIODevice::ReadOnly));
+        QStringList exec{QStringLiteral("/usr/bin/env"), QStringLiteral("TARNWICK_SIMULATED=1")};
+        for (const char *name : {"TARNWICK_DEFAULTS", "TARNWICK_DATA", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"})
+            exec.append(QString::fromLatin1(name) + QLatin1Char('=') +
+                        m_app->environment().value(QString::fromLatin1(name)));
+        exec.append(PrivateTarnwick::binary());
+        const QString services = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/dbus-1/services");
+        QVERIFY(QDir().mkpath(services));
+        QFile service(services + QLatin1Char('/') + busName + QStringLiteral(".service"));
+        QVERIFY(service.open(QIODevice::WriteOnly));
+        service.write(QString::fromUtf8(templateFile.readAll())
+                          .replace(QStringLiteral("@TARNWICK_APP_ID@"), busName)
+                          .replace(QStringLiteral("@TARNWICK_BINARY@"), exec.join(QLatin1Char(' ')))
+                          .toUtf8());
+        service.close();
+
+        QDBusMessage activate = QDBusMessage::createMethodCall(
+            busName, objectPath, QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
+        activate.setArguments({QVariantMap()});
+        const QDBusMessage reply = m_bus.call(activate, QDBus::Block, startTimeoutMs);
+        service.remove();
+        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
+        QTRY_COMPARE(m_x.windowsTitled("Tarnwick", 700), 1);
+        const qint64 started = owner();
+        const bool fromTheServiceFile = m_app->runningPids() == QList<qint64>{started};
+        ::kill(pid_t(started), SIGTERM); // whoever answered, so the next tests find the name free
+        QVERIFY(fromTheServiceFile);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_bus.interface()->isServiceRegistered(busName), startTimeoutMs);
     }
 
     // The rig's audio server and a stand-in camera node, watched by the real backends.
