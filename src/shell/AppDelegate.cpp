@@ -9,9 +9,9 @@
 #include "HubView.h"
 #include "HubWindow.h"
 #include "Log.h"
-#include "Notch.h"
 #include "Mirror.h"
 #include "MirrorSection.h"
+#include "Notch.h"
 #include "NotchTrigger.h"
 #include "PoliteTerminator.h"
 #include "PrivacySection.h"
@@ -308,7 +308,7 @@ void AppDelegate::showSettings()
                             {m_settings, m_hub->privacy(), m_autostart, m_backends.cameraPermissions,
                              [this]() -> ShelfStore & { return m_hub->shelf(); }, *m_backends.fileManager,
                              notch && notch->cutout.kind() != Cutout::Kind::None, [this] { showTutorial(); },
-                             [this] { showHistory(); }});
+                             [this] { showHistory(); }, m_updates->checksForUpdates()});
                     });
 }
 

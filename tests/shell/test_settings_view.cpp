@@ -82,6 +82,17 @@ struct Form {
 class TestSettingsView : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // A build without an update feed makes no connection, and must not claim one.
+    void privacyClaimsOnlyTheConnectionsMade()
+    {
+        Form form;
+        QStringList texts;
+        for (const QLabel *label : form.view->findChildren<QLabel *>())
+            texts.append(label->text());
+        QVERIFY(texts.join(QLatin1Char('\n')).contains(QStringLiteral("no connection of its own")));
+        QVERIFY(!texts.join(QLatin1Char('\n')).contains(QStringLiteral("update check")));
+    }
+
     void eachToggleIsItsSetting_data()
     {
         QTest::addColumn<QString>("text");

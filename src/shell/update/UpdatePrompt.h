@@ -21,6 +21,8 @@ public:
     void start();
     // The menu item.
     void checkForUpdates();
+    // The build has a feed to check: Tarnwick's only connection of its own.
+    bool checksForUpdates() const { return m_check.hasFeed(); }
 
 private:
     void finished(const UpdateCheck::Result &result);

@@ -329,7 +329,12 @@ QWidget *SettingsView::privacySection()
 {
     return section(
         Text::tr("Privacy"),
-        {explanation(Text::tr("Tarnwick collects nothing: no analytics, no accounts, no crash reports. "
-                              "Everything it sees stays on this computer. The only connection it makes "
-                              "is the update check."))});
+        {explanation(
+            m_services.checksForUpdates
+                ? Text::tr("Tarnwick collects nothing: no analytics, no accounts, no crash reports. "
+                           "Everything it sees stays on this computer. The only connection it makes "
+                           "is the update check.")
+                : Text::tr("Tarnwick collects nothing: no analytics, no accounts, no crash reports. "
+                           "Everything it sees stays on this computer. It makes no connection of its "
+                           "own."))});
 }

@@ -37,6 +37,8 @@ public:
         bool hasCutout = true;
         std::function<void()> showTutorial;
         std::function<void()> showHistory;
+        // The build checks a feed for updates; otherwise Tarnwick connects nowhere.
+        bool checksForUpdates = false;
     };
 
     explicit SettingsView(Services services, QWidget *parent = nullptr);
