@@ -22,6 +22,7 @@ Q_DECLARE_LOGGING_CATEGORY(lcShelf)
 Q_DECLARE_LOGGING_CATEGORY(lcTools)
 Q_DECLARE_LOGGING_CATEGORY(lcBus)
 Q_DECLARE_LOGGING_CATEGORY(lcUpdate)
+Q_DECLARE_LOGGING_CATEGORY(lcApps)
 
 // Every line Tarnwick writes to the journal starts with "Tarnwick: " so a user
 // can find them with one grep; debug lines also name their category.

@@ -133,6 +133,28 @@ QString DesktopEntryIndex::execProgram(const QString &exec)
     return at < arguments.size() ? fileName(arguments.at(at)) : QString();
 }
 
+QStringList DesktopEntryIndex::launchArguments(const QString &exec)
+{
+    QStringList arguments;
+    for (const QString &argument : execArguments(exec)) {
+        QString kept;
+        for (qsizetype i = 0; i < argument.size(); ++i) {
+            if (argument.at(i) != QLatin1Char('%')) {
+                kept += argument.at(i);
+            } else if (i + 1 < argument.size() && argument.at(i + 1) == QLatin1Char('%')) {
+                kept += QLatin1Char('%');
+                ++i;
+            } else {
+                ++i; // a field code, filled with nothing
+            }
+        }
+        // A lone field code stands for arguments that are not there.
+        if (!kept.isEmpty() || !argument.startsWith(QLatin1Char('%')))
+            arguments.append(kept);
+    }
+    return arguments;
+}
+
 QString DesktopEntryIndex::iconName(const QString &icon)
 {
     if (icon.startsWith(QLatin1Char('/')))
@@ -190,6 +212,12 @@ std::optional<DesktopEntry> DesktopEntryIndex::parse(const QByteArray &text, con
     entry.wmClass = values.value(QStringLiteral("StartupWMClass"));
     entry.icon = iconName(values.value(QStringLiteral("Icon")));
     entry.categories = values.value(QStringLiteral("Categories")).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    entry.launch = launchArguments(values.value(QStringLiteral("Exec")));
+    const QLatin1String doorPrefix("X-Orvane-HubDoor-");
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (it.key().startsWith(doorPrefix))
+            entry.hubDoor.insert(it.key().mid(doorPrefix.size()), it.value());
+    }
     return entry;
 }
 
@@ -210,9 +238,10 @@ void DesktopEntryIndex::load(const QString &folder, const QString &prefix) const
         QFile entryFile(dir.filePath(file));
         if (!entryFile.open(QIODevice::ReadOnly))
             continue;
-        const std::optional<DesktopEntry> entry = parse(entryFile.read(1 << 20), id, m_locale);
+        std::optional<DesktopEntry> entry = parse(entryFile.read(1 << 20), id, m_locale);
         if (!entry)
             continue;
+        entry->location = entryFile.fileName();
         m_byId.insert(id, *entry);
         for (const QString &program : {entry->program, entry->tryExec}) {
             if (!program.isEmpty() && !launchers().contains(program) && !m_idByProgram.contains(program))

@@ -11,13 +11,16 @@
 
 // What identifies an installed application by its desktop entry.
 struct DesktopEntry {
-    QString id;                  // desktop-file id without ".desktop", e.g. "org.gnome.Cheese"
-    QString name;                // Name, localised
-    QString program;             // file name of the program Exec starts, past any `env` prefix
-    QString tryExec;             // file name of TryExec
-    QString wmClass;             // StartupWMClass
-    QString icon = {};           // Icon: a theme name or an absolute path; empty when unusable
-    QStringList categories = {}; // Categories
+    QString id;                           // desktop-file id without ".desktop", e.g. "org.gnome.Cheese"
+    QString name;                         // Name, localised
+    QString program;                      // file name of the program Exec starts, past any `env` prefix
+    QString tryExec;                      // file name of TryExec
+    QString wmClass;                      // StartupWMClass
+    QString icon = {};                    // Icon: a theme name or an absolute path; empty when unusable
+    QStringList categories = {};          // Categories
+    QString location = {};                // the entry's file
+    QStringList launch = {};              // Exec as a program and its arguments, without field codes
+    QHash<QString, QString> hubDoor = {}; // X-Orvane-HubDoor-* values by the rest of the key
     friend bool operator==(const DesktopEntry &, const DesktopEntry &) = default;
 };
 
@@ -44,6 +47,9 @@ public:
                                              const QLocale &locale);
     // The file name of the program an Exec value starts.
     static QString execProgram(const QString &exec);
+    // What to run for an Exec value when no file or address is handed over:
+    // its arguments without the field codes ("%f", "%U", …), "%%" as "%".
+    static QStringList launchArguments(const QString &exec);
     // An Icon value as the icon theme looks it up: absolute paths as they are,
     // names without an image extension some entries add; nothing for relative paths.
     static QString iconName(const QString &icon);
