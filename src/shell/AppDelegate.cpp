@@ -1,6 +1,8 @@
 #include "AppDelegate.h"
 
+#include "AppsSection.h"
 #include "BusObject.h"
+#include "Ecosystem.h"
 #include "Halo.h"
 #include "HaloView.h"
 #include "HistoryView.h"
@@ -26,6 +28,7 @@
 #include "SettingsView.h"
 #include "ShelfSection.h"
 #include "ShelfStore.h"
+#include "SiblingApps.h"
 #include "StatusItem.h"
 #include "StatusMenu.h"
 #include "Text.h"
@@ -120,6 +123,7 @@ void AppDelegate::launch()
                 watcher->setOwnCameraUse(inUse);
         },
         std::make_unique<TimerTask>());
+    m_siblings = std::make_unique<SiblingApps>(Ecosystem::catalogue(), m_backends.installedApps);
     setUpStatusItem();
     wireCallbacks();
     registerSections();
@@ -192,8 +196,15 @@ void AppDelegate::wireCallbacks()
         m_halo->setSuppressed(open);
         m_halo->render(false);
         m_trigger->setCovered(open);
-        if (open)
+        if (open) {
             m_tutorial->hubOpened();
+            // The doors of this opening: whatever the siblings declare now.
+            m_siblings->refresh();
+        }
+    });
+    connect(m_siblings.get(), &SiblingApps::found, this, [this] {
+        if (m_panel->isOpen())
+            m_hubState.setDoors(m_siblings->doors());
     });
     // Closing the welcome window any way at all ends the tutorial.
     connect(m_windows.get(), &Windows::closed, this, [this](const QString &id) {
@@ -226,6 +237,8 @@ void AppDelegate::registerSections()
         .addTo(m_hubSections);
     ToolsSection{*m_tools, [this] { m_panel->close(); }}.addTo(m_hubSections);
     MirrorSection{*m_mirror, m_backends.cameraFeed}.addTo(m_hubSections);
+    AppsSection{*m_siblings, m_settings, *m_backends.installedApps, [this] { m_panel->close(); }}.addTo(
+        m_hubSections);
 }
 
 void AppDelegate::shelfMade(ShelfStore &store)

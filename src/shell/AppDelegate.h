@@ -28,6 +28,7 @@ class PoliteTerminator;
 class QuitModel;
 class Quitter;
 class RunningApps;
+class SiblingApps;
 class SensorAnnouncer;
 class ShelfStore;
 struct SensorState;
@@ -106,6 +107,7 @@ private:
     std::unique_ptr<Windows> m_windows;
     std::unique_ptr<Tutorial> m_tutorial;
     std::unique_ptr<Mirror> m_mirror;
+    std::unique_ptr<SiblingApps> m_siblings;
     HubState m_hubState;
     HubSections m_hubSections;
     std::unique_ptr<HubPanel> m_panel;

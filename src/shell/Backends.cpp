@@ -2,6 +2,7 @@
 
 #include "AppInfo.h"
 #include "DBusScreenLock.h"
+#include "DesktopInstalledApps.h"
 #include "FreedesktopFileManager.h"
 #include "GSettingsToggle.h"
 #include "InhibitorKeepAwake.h"
@@ -40,6 +41,7 @@
 #include "SimDiskEjector.h"
 #include "SimFileManager.h"
 #include "SimInputDeviceControl.h"
+#include "SimInstalledApps.h"
 #include "SimPinnedApp.h"
 #include "SimProcessDirectory.h"
 #include "SimProcessUsage.h"
@@ -96,6 +98,7 @@ Backends Backends::forLinux(const Prefs &prefs, const AppInfo &info, const QStri
                                                          LinuxCameraAccess::inSandbox());
     b.cameraFeed = [] { return std::make_unique<QtCameraFeed>(); };
     b.shelfFiles = std::make_unique<LinuxShelfFileSystem>();
+    b.installedApps = std::make_shared<DesktopInstalledApps>();
     b.fileManager = std::make_unique<FreedesktopFileManager>(QDBusConnection::sessionBus());
     b.vpns.push_back(std::make_unique<NetworkManagerVpnService>(QDBusConnection::systemBus()));
     b.vpns.push_back(std::make_unique<MullvadVpnService>());
@@ -173,6 +176,17 @@ Backends Backends::simulated()
     b.appWindows = std::move(windows);
     b.appProcesses = std::move(apps);
     b.shelfFiles = std::make_unique<SimShelfFileSystem>();
+    // One of the maker's apps installed, with a door.
+    auto installed = std::make_shared<SimInstalledApps>();
+    installed->installed.append({QStringLiteral("dev.orvane.Latchkey"),
+                                 QStringLiteral("Latchkey"),
+                                 {},
+                                 {},
+                                 {QStringLiteral("latchkey")},
+                                 {{QStringLiteral("Version"), QStringLiteral("1")},
+                                  {QStringLiteral("Title"), QStringLiteral("Latchkey")},
+                                  {QStringLiteral("Scheme"), QStringLiteral("latchkey")}}});
+    b.installedApps = std::move(installed);
     b.fileManager = std::make_unique<SimFileManager>();
     auto vpn = std::make_unique<SimVpnService>();
     vpn->setService({{QStringLiteral("sim-office"), QStringLiteral("Office VPN"), QStringLiteral("wireguard"),

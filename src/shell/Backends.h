@@ -15,6 +15,7 @@
 #include "DiskEjector.h"
 #include "FileManager.h"
 #include "InputDeviceControl.h"
+#include "InstalledApps.h"
 #include "ProcessDirectory.h"
 #include "ProcessUsage.h"
 #include "QuietMicDriver.h"
@@ -51,6 +52,8 @@ struct Backends {
     std::unique_ptr<AppWindows> appWindows;
     std::shared_ptr<const AppProcesses> appProcesses; // used on a worker thread
     std::unique_ptr<ShelfFileSystem> shelfFiles;
+    // The apps section and the doors: the maker's applications installed here.
+    std::shared_ptr<const InstalledApps> installedApps; // used on a worker thread
     std::unique_ptr<FileManager> fileManager;
     // Where VPN connections come from, in the order they are listed.
     std::vector<std::unique_ptr<VpnService>> vpns;

@@ -13,6 +13,7 @@ namespace {
 const QHash<QString, QString> &table()
 {
     static const QHash<QString, QString> files{
+        {QStringLiteral("app"), QStringLiteral(":/icons/app.svg")},
         {QStringLiteral("capsule.tophalf.filled"), QStringLiteral(":/icons/capsule.tophalf.filled.svg")},
         {QStringLiteral("checkmark.circle.fill"), QStringLiteral(":/icons/checkmark.circle.fill.svg")},
         {QStringLiteral("checkmark.shield"), QStringLiteral(":/icons/checkmark.shield.svg")},
@@ -37,6 +38,7 @@ const QHash<QString, QString> &table()
         {QStringLiteral("tray.full"), QStringLiteral(":/icons/tray.full.svg")},
         {QStringLiteral("video.fill"), QStringLiteral(":/icons/video.fill.svg")},
         {QStringLiteral("video.slash.fill"), QStringLiteral(":/icons/video.slash.fill.svg")},
+        {QStringLiteral("xmark"), QStringLiteral(":/icons/xmark.svg")},
         {QStringLiteral("xmark.circle"), QStringLiteral(":/icons/xmark.circle.svg")},
     };
     return files;

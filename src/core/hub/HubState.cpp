@@ -1,6 +1,5 @@
 #include "HubState.h"
 
-
 HubState::HubState(QObject *parent)
     : QObject(parent)
 {}
@@ -29,8 +28,17 @@ void HubState::setDropTargeted(bool targeted)
     Q_EMIT dropTargetedChanged(targeted);
 }
 
+void HubState::setDoors(const QList<HubDoor> &doors)
+{
+    if (doors == m_doors)
+        return;
+    m_doors = doors;
+    Q_EMIT doorsChanged();
+}
+
 void HubState::panelClosed()
 {
     setNote(std::nullopt);
     setDropTargeted(false);
+    setDoors({});
 }

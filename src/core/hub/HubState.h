@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HubDoor.h"
 #include "HubTab.h"
 
 #include <QObject>
@@ -8,7 +9,8 @@
 #include <optional>
 
 // What the hub's sections share while it is open: the section shown, a short
-// note, whether an acceptable drag hovers over the panel. One per process,
+// note, whether an acceptable drag hovers over the panel, the doors to
+// sibling applications. One per process,
 // owned by the shell and handed to whoever shows or changes it.
 class HubState : public QObject {
     Q_OBJECT
@@ -21,6 +23,8 @@ public:
     void setNote(const std::optional<QString> &note);
     bool dropTargeted() const { return m_dropTargeted; }
     void setDropTargeted(bool targeted);
+    const QList<HubDoor> &doors() const { return m_doors; }
+    void setDoors(const QList<HubDoor> &doors);
 
     // The hub closed: what belonged to that opening goes, the section stays.
     void panelClosed();
@@ -29,9 +33,11 @@ Q_SIGNALS:
     void tabChanged(HubTab tab);
     void noteChanged(const std::optional<QString> &note);
     void dropTargetedChanged(bool targeted);
+    void doorsChanged();
 
 private:
     HubTab m_tab = HubTab::Privacy;
     std::optional<QString> m_note;
     bool m_dropTargeted = false;
+    QList<HubDoor> m_doors;
 };

@@ -1,5 +1,6 @@
 #include "HubPanel.h"
 
+#include "Doors.h"
 #include "DropReader.h"
 #include "Hub.h"
 #include "HubState.h"
@@ -12,6 +13,7 @@
 #include "X11OutsideClicks.h"
 
 #include <QCursor>
+#include <QDesktopServices>
 #include <QMimeData>
 
 #include <malloc.h>
@@ -78,6 +80,23 @@ void HubPanel::toggle()
         open();
 }
 
+bool HubPanel::openDoor(const HubDoor &door)
+{
+    const std::optional<Notch> notch = Notch::current(m_env);
+    const std::optional<QUrl> address =
+        notch ? Doors::presentUrl(door, notch->cutout, notch->displayNumber()) : std::nullopt;
+    if (!address) {
+        qCWarning(lcApps).noquote() << "no address to open the door of" << door.appId;
+        return false;
+    }
+    close();
+    if (!QDesktopServices::openUrl(*address)) {
+        qCWarning(lcApps).noquote() << "nothing opened" << address->toString();
+        return false;
+    }
+    return true;
+}
+
 std::optional<QRect> HubPanel::show()
 {
     const std::optional<Notch> notch = Notch::current(m_env);
@@ -102,6 +121,7 @@ std::optional<QRect> HubPanel::show()
         m_state.setDropTargeted(over);
     });
     connect(window, &HubWindow::dropped, this, &HubPanel::dropped);
+    connect(view, &HubView::doorClicked, this, &HubPanel::openDoor);
     window->show();
     window->raise();
     m_window = window;

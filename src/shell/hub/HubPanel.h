@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HubDoor.h"
 #include "HubPanelRules.h"
 #include "HubTab.h"
 
@@ -39,6 +40,10 @@ public:
     void close();
     // The status icon's plain click.
     void toggle();
+    // Asks a sibling application to present itself at the housing: closes
+    // the hub and opens the door's address. False, with the hub left as it
+    // is, when there is no display or no address.
+    bool openDoor(const HubDoor &door);
     bool isOpen() const { return m_rules.isOpen(); }
     // Pinning and the busy count, for sections that keep the hub open.
     HubPanelRules &rules() { return m_rules; }

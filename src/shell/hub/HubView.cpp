@@ -6,11 +6,14 @@
 #include "HubState.h"
 #include "HubStyle.h"
 #include "SensorModel.h"
+#include "Symbols.h"
+#include "Text.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -27,6 +30,7 @@ HubView::HubView(SensorModel &sensors, HubState &state, const HubSections &secti
     , m_state(state)
     , m_sections(sections)
     , m_flatTop(flatTop)
+    , m_doors(new QHBoxLayout)
     , m_note(new QLabel(this))
     , m_body(new QVBoxLayout)
 {
@@ -45,6 +49,8 @@ HubView::HubView(SensorModel &sensors, HubState &state, const HubSections &secti
         row->addWidget(button);
         connect(button, &QAbstractButton::clicked, this, [this, tab] { m_state.setTab(tab); });
     }
+    m_doors->setSpacing(4);
+    row->addLayout(m_doors);
     row->addStretch(1);
 
     QFont noteFont = font();
@@ -65,9 +71,11 @@ HubView::HubView(SensorModel &sensors, HubState &state, const HubSections &secti
     connect(&m_state, &HubState::tabChanged, this, &HubView::showSection);
     connect(&m_state, &HubState::noteChanged, this, &HubView::showNote);
     connect(&m_sensors, &SensorModel::changed, this, &HubView::showSensors);
+    connect(&m_state, &HubState::doorsChanged, this, &HubView::showDoors);
     showSection(m_state.tab());
     showNote();
     showSensors();
+    showDoors();
     refreshBadges();
 }
 
@@ -139,6 +147,32 @@ void HubView::showSensors()
     else if (state.micOn)
         dot = HubStyle::color(HaloColor::mic);
     button(HubTab::Privacy)->setDot(dot);
+}
+
+void HubView::showDoors()
+{
+    qDeleteAll(m_doorButtons);
+    m_doorButtons.clear();
+    for (const HubDoor &door : m_state.doors()) {
+        auto *button = new QToolButton(this);
+        const QIcon plain = Symbols::icon(QStringLiteral("app"));
+        button->setIcon(door.symbol == QLatin1String("app") ? plain : QIcon::fromTheme(door.symbol, plain));
+        button->setIconSize(QSize(18, 18));
+        button->setText(door.title);
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setFont(HubStyle::font(font(), 11));
+        button->setStyleSheet(
+            QStringLiteral("QToolButton { color: rgba(255, 255, 255, 80%); background: "
+                           "transparent; border: none; border-radius: 8px; padding: 4px 8px; }"
+                           "QToolButton:hover { background: rgba(255, 255, 255, 24); }"));
+        button->setToolTip(Text::tr("Opens %1 — it asks for your password and shows your files itself. "
+                                    "Tarnwick never sees them.")
+                               .arg(door.title));
+        button->setCursor(Qt::PointingHandCursor);
+        connect(button, &QToolButton::clicked, this, [this, door] { Q_EMIT doorClicked(door); });
+        m_doors->addWidget(button);
+        m_doorButtons.append(button);
+    }
 }
 
 void HubView::paintEvent(QPaintEvent *)

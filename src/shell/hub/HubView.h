@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HubDoor.h"
 #include "HubTab.h"
 
 #include <QPainterPath>
@@ -9,7 +10,9 @@
 class HubSectionButton;
 class HubSections;
 class HubState;
+class QHBoxLayout;
 class QLabel;
+class QToolButton;
 class QVBoxLayout;
 class SensorModel;
 
@@ -32,6 +35,8 @@ public:
 
     HubSectionButton *button(HubTab tab) const;
     QLabel *noteLine() const { return m_note; }
+    // The buttons of the sibling applications' doors, after the sections'.
+    const QList<QToolButton *> &doorButtons() const { return m_doorButtons; }
     // What the chosen section shows now.
     QWidget *section() const { return m_section; }
     // Asks each section for its count again.
@@ -40,6 +45,7 @@ public:
 Q_SIGNALS:
     // After every paint; benchmarks and tests wait on it.
     void framePainted();
+    void doorClicked(const HubDoor &door);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -48,12 +54,15 @@ private:
     void showSection(HubTab tab);
     void showNote();
     void showSensors();
+    void showDoors();
 
     SensorModel &m_sensors;
     HubState &m_state;
     const HubSections &m_sections;
     bool m_flatTop;
     QList<HubSectionButton *> m_buttons;
+    QHBoxLayout *m_doors;
+    QList<QToolButton *> m_doorButtons;
     QLabel *m_note;
     QVBoxLayout *m_body;
     QPointer<QWidget> m_section;

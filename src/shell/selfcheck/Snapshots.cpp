@@ -1,9 +1,11 @@
 #include "Snapshots.h"
 
+#include "AppsSection.h"
 #include "Autostart.h"
 #include "Banner.h"
 #include "CheckedFile.h"
 #include "DefaultsStore.h"
+#include "Ecosystem.h"
 #include "HaloGlyphs.h"
 #include "HaloView.h"
 #include "HistoryView.h"
@@ -23,8 +25,8 @@
 #include "Quitter.h"
 #include "Report.h"
 #include "RunningApps.h"
-#include "SelfCheckWait.h"
 #include "SamplePictureFeed.h"
+#include "SelfCheckWait.h"
 #include "SensorAnnouncer.h"
 #include "SensorHistory.h"
 #include "SensorModel.h"
@@ -33,6 +35,7 @@
 #include "SettingsView.h"
 #include "ShelfSection.h"
 #include "ShelfStore.h"
+#include "SiblingApps.h"
 #include "SimAppProcesses.h"
 #include "SimAppTerminator.h"
 #include "SimAppWindows.h"
@@ -47,6 +50,7 @@
 #include "SimDesktopToggle.h"
 #include "SimDiskEjector.h"
 #include "SimFileManager.h"
+#include "SimInstalledApps.h"
 #include "SimProcessDirectory.h"
 #include "SimQuietMicDriver.h"
 #include "SimVpnService.h"
@@ -335,6 +339,31 @@ void mirrorScenes(Report &report, const QString &folder, const Notch &notch)
     hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("mirror"));
 }
 
+// The hub open on its apps section: one of the maker's apps installed, with
+// a door in the section row, and the others recommended.
+void appsScenes(Report &report, const QString &folder, const Notch &notch)
+{
+    SampleHub sample(AppInfo::compiledIn());
+    auto installed = std::make_shared<SimInstalledApps>();
+    installed->installed.append({QStringLiteral("dev.orvane.Latchkey"),
+                                 QStringLiteral("Latchkey"),
+                                 QStringLiteral("dialog-password"),
+                                 {},
+                                 {QStringLiteral("latchkey")},
+                                 {{QStringLiteral("Version"), QStringLiteral("1")},
+                                  {QStringLiteral("Title"), QStringLiteral("Latchkey")},
+                                  {QStringLiteral("Scheme"), QStringLiteral("latchkey")}}});
+    SiblingApps siblings(Ecosystem::catalogue(), installed);
+    siblings.refresh();
+    SelfCheckWait::until([&siblings] { return siblings.isKnown(); }, 5000);
+    HubState state;
+    state.setTab(HubTab::Apps);
+    state.setDoors(siblings.doors());
+    HubSections sections;
+    AppsSection{siblings, sample.settings, *installed, [] {}}.addTo(sections);
+    hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("apps"));
+}
+
 // The window as it shows on the desktop, light and dark: "<name>" and "<name>-dark".
 void windowScenes(Report &report, const QString &folder, const QString &name, QSize size,
                   const std::function<std::unique_ptr<QWidget>()> &make)
@@ -544,15 +573,10 @@ int run(Report &report, const QString &folder, QProcessEnvironment env)
         quitScenes(report, folder, *notch);
         toolsScenes(report, folder, *notch);
         mirrorScenes(report, folder, *notch);
+        appsScenes(report, folder, *notch);
     } else {
-        for (const char *section : {"privacy", "quit", "tools", "mirror"})
+        for (const char *section : {"privacy", "quit", "tools", "mirror", "apps"})
             report.line(QString::fromLatin1(section) + QStringLiteral(": nothing to capture"));
-    }
-    // Sections and windows that are not part of this build yet.
-    for (const char *section : {"apps"}) {
-        for (const char *look : {"light", "dark"})
-            report.line(QString::fromLatin1(section) + QLatin1Char('-') + QString::fromLatin1(look) +
-                        QStringLiteral(": nothing to capture"));
     }
     shelfScenes(report, folder, env);
     historyScenes(report, folder, samples);

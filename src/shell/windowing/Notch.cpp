@@ -14,6 +14,11 @@ double menuBarHeight(const QScreen &screen)
 
 } // namespace
 
+quint32 Notch::displayNumber() const
+{
+    return quint32(std::max(QGuiApplication::screens().indexOf(screen.data()), qsizetype(0)));
+}
+
 Cutout Notch::measure(const QScreen &screen)
 {
     return Cutout::infer(screen.geometry(), 0, QRectF(), QRectF(), menuBarHeight(screen));

@@ -24,6 +24,9 @@ struct Notch {
     // and gives the virtual cutout.
     static Cutout measure(const QScreen &screen);
 
+    // The display's number for other programs: its place in the list of
+    // displays (X11 and Wayland give a display no lasting number); 0 without one.
+    quint32 displayNumber() const;
     double screenTop() const { return screen ? screen->geometry().top() : 0; }
     double gap() const { return cutout.gap(screenTop()); }
 

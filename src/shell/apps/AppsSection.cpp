@@ -1,0 +1,26 @@
+#include "AppsSection.h"
+
+#include "AppsView.h"
+#include "HubSections.h"
+#include "InstalledApps.h"
+#include "Log.h"
+#include "SiblingApps.h"
+
+#include <QDesktopServices>
+
+void AppsSection::addTo(HubSections &sections) const
+{
+    sections.add(HubTab::Apps, [section = *this] {
+        section.siblings.refresh();
+        AppsView::Actions actions{[section](const InstalledApp &app) {
+                                      if (section.installed.launch(app) && section.closePanel)
+                                          section.closePanel();
+                                  },
+                                  [](const QUrl &site) {
+                                      if (!QDesktopServices::openUrl(site))
+                                          qCWarning(lcApps).noquote()
+                                              << "no browser opened" << site.toString();
+                                  }};
+        return new AppsView(section.siblings, section.settings, std::move(actions));
+    });
+}
