@@ -2,6 +2,11 @@
 # Runs COMMAND inside a private headless desktop and exits with its status:
 #   X server (Xvfb), session D-Bus, window manager (openbox), PulseAudio with a
 #   null sink "rig_sink" and a null source "rig_mic", and a system tray (trayer).
+# RIG_DISPLAY=weston or sway runs a headless Wayland compositor with XWayland
+# instead of Xvfb and openbox (WAYLAND_DISPLAY and DISPLAY both set,
+# XDG_SESSION_TYPE=wayland): Weston with --debug so weston-screenshooter may
+# take pictures; sway, where grim takes them and `swaymsg seat seat0 cursor`
+# moves and clicks a pointer.
 # Everything lives in a fresh temporary folder that also serves as HOME and
 # XDG_RUNTIME_DIR, so nothing of the caller's desktop is seen or touched.
 # Only the daemons started here (and the children they spawned) are stopped.
@@ -177,22 +182,90 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS D
 export XDG_SESSION_TYPE=x11
 export LANG=${LANG:-C.UTF-8}
 
-# --- X server: -displayfd picks a free display and reports it once ready ---
-cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
-touch "$rig_dir/server.auth" "$rig_dir/Xauthority"
-xauth -q -f "$rig_dir/server.auth" add :0 . "$cookie"
-mkfifo "$rig_dir/display.fifo"
-Xvfb -displayfd 3 -auth "$rig_dir/server.auth" -screen 0 1920x1080x24 -nolisten tcp \
-    3>"$rig_dir/display.fifo" >"$logs/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=
-read -r -t "$ready_timeout" display <"$rig_dir/display.fifo" || true
-[[ $display =~ ^[0-9]+$ ]] || { track "$xvfb_pid" Xvfb; fail "Xvfb did not start" "$logs/xvfb.log"; }
-export DISPLAY=:$display
-export XAUTHORITY=$rig_dir/Xauthority
-xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
-started "$xvfb_pid" Xvfb "DISPLAY=$DISPLAY"
-await Xvfb "$logs/xvfb.log" "$xvfb_pid" xdpyinfo
+# --- display server ---------------------------------------------------------
+# Xvfb: -displayfd picks a free display and reports it once ready.
+start_xvfb() {
+    local cookie display
+    cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    touch "$rig_dir/server.auth" "$rig_dir/Xauthority"
+    xauth -q -f "$rig_dir/server.auth" add :0 . "$cookie"
+    mkfifo "$rig_dir/display.fifo"
+    Xvfb -displayfd 3 -auth "$rig_dir/server.auth" -screen 0 1920x1080x24 -nolisten tcp \
+        3>"$rig_dir/display.fifo" >"$logs/xvfb.log" 2>&1 &
+    local pid=$!
+    read -r -t "$ready_timeout" display <"$rig_dir/display.fifo" || true
+    [[ $display =~ ^[0-9]+$ ]] || { track "$pid" Xvfb; fail "Xvfb did not start" "$logs/xvfb.log"; }
+    export DISPLAY=:$display
+    export XAUTHORITY=$rig_dir/Xauthority
+    xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
+    started "$pid" Xvfb "DISPLAY=$DISPLAY"
+    await Xvfb "$logs/xvfb.log" "$pid" xdpyinfo
+}
+
+# The X display a compositor's XWayland listens on, from its log: the number
+# ending the first line that matches the pattern.
+xwayland_display() {
+    local found
+    found=$(grep -m 1 -oE "$2" "$1" | grep -oE '[0-9]+$')
+    [[ -n $found ]] && echo "$found"
+}
+
+# Weston draws with pixman (the headless default draws nothing) and runs with
+# --debug, which lets weston-screenshooter take pictures. Its desktop has no
+# panel, so nothing of its own covers the top of the screen.
+start_weston() {
+    local pattern='xserver listening on display :[0-9]+'
+    printf '%s\n' '[shell]' 'panel-position=none' 'background-color=0xff30506f' >"$rig_dir/weston.ini"
+    export WAYLAND_DISPLAY=wayland-rig
+    weston --config="$rig_dir/weston.ini" --backend=headless-backend.so --use-pixman --width=1920 --height=1080 \
+        --xwayland --debug --idle-time=0 --socket="$WAYLAND_DISPLAY" >"$logs/weston.log" 2>&1 &
+    local pid=$!
+    started "$pid" weston "WAYLAND_DISPLAY=$WAYLAND_DISPLAY"
+    await weston "$logs/weston.log" "$pid" xwayland_display "$logs/weston.log" "$pattern"
+    export DISPLAY=:$(xwayland_display "$logs/weston.log" "$pattern")
+    await XWayland "$logs/weston.log" "$pid" xdpyinfo
+}
+
+# sway refuses to run as root, so as root it runs as nobody with a folder of
+# its own; root reaches its sockets by their full paths.
+start_sway() {
+    local home=$rig_dir/sway
+    mkdir -m 700 "$home"
+    # sway tells its clients the X display only through their environment;
+    # its XWayland lets in only sway's own user until told otherwise.
+    local report="xhost +si:localuser:$(id -un) && printenv DISPLAY >$home/display.new"
+    printf '%s\n' 'output HEADLESS-1 resolution 1920x1080 position 0 0 bg #30506f solid_color' \
+        'xwayland enable' "exec sh -c '$report && mv $home/display.new $home/display'" >"$rig_dir/sway.conf"
+    chmod 644 "$rig_dir/sway.conf"
+    local -a as_user=()
+    if ((EUID == 0)); then
+        chown nobody: "$home"
+        chmod 711 "$rig_dir"
+        as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+    fi
+    "${as_user[@]}" env -i PATH="$PATH" HOME="$home" XDG_RUNTIME_DIR="$home" WLR_BACKENDS=headless \
+        WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway --config "$rig_dir/sway.conf" \
+        >"$logs/sway.log" 2>&1 &
+    local pid=$!
+    started "$pid" sway
+    sway_ready() { compgen -G "$home/sway-ipc.*.sock" && [[ -S $home/wayland-1 ]]; }
+    await sway "$logs/sway.log" "$pid" sway_ready
+    export WAYLAND_DISPLAY=$home/wayland-1
+    SWAYSOCK=$(compgen -G "$home/sway-ipc.*.sock")
+    export SWAYSOCK
+    await "sway's XWayland" "$logs/sway.log" "$pid" test -s "$home/display"
+    DISPLAY=$(<"$home/display")
+    export DISPLAY
+    await "sway's X server" "$logs/sway.log" "$pid" xdpyinfo
+}
+
+case ${RIG_DISPLAY:=xvfb} in
+xvfb) start_xvfb ;;
+weston) start_weston ;;
+sway) start_sway ;;
+*) fail "RIG_DISPLAY=$RIG_DISPLAY is none of xvfb, weston, sway" ;;
+esac
+[[ $RIG_DISPLAY == xvfb ]] || export XDG_SESSION_TYPE=wayland
 
 # --- session bus; started after DISPLAY so activated services inherit it ---
 mkfifo "$rig_dir/bus.fifo"
@@ -219,11 +292,14 @@ pactl set-default-sink rig_sink
 pactl set-default-source rig_mic
 
 # --- window manager --------------------------------------------------------
-openbox --sm-disable >"$logs/openbox.log" 2>&1 &
-openbox_pid=$!
-started "$openbox_pid" openbox
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
-await openbox "$logs/openbox.log" "$openbox_pid" wm_running
+# The compositors bring their own.
+if [[ $RIG_DISPLAY == xvfb ]]; then
+    openbox --sm-disable >"$logs/openbox.log" 2>&1 &
+    openbox_pid=$!
+    started "$openbox_pid" openbox
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+    await openbox "$logs/openbox.log" "$openbox_pid" wm_running
+fi
 
 # --- system tray: ready once it owns the tray selection of screen 0 --------
 tray_owned() {
@@ -248,7 +324,7 @@ started "$trayer_pid" trayer
 await trayer "$logs/trayer.log" "$trayer_pid" tray_owned
 
 # --- the command -----------------------------------------------------------
-export TARNWICK_RIG=1
+export TARNWICK_RIG=1 RIG_DISPLAY
 say "desktop ready in $rig_dir"
 # In the background so a signal reaches the traps at once; stdin passed on
 # explicitly, so an interactive shell still reads the terminal.

@@ -56,6 +56,11 @@ PACKAGES=(
     wireplumber          # PipeWire's session manager, which links streams to devices
     bubblewrap           # sandboxes with their own pid namespace, for recorders that report in-sandbox pids
     imagemagick          # import, for screenshots
+    weston               # headless Wayland compositors with XWayland: RIG_DISPLAY=weston, sway
+    xwayland
+    sway
+    grim                 # pictures of sway's screen
+    x11-xserver-utils    # xhost: sway's XWayland lets the rig's user in
     procps               # pgrep, ps
     python3
     python3-dbusmock     # stand-in D-Bus services: NetworkManager, a refusing permission store, logind, a screen saver, UDisks

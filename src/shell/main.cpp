@@ -4,6 +4,7 @@
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
+#include "WindowSystem.h"
 
 #include <QApplication>
 
@@ -21,6 +22,7 @@ int main(int argc, char **argv)
 
     const AppInfo info = AppInfo::compiledIn();
     qSetMessagePattern(QLatin1String(logMessagePattern));
+    WindowSystem::choosePlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
     QApplication::setApplicationVersion(info.version);

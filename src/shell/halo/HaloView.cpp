@@ -4,6 +4,7 @@
 #include "HaloGlyphs.h"
 #include "PainterPath.h"
 #include "Text.h"
+#include "WindowSystem.h"
 
 #include <QBitmap>
 #include <QEasingCurve>
@@ -51,8 +52,8 @@ QFont pixelFont(int pixelSize, QFont::Weight weight)
 } // namespace
 
 HaloView::HaloView(HaloGlyphs &glyphs, QWidget *parent)
-    : QWidget(parent,
-              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                          Qt::WindowDoesNotAcceptFocus | WindowSystem::overlayFlags())
     , m_glyphs(glyphs)
     , m_contentClip(new QWidget(this))
     , m_content(new QWidget(m_contentClip))

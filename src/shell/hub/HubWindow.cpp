@@ -3,6 +3,7 @@
 #include "HubStyle.h"
 #include "HubView.h"
 #include "Text.h"
+#include "WindowSystem.h"
 #include "X11Overlay.h"
 
 #include <QDragEnterEvent>
@@ -11,7 +12,8 @@
 #include <QWindow>
 
 HubWindow::HubWindow(HubView *view, bool flatTop)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(nullptr,
+              Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | WindowSystem::overlayFlags())
     , m_view(view)
     , m_flatTop(flatTop)
 {

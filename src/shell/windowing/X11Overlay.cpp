@@ -1,5 +1,6 @@
 #include "X11Overlay.h"
 
+#include "WindowSystem.h"
 #include "X11Connection.h"
 
 #include <QGuiApplication>
@@ -39,7 +40,9 @@ void addStates(Display *dpy, ::Window window, const char *first, const char *sec
 bool lacksCompositor()
 {
     Display *dpy = display();
-    if (!dpy)
+    // A Wayland compositor blends every XWayland window, whoever owns the
+    // X selection (Weston's X window manager does not).
+    if (!dpy || WindowSystem::current() == WindowSystem::Kind::XWayland)
         return false;
     const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(dpy));
     return XGetSelectionOwner(dpy, XInternAtom(dpy, name.constData(), False)) == None;
@@ -50,6 +53,9 @@ bool keepOutOfTaskbar(QWindow &window)
     Display *dpy = display();
     if (!dpy)
         return false;
+    // The window manager knows nothing of a window that bypasses it.
+    if (window.flags().testFlag(Qt::X11BypassWindowManagerHint))
+        return true;
     const auto id = ::Window(window.winId());
     addStates(dpy, id, "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER");
     addStates(dpy, id, "_NET_WM_STATE_STICKY", "_NET_WM_STATE_ABOVE");
