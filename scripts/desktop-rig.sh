@@ -235,7 +235,8 @@ start_sway() {
     # its XWayland lets in only sway's own user until told otherwise.
     local report="xhost +si:localuser:$(id -un) && printenv DISPLAY >$home/display.new"
     printf '%s\n' 'output HEADLESS-1 resolution 1920x1080 position 0 0 bg #30506f solid_color' \
-        'xwayland enable' "exec sh -c '$report && mv $home/display.new $home/display'" >"$rig_dir/sway.conf"
+        'xwayland enable' 'default_border none' "exec sh -c '$report && mv $home/display.new $home/display'" \
+        >"$rig_dir/sway.conf"
     chmod 644 "$rig_dir/sway.conf"
     local -a as_user=()
     if ((EUID == 0)); then

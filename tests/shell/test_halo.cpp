@@ -1,9 +1,13 @@
 // The halo's window on the rig's desktop: where it sits, which clicks it
-// takes and which reach the window behind, and when it goes.
+// takes and which reach the window behind, and when it goes. The same test
+// runs under the headless Wayland compositors of the rig (through XWayland,
+// as Tarnwick does there), where the compositor's own picture shows the halo.
 #include "Halo.h"
 #include "HaloView.h"
 #include "PressRecorder.h"
 #include "RequiredService.h"
+#include "Screenshot.h"
+#include "WindowSystem.h"
 #include "XDisplay.h"
 
 #include <QApplication>
@@ -79,22 +83,38 @@ private Q_SLOTS:
         QCOMPARE(view->geometry(), frame);
         QTRY_COMPARE(view->frameGeometry(), frame); // the window manager left it where it asked
         XDisplay x;
-        QTRY_VERIFY(x.hasState(quint32(view->winId()), "_NET_WM_STATE_SKIP_TASKBAR"));
-        QVERIFY(x.hasState(quint32(view->winId()), "_NET_WM_STATE_SKIP_PAGER"));
+        QVERIFY(!x.listedInTaskbar(quint32(view->winId())));
 
-        QCOMPARE(
-            QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
-                                                         QStringLiteral("halo-rig.png")}),
-            0);
+        // The card's black as the display server shows it: centred on the
+        // screen and as wide as drawn, less its ring.
+        QImage screen;
+        std::pair<int, int> card;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (card = Screenshot::blackRun(screen = Screenshot::take(), frame.center().x(), frame.top() + 12))
+                        .second -
+                    card.first >
+                400,
+            10000);
+        screen.save(
+            QStringLiteral("halo-%1.png").arg(qEnvironmentVariable("RIG_DISPLAY", QStringLiteral("rig"))));
+        QVERIFY2(qAbs(card.first + card.second - 2 * frame.center().x()) <= 2,
+                 qPrintable(QStringLiteral("card from %1 to %2").arg(card.first).arg(card.second)));
+        QVERIFY(card.second - card.first >= 470 && card.second - card.first < 490);
+
+        // Weston's headless backend has no seat, and its XWayland (22.1)
+        // crashes on pointer events from XTEST without one.
+        if (qEnvironmentVariable("RIG_DISPLAY") == QLatin1String("weston"))
+            QSKIP("no pointer on headless Weston");
 
         // Inside the window but beside the card: the window behind gets it.
         const QPoint beside = frame.topLeft() + QPoint(20, 100);
         QVERIFY(click(beside));
         QTRY_COMPARE(behind.presses, QList<QPoint>{beside});
 
-        // On the card (above its content) the halo takes it.
+        // On the card (above its content) the halo takes it, but not the keyboard.
         QVERIFY(click(frame.topLeft() + QPoint(300, 12)));
         QTRY_COMPARE(clicked.count(), 1);
+        QVERIFY(QGuiApplication::focusWindow() != view->windowHandle());
 
         // A button runs its action.
         const auto buttons = view->findChildren<QPushButton *>();
@@ -173,5 +193,12 @@ private:
     QRect m_screen;
 };
 
-QTEST_MAIN(TestHalo)
+int main(int argc, char **argv)
+{
+    WindowSystem::choosePlatform();
+    QApplication app(argc, argv);
+    TestHalo test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_halo.moc"

@@ -97,6 +97,16 @@ bool XDisplay::hasState(quint32 window, const QByteArray &state)
     return false;
 }
 
+bool XDisplay::listedInTaskbar(quint32 window)
+{
+    const QByteArray clients = property(root(), "_NET_CLIENT_LIST");
+    for (qsizetype i = 0; i + 4 <= clients.size(); i += 4) {
+        if (numberAt(clients.constData() + i) == window)
+            return !hasState(window, "_NET_WM_STATE_SKIP_TASKBAR");
+    }
+    return false;
+}
+
 quint32 XDisplay::root()
 {
     xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(m_connection));

@@ -28,6 +28,9 @@ public:
     // Windows, mapped or not, with this title and at least this wide.
     int windowsTitled(const QByteArray &title, int minWidth);
     bool hasState(quint32 window, const QByteArray &state);
+    // Whether a taskbar would show it: the window manager manages it (it is
+    // in _NET_CLIENT_LIST) and it does not ask to be skipped.
+    bool listedInTaskbar(quint32 window);
 
 private:
     quint32 root();
