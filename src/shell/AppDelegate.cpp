@@ -124,6 +124,7 @@ void AppDelegate::launch()
         },
         std::make_unique<TimerTask>());
     m_siblings = std::make_unique<SiblingApps>(Ecosystem::catalogue(), m_backends.installedApps);
+    m_runningSiblings = std::make_unique<RunningApps>(*m_backends.appWindows, m_backends.appProcesses, me);
     setUpStatusItem();
     wireCallbacks();
     registerSections();
@@ -237,8 +238,9 @@ void AppDelegate::registerSections()
         .addTo(m_hubSections);
     ToolsSection{*m_tools, [this] { m_panel->close(); }}.addTo(m_hubSections);
     MirrorSection{*m_mirror, m_backends.cameraFeed}.addTo(m_hubSections);
-    AppsSection{*m_siblings, m_settings, *m_backends.installedApps, [this] { m_panel->close(); }}.addTo(
-        m_hubSections);
+    AppsSection{*m_siblings, m_settings, *m_backends.installedApps, *m_runningSiblings,
+                [this] { m_panel->close(); }}
+        .addTo(m_hubSections);
 }
 
 void AppDelegate::shelfMade(ShelfStore &store)

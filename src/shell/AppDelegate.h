@@ -108,6 +108,7 @@ private:
     std::unique_ptr<Tutorial> m_tutorial;
     std::unique_ptr<Mirror> m_mirror;
     std::unique_ptr<SiblingApps> m_siblings;
+    std::unique_ptr<RunningApps> m_runningSiblings;
     HubState m_hubState;
     HubSections m_hubSections;
     std::unique_ptr<HubPanel> m_panel;

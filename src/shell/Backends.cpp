@@ -178,14 +178,8 @@ Backends Backends::simulated()
     b.shelfFiles = std::make_unique<SimShelfFileSystem>();
     // One of the maker's apps installed, with a door.
     auto installed = std::make_shared<SimInstalledApps>();
-    installed->installed.append({QStringLiteral("dev.orvane.Latchkey"),
-                                 QStringLiteral("Latchkey"),
-                                 {},
-                                 {},
-                                 {QStringLiteral("latchkey")},
-                                 {{QStringLiteral("Version"), QStringLiteral("1")},
-                                  {QStringLiteral("Title"), QStringLiteral("Latchkey")},
-                                  {QStringLiteral("Scheme"), QStringLiteral("latchkey")}}});
+    installed->installed.append(SimInstalledApps::withDoor(
+        QStringLiteral("dev.orvane.Latchkey"), QStringLiteral("Latchkey"), QStringLiteral("latchkey")));
     b.installedApps = std::move(installed);
     b.fileManager = std::make_unique<SimFileManager>();
     auto vpn = std::make_unique<SimVpnService>();

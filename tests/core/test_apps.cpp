@@ -190,6 +190,11 @@ private Q_SLOTS:
         for (const OrvaneApp &app : siblings.recommendations({QStringLiteral("three")}))
             recommended << app.id;
         QCOMPARE(recommended, QStringList{"four"});
+        QVERIFY(!siblings.isRunning(catalogue.first()));
+        siblings.setRunning({QStringLiteral("org.example.Editor"), QStringLiteral("x.One.Beta")});
+        QCOMPARE(found.size(), 2);
+        QVERIFY(siblings.isRunning(catalogue.first()));
+        QVERIFY(!siblings.isRunning(catalogue.at(1)));
 
         // x.One is preferred over its beta, whose door is therefore not asked;
         // x.Two's damaged door is refused.

@@ -15,13 +15,18 @@
 #include "LinuxShelfFileSystem.h"
 #include "RecommendationRow.h"
 #include "RequiredService.h"
+#include "RunningApps.h"
 #include "SensorWatcher.h"
 #include "Settings.h"
 #include "SiblingApps.h"
 #include "SiblingTile.h"
+#include "SimAppProcesses.h"
+#include "SimAppWindows.h"
+#include "SimPinnedApp.h"
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -67,14 +72,26 @@ private Q_SLOTS:
         m_installed = std::make_shared<DesktopInstalledApps>();
     }
 
-    // Installed: a tile that starts the app as its entry says and closes the
-    // hub. Not installed: recommended, with its site, until dismissed or all hidden.
+    // Installed: a tile, saying whether the app runs, that starts it as its
+    // entry says and closes the hub. Not installed: recommended, with its site, until dismissed or all
+    // hidden.
     void installedAndRecommended()
     {
         SiblingApps siblings(Ecosystem::catalogue(), m_installed);
+        SimAppWindows windows;
+        windows.shown.append({7, 7, QStringLiteral("Latchkey"), AppWindows::Kind::Normal});
+        auto processes = std::make_shared<SimAppProcesses>();
+        processes->running.append({7,
+                                   QStringLiteral("Latchkey"),
+                                   QStringLiteral("dev.orvane.Latchkey"),
+                                   {},
+                                   {},
+                                   0,
+                                   std::make_shared<SimPinnedApp>(QList<qint32>{7}, true)});
+        RunningApps running(windows, processes, 0);
         HubSections sections;
         int closed = 0;
-        AppsSection{siblings, m_settings, *m_installed, [&closed] { ++closed; }}.addTo(sections);
+        AppsSection{siblings, m_settings, *m_installed, running, [&closed] { ++closed; }}.addTo(sections);
         std::unique_ptr<QWidget> section(sections.make(HubTab::Apps));
         auto *view = qobject_cast<AppsView *>(section.get());
         QVERIFY(view);
@@ -82,6 +99,7 @@ private Q_SLOTS:
         view->show();
         QTRY_COMPARE(view->tiles().size(), 1);
         QCOMPARE(view->tiles().first()->accessibleName(), "Latchkey");
+        QTRY_COMPARE(view->tiles().first()->findChild<QLabel *>(QStringLiteral("state"))->text(), "Running");
 
         QTest::mouseClick(view->tiles().first()->openButton(), Qt::LeftButton);
         QTRY_VERIFY(QFile::exists(launchedMark()));

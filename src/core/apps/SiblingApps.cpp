@@ -67,6 +67,20 @@ QList<OrvaneApp> SiblingApps::recommendations(const QStringList &dismissed) cons
     return shown;
 }
 
+void SiblingApps::setRunning(const QStringList &appIds)
+{
+    if (appIds == m_running)
+        return;
+    m_running = appIds;
+    Q_EMIT found();
+}
+
+bool SiblingApps::isRunning(const OrvaneApp &app) const
+{
+    return std::any_of(app.appIds.cbegin(), app.appIds.cend(),
+                       [this](const QString &id) { return m_running.contains(id); });
+}
+
 QList<HubDoor> SiblingApps::doors() const
 {
     QList<HubDoor> found;

@@ -30,6 +30,10 @@ public:
     QList<Sibling> installed() const;
     // The entries not installed whose id is not in `dismissed`.
     QList<OrvaneApp> recommendations(const QStringList &dismissed) const;
+    // The app ids of the applications running now; `found` follows.
+    void setRunning(const QStringList &appIds);
+    // Whether it runs under any of its ids.
+    bool isRunning(const OrvaneApp &app) const;
     // The doors the installed siblings declare, in catalogue order.
     QList<HubDoor> doors() const;
 
@@ -42,6 +46,7 @@ private:
     const QList<OrvaneApp> m_catalogue;
     const std::shared_ptr<const InstalledApps> m_installed;
     QList<Sibling> m_siblings;
+    QStringList m_running;
     quint64 m_generation = 0;
     bool m_known = false;
 };

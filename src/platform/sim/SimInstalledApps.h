@@ -16,6 +16,19 @@ public:
         }
         return std::nullopt;
     }
+    // An application whose entry declares a door, opened through `scheme`.
+    static InstalledApp withDoor(const QString &appId, const QString &name, const QString &scheme)
+    {
+        return {appId,
+                name,
+                {},
+                {},
+                {scheme},
+                {{QStringLiteral("Version"), QStringLiteral("1")},
+                 {QStringLiteral("Title"), name},
+                 {QStringLiteral("Scheme"), scheme}}};
+    }
+
     bool launch(const InstalledApp &app) const override
     {
         const QMutexLocker lock(&m_mutex);

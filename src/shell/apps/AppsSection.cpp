@@ -4,14 +4,23 @@
 #include "HubSections.h"
 #include "InstalledApps.h"
 #include "Log.h"
+#include "RunningApps.h"
 #include "SiblingApps.h"
 
 #include <QDesktopServices>
 
 void AppsSection::addTo(HubSections &sections) const
 {
+    QObject::connect(&running, &RunningApps::listed, &siblings,
+                     [siblings = &siblings](const QList<AppEntry> &apps) {
+                         QStringList ids;
+                         for (const AppEntry &app : apps)
+                             ids.append(app.appId);
+                         siblings->setRunning(ids);
+                     });
     sections.add(HubTab::Apps, [section = *this] {
         section.siblings.refresh();
+        section.running.refresh(false);
         AppsView::Actions actions{[section](const InstalledApp &app) {
                                       if (section.installed.launch(app) && section.closePanel)
                                           section.closePanel();

@@ -4,15 +4,18 @@
 
 class HubSections;
 class InstalledApps;
+class RunningApps;
 class Settings;
 class SiblingApps;
 
-// What the apps section works with: the siblings are looked up again each
-// time the section is shown.
+// What the apps section works with: the siblings, and which of them run, are
+// looked up again each time the section is shown.
 struct AppsSection {
     SiblingApps &siblings;
     Settings &settings;
     const InstalledApps &installed;
+    // Its own listing of the running apps, apart from the quit section's.
+    RunningApps &running;
     std::function<void()> closePanel;
 
     void addTo(HubSections &sections) const;

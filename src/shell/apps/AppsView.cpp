@@ -92,7 +92,8 @@ QWidget *AppsView::installedColumn()
     constexpr int perRow = 2;
     for (qsizetype i = 0; i < installed.size(); ++i) {
         const SiblingApps::Sibling &sibling = installed.at(i);
-        auto *tile = new SiblingTile(sibling.app.name, *sibling.installed, column);
+        auto *tile =
+            new SiblingTile(sibling.app.name, *sibling.installed, m_siblings.isRunning(sibling.app), column);
         connect(tile, &SiblingTile::openClicked, this,
                 [this, app = *sibling.installed] { m_actions.open(app); });
         grid->addWidget(tile, int(i / perRow), int(i % perRow));

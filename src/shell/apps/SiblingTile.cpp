@@ -16,7 +16,7 @@ constexpr int iconSize = 40;
 
 } // namespace
 
-SiblingTile::SiblingTile(const QString &name, const InstalledApp &installed, QWidget *parent)
+SiblingTile::SiblingTile(const QString &name, const InstalledApp &installed, bool running, QWidget *parent)
     : QFrame(parent)
     , m_open(new QPushButton(Text::tr("Open"), this))
 {
@@ -40,6 +40,12 @@ SiblingTile::SiblingTile(const QString &name, const InstalledApp &installed, QWi
     title->setAlignment(Qt::AlignCenter);
     title->setStyleSheet(QStringLiteral("color: white;"));
 
+    auto *state = new QLabel(running ? Text::tr("Running") : QString(), this);
+    state->setFont(HubStyle::font(font(), 11));
+    state->setAlignment(Qt::AlignCenter);
+    state->setStyleSheet(QStringLiteral("color: rgba(255, 255, 255, 55%);"));
+    state->setObjectName(QStringLiteral("state"));
+
     m_open->setCursor(Qt::PointingHandCursor);
     connect(m_open, &QPushButton::clicked, this, &SiblingTile::openClicked);
 
@@ -48,6 +54,7 @@ SiblingTile::SiblingTile(const QString &name, const InstalledApp &installed, QWi
     column->setSpacing(6);
     column->addWidget(icon);
     column->addWidget(title);
+    column->addWidget(state);
     column->addStretch(1);
     column->addWidget(m_open, 0, Qt::AlignHCenter);
 }

@@ -10,7 +10,7 @@ struct InstalledApp;
 class SiblingTile : public QFrame {
     Q_OBJECT
 public:
-    SiblingTile(const QString &name, const InstalledApp &installed, QWidget *parent = nullptr);
+    SiblingTile(const QString &name, const InstalledApp &installed, bool running, QWidget *parent = nullptr);
 
     QPushButton *openButton() const { return m_open; }
 

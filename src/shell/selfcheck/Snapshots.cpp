@@ -51,6 +51,7 @@
 #include "SimDiskEjector.h"
 #include "SimFileManager.h"
 #include "SimInstalledApps.h"
+#include "SimPinnedApp.h"
 #include "SimProcessDirectory.h"
 #include "SimQuietMicDriver.h"
 #include "SimVpnService.h"
@@ -339,28 +340,40 @@ void mirrorScenes(Report &report, const QString &folder, const Notch &notch)
     hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("mirror"));
 }
 
-// The hub open on its apps section: one of the maker's apps installed, with
-// a door in the section row, and the others recommended.
+// The hub open on its apps section: one of the maker's apps installed and
+// running, with a door in the section row, and the others recommended.
 void appsScenes(Report &report, const QString &folder, const Notch &notch)
 {
     SampleHub sample(AppInfo::compiledIn());
     auto installed = std::make_shared<SimInstalledApps>();
-    installed->installed.append({QStringLiteral("dev.orvane.Latchkey"),
-                                 QStringLiteral("Latchkey"),
-                                 QStringLiteral("dialog-password"),
-                                 {},
-                                 {QStringLiteral("latchkey")},
-                                 {{QStringLiteral("Version"), QStringLiteral("1")},
-                                  {QStringLiteral("Title"), QStringLiteral("Latchkey")},
-                                  {QStringLiteral("Scheme"), QStringLiteral("latchkey")}}});
+    installed->installed.append(SimInstalledApps::withDoor(
+        QStringLiteral("dev.orvane.Latchkey"), QStringLiteral("Latchkey"), QStringLiteral("latchkey")));
+    installed->installed.first().icon = QStringLiteral("dialog-password");
+    SimAppWindows windows;
+    windows.shown.append({301, 301, QStringLiteral("Latchkey"), AppWindows::Kind::Normal});
+    auto processes = std::make_shared<SimAppProcesses>();
+    processes->running.append({301,
+                               QStringLiteral("Latchkey"),
+                               QStringLiteral("dev.orvane.Latchkey"),
+                               {},
+                               {},
+                               0,
+                               std::make_shared<SimPinnedApp>(QList<qint32>{301}, true)});
+    RunningApps running(windows, processes, 0);
     SiblingApps siblings(Ecosystem::catalogue(), installed);
-    siblings.refresh();
-    SelfCheckWait::until([&siblings] { return siblings.isKnown(); }, 5000);
     HubState state;
     state.setTab(HubTab::Apps);
-    state.setDoors(siblings.doors());
     HubSections sections;
-    AppsSection{siblings, sample.settings, *installed, [] {}}.addTo(sections);
+    AppsSection{siblings, sample.settings, *installed, running, [] {}}.addTo(sections);
+    // Asked once ahead, so the pictures show the answers.
+    delete sections.make(HubTab::Apps);
+    SelfCheckWait::until(
+        [&siblings] {
+            const QList<SiblingApps::Sibling> shown = siblings.installed();
+            return !shown.isEmpty() && siblings.isRunning(shown.first().app);
+        },
+        5000);
+    state.setDoors(siblings.doors());
     hubScenes(report, folder, notch, sample.hub.sensors(), state, sections, QStringLiteral("apps"));
 }
 
