@@ -2,9 +2,7 @@
 
 #include "HaloView.h"
 #include "Notch.h"
-#include "X11Overlay.h"
-
-#include <QWindow>
+#include "Overlay.h"
 
 Halo::Halo(QProcessEnvironment env, QObject *parent)
     : QObject(parent)
@@ -17,6 +15,7 @@ Halo::Halo(QProcessEnvironment env, QObject *parent)
 
 Halo::~Halo()
 {
+    m_overlay.reset();
     delete m_view.data();
 }
 
@@ -63,18 +62,12 @@ void Halo::render(bool animated)
         if (!m_view)
             make(*notch);
         HaloView *view = m_view;
-        QWindow *window = view ? view->windowHandle() : nullptr;
-        if (!window)
+        if (!view || !m_overlay)
             return;
         view->apply(*notch, m_camera, m_mic, m_banner ? &*m_banner : nullptr, animated);
         // Only the card takes clicks, and only while a banner shows.
-        X11Overlay::setInputRegion(*window,
-                                   m_banner ? QRegion(view->shapeRect().toAlignedRect()) : QRegion());
-        if (!view->isVisible()) {
-            view->show();
-            X11Overlay::keepOutOfTaskbar(*window);
-        }
-        view->raise();
+        m_overlay->setInputRegion(m_banner ? QRegion(view->shapeRect().toAlignedRect()) : QRegion());
+        m_overlay->show();
         return;
     }
     if (!m_view)
@@ -100,9 +93,9 @@ void Halo::make(const Notch &notch)
 {
     m_view = new HaloView(m_glyphs);
     m_view->setGeometry(HaloView::frameFor(notch));
-    m_view->winId();
-    X11Overlay::setInputRegion(*m_view->windowHandle(), {});
-    m_view->setShapeMasked(X11Overlay::lacksCompositor());
+    m_overlay = Overlay::make(*m_view);
+    m_overlay->setInputRegion({});
+    m_view->setShapeMasked(m_overlay->lacksCompositor());
     connect(m_view, &HaloView::clicked, this, &Halo::clicked);
 }
 
@@ -110,6 +103,7 @@ void Halo::drop()
 {
     if (!m_view)
         return;
+    m_overlay.reset();
     m_view->hide();
     m_view->deleteLater();
     m_view = nullptr;

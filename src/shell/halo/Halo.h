@@ -8,9 +8,11 @@
 #include <QProcessEnvironment>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 class HaloView;
+class Overlay;
 struct Notch;
 
 // The overlay around the housing that shows who uses the camera or a
@@ -62,6 +64,8 @@ private:
     QProcessEnvironment m_env;
     HaloGlyphs m_glyphs;
     QPointer<HaloView> m_view;
+    // How the window system shows m_view; lives as long as it does.
+    std::unique_ptr<Overlay> m_overlay;
     bool m_camera = false;
     bool m_mic = false;
     bool m_suppressed = false;
