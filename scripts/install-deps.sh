@@ -26,6 +26,7 @@ PACKAGES=(
     libxcb-xinput-dev    # XInput2: clicks in other applications close the hub
     libxcb-res0-dev      # X-Resource: the process behind a window that names none
     libxcb-xtest0-dev    # XTEST: the menu self-check types real keys
+    libwayland-dev       # the halo's layer-shell surface; the rig's virtual pointer
     help2man             # the manual page, from --help
     # the Debian package: scripts/package.sh
     dpkg-dev             # dpkg-shlibdeps
@@ -60,6 +61,7 @@ PACKAGES=(
     xwayland
     sway
     grim                 # pictures of sway's screen
+    qt6-wayland          # Qt's Wayland platform, for the native client under the halo in the sway rig
     x11-xserver-utils    # xhost: sway's XWayland lets the rig's user in
     procps               # pgrep, ps
     python3
