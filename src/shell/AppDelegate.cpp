@@ -238,8 +238,12 @@ void AppDelegate::registerSections()
         .addTo(m_hubSections);
     ToolsSection{*m_tools, [this] { m_panel->close(); }}.addTo(m_hubSections);
     MirrorSection{*m_mirror, m_backends.cameraFeed}.addTo(m_hubSections);
-    AppsSection{*m_siblings, m_settings, *m_backends.installedApps, *m_runningSiblings,
-                [this] { m_panel->close(); }}
+    AppsSection{*m_siblings,
+                m_settings,
+                *m_backends.installedApps,
+                *m_runningSiblings,
+                [this] { m_panel->close(); },
+                [this](const QString &text) { note(text); }}
         .addTo(m_hubSections);
 }
 

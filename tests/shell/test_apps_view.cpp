@@ -22,6 +22,7 @@
 #include "SiblingTile.h"
 #include "SimAppProcesses.h"
 #include "SimAppWindows.h"
+#include "SimInstalledApps.h"
 #include "SimPinnedApp.h"
 
 #include <QApplication>
@@ -91,7 +92,14 @@ private Q_SLOTS:
         RunningApps running(windows, processes, 0);
         HubSections sections;
         int closed = 0;
-        AppsSection{siblings, m_settings, *m_installed, running, [&closed] { ++closed; }}.addTo(sections);
+        QStringList notes;
+        AppsSection{siblings,
+                    m_settings,
+                    *m_installed,
+                    running,
+                    [&closed] { ++closed; },
+                    [&notes](const QString &text) { notes << text; }}
+            .addTo(sections);
         std::unique_ptr<QWidget> section(sections.make(HubTab::Apps));
         auto *view = qobject_cast<AppsView *>(section.get());
         QVERIFY(view);
@@ -104,6 +112,7 @@ private Q_SLOTS:
         QTest::mouseClick(view->tiles().first()->openButton(), Qt::LeftButton);
         QTRY_VERIFY(QFile::exists(launchedMark()));
         QCOMPARE(closed, 1);
+        QVERIFY(notes.isEmpty());
 
         QCOMPARE(view->recommendations().size(), 1);
         RecommendationRow *row = view->recommendations().first();
@@ -124,6 +133,33 @@ private Q_SLOTS:
         QVERIFY(!m_settings.showRecommendations.value());
         QVERIFY(m_settings.showRecommendations.set(true));
         QCOMPARE(view->recommendations().size(), 1);
+    }
+
+    // An app whose entry starts nothing says so and leaves the hub open.
+    void anAppThatDoesNotStart()
+    {
+        auto installed = std::make_shared<SimInstalledApps>();
+        installed->installed.append(
+            {QStringLiteral("dev.orvane.Driftnote"), QStringLiteral("Driftnote"), {}, {}, {}, {}});
+        SiblingApps siblings(Ecosystem::catalogue(), installed);
+        SimAppWindows windows;
+        RunningApps running(windows, std::make_shared<SimAppProcesses>(), 0);
+        HubSections sections;
+        int closed = 0;
+        QStringList notes;
+        AppsSection{siblings,
+                    m_settings,
+                    *installed,
+                    running,
+                    [&closed] { ++closed; },
+                    [&notes](const QString &text) { notes << text; }}
+            .addTo(sections);
+        std::unique_ptr<QWidget> section(sections.make(HubTab::Apps));
+        auto *view = qobject_cast<AppsView *>(section.get());
+        QTRY_COMPARE(view->tiles().size(), 1);
+        QTest::mouseClick(view->tiles().first()->openButton(), Qt::LeftButton);
+        QCOMPARE(notes, QStringList{"Driftnote couldn’t be opened."});
+        QCOMPARE(closed, 0);
     }
 
     // The door button asks the sibling to present itself where the housing

@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "RunningApps.h"
 #include "SiblingApps.h"
+#include "Text.h"
 
 #include <QDesktopServices>
 
@@ -22,8 +23,12 @@ void AppsSection::addTo(HubSections &sections) const
         section.siblings.refresh();
         section.running.refresh(false);
         AppsView::Actions actions{[section](const InstalledApp &app) {
-                                      if (section.installed.launch(app) && section.closePanel)
+                                      if (!section.installed.launch(app)) {
+                                          if (section.note)
+                                              section.note(Text::tr("%1 couldn’t be opened.").arg(app.name));
+                                      } else if (section.closePanel) {
                                           section.closePanel();
+                                      }
                                   },
                                   [](const QUrl &site) {
                                       if (!QDesktopServices::openUrl(site))

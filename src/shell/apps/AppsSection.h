@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 class HubSections;
@@ -17,6 +19,8 @@ struct AppsSection {
     // Its own listing of the running apps, apart from the quit section's.
     RunningApps &running;
     std::function<void()> closePanel;
+    // Says that an app could not be started.
+    std::function<void(const QString &)> note;
 
     void addTo(HubSections &sections) const;
 };

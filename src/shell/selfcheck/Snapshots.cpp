@@ -364,7 +364,7 @@ void appsScenes(Report &report, const QString &folder, const Notch &notch)
     HubState state;
     state.setTab(HubTab::Apps);
     HubSections sections;
-    AppsSection{siblings, sample.settings, *installed, running, [] {}}.addTo(sections);
+    AppsSection{siblings, sample.settings, *installed, running, [] {}, {}}.addTo(sections);
     // Asked once ahead, so the pictures show the answers.
     delete sections.make(HubTab::Apps);
     SelfCheckWait::until(
