@@ -44,6 +44,45 @@ public Q_SLOTS:
     void open(const QUrl &url) { urls.append(url); }
 };
 
+// The apps section as the hub makes it, over `installed`; running: the app
+// ids with a window.
+struct Section {
+    Section(Settings &settings, const std::shared_ptr<const InstalledApps> &installed,
+            const QStringList &running)
+        : siblings(Ecosystem::catalogue(), installed)
+    {
+        for (qint32 pid = 1; pid <= running.size(); ++pid) {
+            windows.shown.append({quint32(pid), pid, running.at(pid - 1), AppWindows::Kind::Normal});
+            processes->running.append({pid,
+                                       running.at(pid - 1),
+                                       running.at(pid - 1),
+                                       {},
+                                       {},
+                                       0,
+                                       std::make_shared<SimPinnedApp>(QList<qint32>{pid}, true)});
+        }
+        AppsSection{siblings,
+                    settings,
+                    *installed,
+                    listing,
+                    [this] { ++closed; },
+                    [this](const QString &text) { notes << text; }}
+            .addTo(sections);
+        widget.reset(sections.make(HubTab::Apps));
+        view = qobject_cast<AppsView *>(widget.get());
+    }
+
+    SiblingApps siblings;
+    SimAppWindows windows;
+    std::shared_ptr<SimAppProcesses> processes = std::make_shared<SimAppProcesses>();
+    RunningApps listing{windows, processes, 0};
+    HubSections sections;
+    int closed = 0;
+    QStringList notes;
+    std::unique_ptr<QWidget> widget;
+    AppsView *view = nullptr;
+};
+
 class TestAppsView : public QObject {
     Q_OBJECT
 
@@ -74,34 +113,12 @@ private Q_SLOTS:
     }
 
     // Installed: a tile, saying whether the app runs, that starts it as its
-    // entry says and closes the hub. Not installed: recommended, with its site, until dismissed or all
-    // hidden.
+    // entry says and closes the hub. Not installed: recommended, with its
+    // site, until dismissed or all hidden.
     void installedAndRecommended()
     {
-        SiblingApps siblings(Ecosystem::catalogue(), m_installed);
-        SimAppWindows windows;
-        windows.shown.append({7, 7, QStringLiteral("Latchkey"), AppWindows::Kind::Normal});
-        auto processes = std::make_shared<SimAppProcesses>();
-        processes->running.append({7,
-                                   QStringLiteral("Latchkey"),
-                                   QStringLiteral("dev.orvane.Latchkey"),
-                                   {},
-                                   {},
-                                   0,
-                                   std::make_shared<SimPinnedApp>(QList<qint32>{7}, true)});
-        RunningApps running(windows, processes, 0);
-        HubSections sections;
-        int closed = 0;
-        QStringList notes;
-        AppsSection{siblings,
-                    m_settings,
-                    *m_installed,
-                    running,
-                    [&closed] { ++closed; },
-                    [&notes](const QString &text) { notes << text; }}
-            .addTo(sections);
-        std::unique_ptr<QWidget> section(sections.make(HubTab::Apps));
-        auto *view = qobject_cast<AppsView *>(section.get());
+        Section section(m_settings, m_installed, {QStringLiteral("dev.orvane.Latchkey")});
+        AppsView *view = section.view;
         QVERIFY(view);
         view->resize(704, 260);
         view->show();
@@ -111,8 +128,8 @@ private Q_SLOTS:
 
         QTest::mouseClick(view->tiles().first()->openButton(), Qt::LeftButton);
         QTRY_VERIFY(QFile::exists(launchedMark()));
-        QCOMPARE(closed, 1);
-        QVERIFY(notes.isEmpty());
+        QCOMPARE(section.closed, 1);
+        QVERIFY(section.notes.isEmpty());
 
         QCOMPARE(view->recommendations().size(), 1);
         RecommendationRow *row = view->recommendations().first();
@@ -141,25 +158,12 @@ private Q_SLOTS:
         auto installed = std::make_shared<SimInstalledApps>();
         installed->installed.append(
             {QStringLiteral("dev.orvane.Driftnote"), QStringLiteral("Driftnote"), {}, {}, {}, {}});
-        SiblingApps siblings(Ecosystem::catalogue(), installed);
-        SimAppWindows windows;
-        RunningApps running(windows, std::make_shared<SimAppProcesses>(), 0);
-        HubSections sections;
-        int closed = 0;
-        QStringList notes;
-        AppsSection{siblings,
-                    m_settings,
-                    *installed,
-                    running,
-                    [&closed] { ++closed; },
-                    [&notes](const QString &text) { notes << text; }}
-            .addTo(sections);
-        std::unique_ptr<QWidget> section(sections.make(HubTab::Apps));
-        auto *view = qobject_cast<AppsView *>(section.get());
+        Section section(m_settings, installed, {});
+        AppsView *view = section.view;
         QTRY_COMPARE(view->tiles().size(), 1);
         QTest::mouseClick(view->tiles().first()->openButton(), Qt::LeftButton);
-        QCOMPARE(notes, QStringList{"Driftnote couldn’t be opened."});
-        QCOMPARE(closed, 0);
+        QCOMPARE(section.notes, QStringList{"Driftnote couldn’t be opened."});
+        QCOMPARE(section.closed, 0);
     }
 
     // The door button asks the sibling to present itself where the housing
