@@ -26,15 +26,19 @@ QString PrivateSessionBus::start()
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address());
     env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
     m_daemon.setProcessEnvironment(env);
-    m_daemon.setStandardOutputFile(QProcess::nullDevice());
     m_daemon.setStandardErrorFile(QProcess::nullDevice());
-    m_daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                   QStringLiteral("--address=") + address()});
+    m_daemon.start(QStringLiteral("dbus-daemon"),
+                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                    QStringLiteral("--print-address"), QStringLiteral("--address=") + address()});
     if (!m_daemon.waitForStarted())
         return QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
-    return appeared(m_dir.filePath(QStringLiteral("bus")))
-               ? QString()
-               : QStringLiteral("the session bus did not open its socket");
+    // The address is printed once the daemon accepts connections; the socket
+    // file alone appears before it listens.
+    while (!m_daemon.canReadLine()) {
+        if (!m_daemon.waitForReadyRead(20000))
+            return QStringLiteral("the session bus did not open its socket");
+    }
+    return QString();
 }
 
 bool PrivateSessionBus::appeared(const QString &socket)
