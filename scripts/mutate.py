@@ -97,7 +97,10 @@ def run_tests(build_dir: Path, names: list[str]) -> list[str]:
         return ["(timed out)"]
     if result.returncode == 0:
         return []
-    failed = re.findall(r"^\s*\d+ - (\S+) \(", result.stdout, re.MULTILINE)
+    with open(build_dir / "mutation-failures.log", "a") as log:
+        log.write(f"=== {pattern}\n{result.stdout}\n")
+    listed = result.stdout.partition("The following tests FAILED:")[2]
+    failed = re.findall(r"^\s*\d+ - (\S+) \(", listed, re.MULTILINE)
     return failed or ["(the rig failed)"]
 
 
