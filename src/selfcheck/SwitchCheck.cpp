@@ -7,7 +7,7 @@
 #include "PrivacySwitch.h"
 #include "Report.h"
 
-#include <QFuture>
+#include <QFutureWatcher>
 
 #include <algorithm>
 #include <cmath>
@@ -138,12 +138,12 @@ void SwitchCheck::listCameraApps()
         return;
     }
     const std::shared_ptr<CameraPermissionStore> store = m_permissions;
-    Detached::run<CameraApps>([store] {
-        CameraApps found;
-        found.storeAvailable = store->isAvailable();
-        found.apps = AccessRevoker::apps(*store);
-        return found;
-    }).then(this, [this](const CameraApps &found) {
+    // A watcher rather than then(): Qt 6.4 can drop a continuation attached
+    // to a future that finished meanwhile.
+    auto *watcher = new QFutureWatcher<CameraApps>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        const CameraApps found = watcher->result();
         QStringList names;
         for (const AccessRevoker::AppInfo &app : found.apps)
             names.append(app.name);
@@ -154,18 +154,26 @@ void SwitchCheck::listCameraApps()
             QStringLiteral("the camera list is read from the permission store and the installed apps"));
         resetOwnEntry();
     });
+    watcher->setFuture(Detached::run<CameraApps>([store] {
+        CameraApps found;
+        found.storeAvailable = store->isAvailable();
+        found.apps = AccessRevoker::apps(*store);
+        return found;
+    }));
 }
 
 void SwitchCheck::resetOwnEntry()
 {
     const std::shared_ptr<CameraPermissionStore> store = m_permissions;
-    Detached::run<int>([store] {
-        return AccessRevoker::revoke(*store, {QLatin1String(ownId)});
-    }).then(this, [this](int succeeded) {
-        m_report.check(succeeded == 1,
+    auto *watcher = new QFutureWatcher<int>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        m_report.check(watcher->result() == 1,
                        QStringLiteral("the system’s camera reset works from the app (own entry)"));
         finish();
     });
+    watcher->setFuture(
+        Detached::run<int>([store] { return AccessRevoker::revoke(*store, {QLatin1String(ownId)}); }));
 }
 
 void SwitchCheck::finish()
