@@ -170,10 +170,7 @@ export XDG_CONFIG_HOME=$HOME/.config
 export XDG_DATA_HOME=$HOME/.local/share
 export XDG_CACHE_HOME=$HOME/.cache
 export XDG_STATE_HOME=$HOME/.local/state
-# The bus reads service files from folders that exist when it starts, the
-# user's first: a test's service file there comes before an installed one.
-mkdir -p "$logs" "$HOME" "$XDG_CONFIG_HOME/pulse" "$XDG_DATA_HOME/dbus-1/services" "$XDG_CACHE_HOME" \
-    "$XDG_STATE_HOME"
+mkdir -p "$logs" "$HOME" "$XDG_CONFIG_HOME/pulse" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_PID \

@@ -3,6 +3,7 @@
 // recordings and moves the switch, announcing each change once, and a name
 // taken by another program or a missing bus leaves Tarnwick running, and
 // the bus starts it from its service file when it is called while not running.
+#include "PrivateSessionBus.h"
 #include "PrivateTarnwick.h"
 #include "RequiredService.h"
 #include "XDisplay.h"
@@ -12,12 +13,9 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVariant>
-#include <QDir>
 #include <QTest>
 
 #include <memory>
-
-#include <signal.h>
 
 namespace {
 const QString busName = QStringLiteral("dev.orvane.Tarnwick");
@@ -135,10 +133,13 @@ private Q_SLOTS:
         QCOMPARE(owner(), first.processId());
     }
 
-    // The installed service file's template, pointing at this build through
-    // `env` so the started copy keeps to the test's folders.
+    // A bus of the test's own whose one service file is the installed one's
+    // template, pointing at this build through `env` so the started copy
+    // keeps to the test's folders.
     void theBusStartsItFromItsServiceFile()
     {
+        PrivateSessionBus bus(PrivateSessionBus::Services::OnlyOwn);
+        QCOMPARE(bus.start(), QString());
         QFile templateFile(QStringLiteral(SERVICE_TEMPLATE));
         QVERIFY(templateFile.open(QIODevice::ReadOnly));
         QStringList exec{QStringLiteral("/usr/bin/env"), QStringLiteral("TARNWICK_SIMULATED=1")};
@@ -146,9 +147,7 @@ private Q_SLOTS:
             exec.append(QString::fromLatin1(name) + QLatin1Char('=') +
                         m_app->environment().value(QString::fromLatin1(name)));
         exec.append(PrivateTarnwick::binary());
-        const QString services = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/dbus-1/services");
-        QVERIFY(QDir().mkpath(services));
-        QFile service(services + QLatin1Char('/') + busName + QStringLiteral(".service"));
+        QFile service(bus.servicesDir() + QLatin1Char('/') + busName + QStringLiteral(".service"));
         QVERIFY(service.open(QIODevice::WriteOnly));
         service.write(QString::fromUtf8(templateFile.readAll())
                           .replace(QStringLiteral("@TARNWICK_APP_ID@"), busName)
@@ -156,18 +155,19 @@ private Q_SLOTS:
                           .toUtf8());
         service.close();
 
-        QDBusMessage activate = QDBusMessage::createMethodCall(
-            busName, objectPath, QStringLiteral("org.freedesktop.Application"), QStringLiteral("Activate"));
-        activate.setArguments({QVariantMap()});
-        const QDBusMessage reply = m_bus.call(activate, QDBus::Block, startTimeoutMs);
-        service.remove();
-        QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
-        QTRY_COMPARE(m_x.windowsTitled("Tarnwick", 700), 1);
-        const qint64 started = owner();
-        const bool fromTheServiceFile = m_app->runningPids() == QList<qint64>{started};
-        ::kill(pid_t(started), SIGTERM); // whoever answered, so the next tests find the name free
-        QVERIFY(fromTheServiceFile);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_bus.interface()->isServiceRegistered(busName), startTimeoutMs);
+        {
+            QDBusConnection own = QDBusConnection::connectToBus(bus.address(), QStringLiteral("own"));
+            QDBusMessage activate = QDBusMessage::createMethodCall(
+                busName, objectPath, QStringLiteral("org.freedesktop.Application"),
+                QStringLiteral("Activate"));
+            activate.setArguments({QVariantMap()});
+            QCOMPARE(own.call(activate, QDBus::Block, startTimeoutMs).type(), QDBusMessage::ReplyMessage);
+            QTRY_COMPARE(m_x.windowsTitled("Tarnwick", 700), 1);
+            QCOMPARE(m_app->runningPids(), QList<qint64>{own.interface()->servicePid(busName).value()});
+        }
+        QDBusConnection::disconnectFromBus(QStringLiteral("own"));
+        bus.stop();
+        QTRY_VERIFY_WITH_TIMEOUT(m_app->runningPids().isEmpty(), startTimeoutMs);
     }
 
     // The rig's audio server and a stand-in camera node, watched by the real backends.

@@ -10,9 +10,11 @@
 
 #include <csignal>
 
-PrivateSessionBus::PrivateSessionBus()
+PrivateSessionBus::PrivateSessionBus(Services services)
+    : m_services(services)
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("data"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("services"));
 }
 
 PrivateSessionBus::~PrivateSessionBus()
@@ -27,9 +29,22 @@ QString PrivateSessionBus::start()
     env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
     m_daemon.setProcessEnvironment(env);
     m_daemon.setStandardErrorFile(QProcess::nullDevice());
-    m_daemon.start(QStringLiteral("dbus-daemon"),
-                   {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                    QStringLiteral("--print-address"), QStringLiteral("--address=") + address()});
+    QStringList arguments{QStringLiteral("--session"), QStringLiteral("--nofork"),
+                          QStringLiteral("--print-address"), QStringLiteral("--address=") + address()};
+    if (m_services == Services::OnlyOwn) {
+        // The session bus's rules, with no service folder but the test's own.
+        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
+        const QByteArray text = "<busconfig><type>session</type><listen>" +
+                                address().toHtmlEscaped().toUtf8() + "</listen><servicedir>" +
+                                servicesDir().toHtmlEscaped().toUtf8() +
+                                "</servicedir><policy context=\"default\"><allow send_destination=\"*\" "
+                                "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
+                                "</policy></busconfig>";
+        if (!config.open(QIODevice::WriteOnly) || config.write(text) != text.size() || !config.flush())
+            return QStringLiteral("the bus configuration could not be written");
+        arguments[0] = QStringLiteral("--config-file=") + config.fileName();
+    }
+    m_daemon.start(QStringLiteral("dbus-daemon"), arguments);
     if (!m_daemon.waitForStarted())
         return QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
     // The address is printed once the daemon accepts connections; the socket

@@ -10,7 +10,10 @@
 // the bus and exactly the services that were on it.
 class PrivateSessionBus {
 public:
-    PrivateSessionBus();
+    // Which service files the bus starts services from.
+    enum class Services { Installed, OnlyOwn };
+
+    explicit PrivateSessionBus(Services services = Services::Installed);
     ~PrivateSessionBus();
 
     // Empty on success, otherwise what went wrong.
@@ -21,11 +24,14 @@ public:
     QString address() const { return QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus")); }
     // Where activated services keep their data ($XDG_DATA_HOME).
     QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
+    // Where service files for Services::OnlyOwn go.
+    QString servicesDir() const { return m_dir.filePath(QStringLiteral("services")); }
 
     // Daemons say nothing when they are ready; their socket appears. Waits up to 5 s.
     static bool appeared(const QString &socket);
 
 private:
     QTemporaryDir m_dir;
+    Services m_services;
     QProcess m_daemon;
 };
