@@ -4,6 +4,7 @@
 // as Tarnwick does there), where the compositor's own picture shows the halo.
 #include "Halo.h"
 #include "HaloView.h"
+#include "NotchTrigger.h"
 #include "PressRecorder.h"
 #include "RequiredService.h"
 #include "Screenshot.h"
@@ -27,23 +28,30 @@ bool onSway()
     return qEnvironmentVariable("RIG_DISPLAY") == QLatin1String("sway");
 }
 
-// A real click: on sway through the compositor's seat (the halo is a layer
-// surface there, out of XWayland's reach), elsewhere through XTEST.
-bool click(QPoint global)
+// The real pointer: on sway through the compositor's seat (the overlays are
+// layer surfaces there, out of XWayland's reach), elsewhere through XTEST.
+bool pointer(QPoint global, bool click)
 {
     const QString x = QString::number(global.x());
     const QString y = QString::number(global.y());
-    if (!onSway())
-        return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), x, y,
-                                                             QStringLiteral("click"), QStringLiteral("1")}) ==
+    if (!onSway()) {
+        const QStringList press{QStringLiteral("click"), QStringLiteral("1")};
+        return QProcess::execute(QStringLiteral("xdotool"),
+                                 QStringList{QStringLiteral("mousemove"), x, y} + (click ? press : QStringList())) ==
                0;
+    }
     const QStringList seat{QStringLiteral("seat"), QStringLiteral("seat0"), QStringLiteral("cursor")};
-    return QProcess::execute(QStringLiteral("swaymsg"), seat + QStringList{QStringLiteral("set"), x, y}) ==
-               0 &&
-           QProcess::execute(QStringLiteral("swaymsg"),
-                             seat + QStringList{QStringLiteral("press"), QStringLiteral("button1")}) == 0 &&
-           QProcess::execute(QStringLiteral("swaymsg"),
-                             seat + QStringList{QStringLiteral("release"), QStringLiteral("button1")}) == 0;
+    const auto sway = [&seat](const QStringList &words) {
+        return QProcess::execute(QStringLiteral("swaymsg"), seat + words) == 0;
+    };
+    return sway({QStringLiteral("set"), x, y}) &&
+           (!click || (sway({QStringLiteral("press"), QStringLiteral("button1")}) &&
+                       sway({QStringLiteral("release"), QStringLiteral("button1")})));
+}
+
+bool click(QPoint global)
+{
+    return pointer(global, true);
 }
 
 // What lies under the halo and records where it was pressed: on sway a
@@ -206,6 +214,37 @@ private Q_SLOTS:
         QVERIFY(watched);
         QTRY_VERIFY(watched.isNull());
         QVERIFY(!halo.isVisible());
+    }
+
+    // The hub's trigger over a virtual housing: an invisible strip along the
+    // top edge that sees the pointer over any window, and only there.
+    void theTriggerStripSeesThePointerOverOtherWindows()
+    {
+        if (qEnvironmentVariable("RIG_DISPLAY") == QLatin1String("weston"))
+            QSKIP("no pointer on headless Weston");
+        Below behind(m_screen);
+        QVERIFY(behind.ready());
+        NotchTrigger trigger(QProcessEnvironment(), [] { return true; });
+        QSignalSpy opened(&trigger, &NotchTrigger::openRequested);
+        trigger.install();
+        const QRect strip = trigger.rect();
+        QCOMPARE(strip, QRect(m_screen.center().x() + 1 - 95, m_screen.top(), 190, NotchTrigger::stripHeight));
+
+        QVERIFY(pointer(strip.center(), false));
+        QTRY_COMPARE(opened.count(), 1);
+        // Two pixels below: sway's cursor command lands a hair above the point asked for.
+        const QPoint below(strip.center().x(), strip.bottom() + 2);
+        QVERIFY(click(below));
+        QTRY_COMPARE(behind.presses(), QList<QPoint>{below});
+
+        // Covered by the open hub, it takes nothing.
+        trigger.setCovered(true);
+        QVERIFY(click(strip.center()));
+        QTRY_COMPARE(behind.presses().size(), 2);
+        trigger.setCovered(false);
+        QVERIFY(click(strip.center()));
+        QTRY_COMPARE(opened.count(), 2);
+        QCOMPARE(behind.presses().size(), 2);
     }
 
     void aChangeDuringTheFadeKeepsTheWindow()

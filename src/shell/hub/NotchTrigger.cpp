@@ -1,9 +1,9 @@
 #include "NotchTrigger.h"
 
+#include "InputStrip.h"
 #include "Notch.h"
 #include "Text.h"
 #include "TimerTask.h"
-#include "X11InputStrip.h"
 #include "X11Overlay.h"
 
 #include <QDragEnterEvent>
@@ -75,16 +75,15 @@ void NotchTrigger::applyCover()
 
 void NotchTrigger::makeStrip(const QRect &rect, qreal devicePixelRatio)
 {
-    m_strip = std::make_unique<X11InputStrip>(rect, devicePixelRatio);
-    if (!m_strip->exists()) {
-        m_strip.reset();
+    m_strip = InputStrip::make(rect, devicePixelRatio);
+    if (!m_strip) {
         m_rect = {};
         return;
     }
-    connect(m_strip.get(), &X11InputStrip::entered, &m_dwell, &TriggerDwell::pointerEntered);
-    connect(m_strip.get(), &X11InputStrip::left, &m_dwell, &TriggerDwell::pointerLeft);
-    connect(m_strip.get(), &X11InputStrip::pressed, &m_dwell, &TriggerDwell::pressed);
-    connect(m_strip.get(), &X11InputStrip::dragEntered, &m_dwell, &TriggerDwell::dragEntered);
+    connect(m_strip.get(), &InputStrip::entered, &m_dwell, &TriggerDwell::pointerEntered);
+    connect(m_strip.get(), &InputStrip::left, &m_dwell, &TriggerDwell::pointerLeft);
+    connect(m_strip.get(), &InputStrip::pressed, &m_dwell, &TriggerDwell::pressed);
+    connect(m_strip.get(), &InputStrip::dragEntered, &m_dwell, &TriggerDwell::dragEntered);
 }
 
 void NotchTrigger::makeWindow(const QRect &rect)

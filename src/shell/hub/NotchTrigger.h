@@ -13,7 +13,7 @@
 #include <optional>
 
 class QWidget;
-class X11InputStrip;
+class InputStrip;
 struct Notch;
 
 // Where the pointer asks for the hub: resting on the housing (when opening
@@ -59,7 +59,7 @@ private:
     QProcessEnvironment m_env;
     TriggerDwell m_dwell;
     QPointer<QWidget> m_window;
-    std::unique_ptr<X11InputStrip> m_strip;
+    std::unique_ptr<InputStrip> m_strip;
     QRect m_rect;
     bool m_covered = false;
 };

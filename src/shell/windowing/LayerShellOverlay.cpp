@@ -352,8 +352,19 @@ void LayerShellOverlay::seatChanged(uint32_t capabilities)
 
 void LayerShellOverlay::pointerEntered(wl_surface *surface, double x, double y)
 {
-    m_pointerOnSurface = surface && surface == m_surface;
+    const bool wasOnSurface = std::exchange(m_pointerOnSurface, surface && surface == m_surface);
     pointerMoved(x, y);
+    if (m_pointerOnSurface == wasOnSurface)
+        return;
+    // The widget is never mapped on X, so Qt sends it no crossings of its own.
+    if (m_pointerOnSurface) {
+        const QPointF at(m_pointerAt);
+        QEnterEvent enter(at, at, m_widget.mapToGlobal(at));
+        QApplication::sendEvent(&m_widget, &enter);
+    } else {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&m_widget, &leave);
+    }
 }
 
 void LayerShellOverlay::pointerMoved(double x, double y)

@@ -13,8 +13,7 @@ constexpr uint32_t xdndVersion = 5;
 
 } // namespace
 
-X11InputStrip::X11InputStrip(const QRect &rect, qreal devicePixelRatio, QObject *parent)
-    : QObject(parent)
+X11InputStrip::X11InputStrip(const QRect &rect, qreal devicePixelRatio)
 {
     xcb_connection_t *connection = X11Connection::get();
     if (!connection || rect.isEmpty())
