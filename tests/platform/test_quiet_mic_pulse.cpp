@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -91,6 +92,14 @@ private Q_SLOTS:
         QCOMPARE(*joined, QuietMic::Result());
         QVERIFY(driver.isInstalled());
         QVERIFY(contentsOf(server.startupScript()).contains("TarnwickQuietMic"));
+        // Each of its two modules loaded once.
+        const QList<QByteArray> modules =
+            server.pactl({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("modules")})
+                .value_or(QByteArray())
+                .split('\n');
+        QCOMPARE(std::count_if(modules.cbegin(), modules.cend(),
+                               [](const QByteArray &line) { return line.contains("TarnwickQuietMic"); }),
+                 2);
 
         QVERIFY(QuietMic::activate(driver, defaults));
         QVERIFY(QuietMic::activate(driver, defaults)); // the first remembered input stays
