@@ -84,8 +84,17 @@ private Q_SLOTS:
         QVERIFY(history().contains(R"("app":"parecord")"));
     }
 
+    void aCameraHolderIsNamedAndAProbeIsNot_data()
+    {
+        QTest::addColumn<bool>("halo");
+        QTest::newRow("halo on") << true;
+        QTest::newRow("halo turned off for the camera") << false;
+    }
     void aCameraHolderIsNamedAndAProbeIsNot()
     {
+        QFETCH(bool, halo);
+        if (!halo)
+            m_app->writeSettings({{QStringLiteral("HaloCamera"), false}});
         // A stand-in node with /dev/full's numbers: opening it works without a driver.
         const QString node = m_app->filePath(QStringLiteral("devices/video0"));
         QDir().mkpath(QFileInfo(node).path());
@@ -106,8 +115,13 @@ private Q_SLOTS:
         holder.start(QStringLiteral("sh"),
                      {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\"; exec sleep 30"), node});
         QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s camera=on \["sleep"\] mic=off \[\]$)")), 10000);
-        // The banner follows the camera line once its delay has passed.
-        QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s banner: sleep is using the camera$)")), 10000);
+        if (halo) {
+            // The banner follows the camera line once its delay has passed.
+            QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s banner: sleep is using the camera$)")), 10000);
+        } else {
+            QTest::qWait(2000); // past the banner's delay: nothing lights, the use is still recorded
+            QVERIFY(!reported(QStringLiteral(R"(s (banner: .*|halo: visible)$)")));
+        }
         holder.kill();
         holder.waitForFinished();
         QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s camera=off \[\] mic=off \[\]$)")), 10000);
