@@ -262,8 +262,9 @@ bool NetworkManagerVpnService::subscribe(bool on)
         delete m_ownerWatcher;
         m_ownerWatcher = nullptr;
     }
-    if (!ok)
-        qCWarning(lcVpn) << "NetworkManager's change signals could not be" << (on ? "followed" : "dropped");
+    // Dropping fails for what was never followed, which was said then.
+    if (!ok && on)
+        qCWarning(lcVpn) << "NetworkManager's change signals could not be followed";
     return ok;
 }
 
