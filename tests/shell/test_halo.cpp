@@ -126,6 +126,13 @@ private Q_SLOTS:
             QCOMPARE(m_pointer.readLine().trimmed(), QByteArray("ready"));
         }
     }
+    // Off the top edge: the pointer stays where a test left it, and later
+    // tests on this display start Tarnwick, whose trigger lies there.
+    void cleanup()
+    {
+        if (qEnvironmentVariable("RIG_DISPLAY") != QLatin1String("weston"))
+            QVERIFY(pointer(m_screen.center(), false));
+    }
     void cleanupTestCase()
     {
         // The pointer goes when its input closes.
