@@ -36,9 +36,8 @@ bool pointer(QPoint global, bool click)
     const QString y = QString::number(global.y());
     if (!onSway()) {
         const QStringList press{QStringLiteral("click"), QStringLiteral("1")};
-        return QProcess::execute(QStringLiteral("xdotool"),
-                                 QStringList{QStringLiteral("mousemove"), x, y} + (click ? press : QStringList())) ==
-               0;
+        return QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("mousemove"), x, y} +
+                                                                (click ? press : QStringList())) == 0;
     }
     const QStringList seat{QStringLiteral("seat"), QStringLiteral("seat0"), QStringLiteral("cursor")};
     const auto sway = [&seat](const QStringList &words) {
@@ -235,7 +234,8 @@ private Q_SLOTS:
         QSignalSpy opened(&trigger, &NotchTrigger::openRequested);
         trigger.install();
         const QRect strip = trigger.rect();
-        QCOMPARE(strip, QRect(m_screen.center().x() + 1 - 95, m_screen.top(), 190, NotchTrigger::stripHeight));
+        QCOMPARE(strip,
+                 QRect(m_screen.center().x() + 1 - 95, m_screen.top(), 190, NotchTrigger::stripHeight));
 
         QVERIFY(pointer(strip.center(), false));
         QTRY_COMPARE(opened.count(), 1);

@@ -117,7 +117,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s camera=on \["sleep"\] mic=off \[\]$)")), 10000);
         if (halo) {
             // The banner follows the camera line once its delay has passed.
-            QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s banner: sleep is using the camera$)")), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(reported(QStringLiteral(R"(s banner: sleep is using the camera$)")),
+                                     10000);
         } else {
             QTest::qWait(2000); // past the banner's delay: nothing lights, the use is still recorded
             QVERIFY(!reported(QStringLiteral(R"(s (banner: .*|halo: visible)$)")));

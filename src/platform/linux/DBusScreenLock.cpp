@@ -44,8 +44,8 @@ void DBusScreenLock::probe()
     // Available as soon as any locker or logind is there.
     auto answers = std::make_shared<int>(0);
     auto found = std::make_shared<bool>(false);
-    const int expected = lockerCount + 1;
-    const auto answered = [this, answers, found, expected](bool owned) {
+    constexpr int expected = lockerCount + 1;
+    const auto answered = [this, answers, found](bool owned) {
         *found = *found || owned;
         if (++*answers == expected)
             setMissing(*found ? Missing::Nothing : Missing::Service);

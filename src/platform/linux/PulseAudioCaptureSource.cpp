@@ -115,7 +115,7 @@ void PulseAudioCaptureSource::start()
     m_started = true;
     connect(&m_connection, &PulseConnection::ready, this, &PulseAudioCaptureSource::readAll);
     connect(&m_connection, &PulseConnection::lost, this, &PulseAudioCaptureSource::onLost);
-    connect(&m_connection, &PulseConnection::event, this, &PulseAudioCaptureSource::onEvent);
+    connect(&m_connection, &PulseConnection::subscriptionEvent, this, &PulseAudioCaptureSource::onEvent);
     m_connection.subscribe(pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SOURCE_OUTPUT |
                                                   PA_SUBSCRIPTION_MASK_SOURCE | PA_SUBSCRIPTION_MASK_CLIENT));
     m_connection.start();

@@ -172,5 +172,6 @@ void PulseConnection::onStateChanged()
 
 void PulseConnection::onEvent(pa_subscription_event_type_t type, quint32 index)
 {
-    Q_EMIT event(type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK, type & PA_SUBSCRIPTION_EVENT_TYPE_MASK, index);
+    Q_EMIT subscriptionEvent(type & PA_SUBSCRIPTION_EVENT_FACILITY_MASK,
+                             type & PA_SUBSCRIPTION_EVENT_TYPE_MASK, index);
 }

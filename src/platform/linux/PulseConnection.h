@@ -48,7 +48,7 @@ Q_SIGNALS:
     void lost();
     // A subscription event: `facility` and `type` are the masked parts of
     // pa_subscription_event_type_t.
-    void event(int facility, int type, quint32 index);
+    void subscriptionEvent(int facility, int type, quint32 index);
 
 private:
     void connectToServer();

@@ -44,7 +44,7 @@ void PulseInputDeviceControl::start()
     m_started = true;
     connect(&m_connection, &PulseConnection::ready, this, &PulseInputDeviceControl::readAll);
     connect(&m_connection, &PulseConnection::lost, this, &PulseInputDeviceControl::onLost);
-    connect(&m_connection, &PulseConnection::event, this, &PulseInputDeviceControl::onEvent);
+    connect(&m_connection, &PulseConnection::subscriptionEvent, this, &PulseInputDeviceControl::onEvent);
     m_connection.subscribe(PA_SUBSCRIPTION_MASK_SOURCE);
     m_connection.start();
     if (m_connection.isReady())

@@ -42,14 +42,15 @@ void PulseQuietMicDriver::start()
     m_started = true;
     connect(&m_connection, &PulseConnection::ready, this, &PulseQuietMicDriver::requestRead);
     connect(&m_connection, &PulseConnection::lost, this, &PulseQuietMicDriver::onLost);
-    connect(&m_connection, &PulseConnection::event, this, [this](int facility, int type, quint32) {
-        // Level changes of sources are many and say nothing about what is read here.
-        const bool listChange = type != PA_SUBSCRIPTION_EVENT_CHANGE;
-        if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
-            ((facility == PA_SUBSCRIPTION_EVENT_SOURCE || facility == PA_SUBSCRIPTION_EVENT_SINK) &&
-             listChange))
-            requestRead();
-    });
+    connect(&m_connection, &PulseConnection::subscriptionEvent, this,
+            [this](int facility, int type, quint32) {
+                // Level changes of sources are many and say nothing about what is read here.
+                const bool listChange = type != PA_SUBSCRIPTION_EVENT_CHANGE;
+                if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
+                    ((facility == PA_SUBSCRIPTION_EVENT_SOURCE || facility == PA_SUBSCRIPTION_EVENT_SINK) &&
+                     listChange))
+                    requestRead();
+            });
     m_connection.subscribe(pa_subscription_mask_t(PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SOURCE |
                                                   PA_SUBSCRIPTION_MASK_SINK));
     m_connection.start();
