@@ -248,24 +248,6 @@ private Q_SLOTS:
         QTRY_COMPARE(shell.window().frameGeometry(), hub);
     }
 
-    void theStripLeavesThePanelBelowItsClicks()
-    {
-        PressRecorder panel;
-        panel.setGeometry(0, 0, m_screen.width(), 30);
-        panel.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        Shell shell;
-        shell.settings.openOnHover.set(false);
-        shell.trigger->install(); // above the stand-in, as over a panel that started first
-
-        const QPoint below(shell.triggerPoint().x(), NotchTrigger::stripHeight);
-        QVERIFY(click(below));
-        QTRY_COMPARE(panel.presses, QList<QPoint>{below});
-        QVERIFY(click({shell.triggerPoint().x(), 0}));
-        QTRY_VERIFY(shell.openShown());
-        QCOMPARE(panel.presses.size(), 1);
-    }
-
     void threeFilesDroppedFromAnotherClientOpenTheShelf()
     {
         QTemporaryDir files;
