@@ -1,6 +1,7 @@
 #include "LayerShellOverlay.h"
 
 #include "Log.h"
+#include "WindowSystem.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -132,7 +133,11 @@ void destroyGlobals(const LayerShellOverlay::Globals &globals)
 
 std::unique_ptr<LayerShellOverlay> LayerShellOverlay::connect(QWidget &widget)
 {
-    if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    // XWayland hands the compositor a whole window, clicks beside its input
+    // shape too; a layer surface takes only its input region. On X11 itself
+    // the X window is all there is.
+    if (WindowSystem::current() != WindowSystem::Kind::XWayland ||
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return nullptr;
     wl_display *display = wl_display_connect(nullptr);
     if (!display)

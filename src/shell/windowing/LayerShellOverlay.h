@@ -31,7 +31,7 @@ struct wl_surface;
 class LayerShellOverlay : public QObject, public Overlay {
     Q_OBJECT
 public:
-    // Nothing when WAYLAND_DISPLAY names no compositor offering layer-shell.
+    // Nothing unless Tarnwick runs on XWayland beside a compositor offering layer-shell.
     static std::unique_ptr<LayerShellOverlay> connect(QWidget &widget);
     ~LayerShellOverlay() override;
 
