@@ -32,23 +32,11 @@
 
 namespace {
 
+using XDoTool::click;
 using XDoTool::drive;
+using XDoTool::move;
 using XDoTool::moveTo;
-
-bool xdotool(const QStringList &arguments)
-{
-    return XDoTool::run(arguments);
-}
-
-bool move(QPoint at)
-{
-    return xdotool(moveTo(at));
-}
-
-bool click(QPoint at)
-{
-    return xdotool(moveTo(at) + QStringList{QStringLiteral("click"), QStringLiteral("1")});
-}
+using XDoTool::run;
 
 // Where nothing of the hub or the trigger is.
 const QPoint away(200, 800);
@@ -153,17 +141,17 @@ private Q_SLOTS:
 
         // Pressed inside, then out with the button held: open until released.
         QVERIFY(move(shell.inHub()));
-        QVERIFY(xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}));
+        QVERIFY(run({"mousedown", "1"}));
         QVERIFY(move(away));
         STAYS(shell.panel->isOpen(), 700);
-        QVERIFY(xdotool({QStringLiteral("mouseup"), QStringLiteral("1")}));
+        QVERIFY(run({"mouseup", "1"}));
         QTRY_VERIFY(!shell.panel->isOpen());
 
         // Back in time keeps it; away for good closes it.
         QVERIFY(click(shell.triggerPoint()));
         QTRY_VERIFY(shell.openShown());
-        QVERIFY(xdotool(moveTo(shell.inHub()) + QStringList{"sleep", "0.1"} + moveTo(away) +
-                        QStringList{"sleep", "0.1"} + moveTo(shell.inHub())));
+        QVERIFY(run(moveTo(shell.inHub()) + QStringList{"sleep", "0.1"} + moveTo(away) +
+                    QStringList{"sleep", "0.1"} + moveTo(shell.inHub())));
         STAYS(shell.panel->isOpen(), 700);
         QVERIFY(move(away));
         QTRY_VERIFY(!shell.panel->isOpen());
@@ -176,8 +164,7 @@ private Q_SLOTS:
         other.start(QStringLiteral("xmessage"), {QStringLiteral("-geometry"), QStringLiteral("+40+600"),
                                                  QStringLiteral("another client")});
         QVERIFY(other.waitForStarted());
-        QVERIFY(xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                         QStringLiteral("--name"), QStringLiteral("xmessage")}));
+        QVERIFY(XDoTool::awaitWindow(QStringLiteral("xmessage")));
         const QPoint onOther(80, 620);
 
         Shell shell;
@@ -211,7 +198,7 @@ private Q_SLOTS:
         QVERIFY(click(view->button(HubTab::Tools)->mapToGlobal(QPoint(20, 20))));
         QTRY_COMPARE(shell.state.tab(), HubTab::Tools);
         QTRY_VERIFY(shell.window().isActiveWindow());
-        QVERIFY(xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+        QVERIFY(run({"key", "Escape"}));
         QTRY_VERIFY(!shell.panel->isOpen());
 
         // The section shown is the one remembered.
@@ -261,8 +248,7 @@ private Q_SLOTS:
         source.start(QStringLiteral(DRAG_SOURCE), paths);
         QVERIFY(source.waitForReadyRead(10000));
         QCOMPARE(source.readLine().trimmed(), QByteArray("ready"));
-        QVERIFY(xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                         QStringLiteral("--name"), QStringLiteral("drag source")}));
+        QVERIFY(XDoTool::awaitWindow(QStringLiteral("drag source")));
 
         Shell shell;
         shell.settings.openOnHover.set(false);

@@ -191,30 +191,22 @@ private Q_SLOTS:
         QVERIFY(rig.notes.isEmpty());
     }
 
-    void whiteNoiseIsOfferedOnlyWhenTheBuildOffersIt()
+    // Offered only when the build offers it; installing keeps the panel open until the server answers.
+    void whiteNoiseIsOfferedAndInstalled()
     {
         QVERIFY(!Rig(false).view->micSoundRow());
         Rig rig(true);
+        rig.quietMic.listsLater = true; // the server takes it, lists it a moment later
         MicSoundRow *row = rig.view->micSoundRow();
-        QVERIFY(row);
         QVERIFY(row->silenceChoice()->isChecked());
         QVERIFY(row->installButton()->isHidden());
         QTest::mouseClick(row->whiteNoiseChoice(), Qt::LeftButton);
         QCOMPARE(rig.hub->privacy().micSound(), PrivacySwitch::MicSound::WhiteNoise);
         QVERIFY(!row->installButton()->isHidden());
         QCOMPARE(row->installButton()->text(), QStringLiteral("Install…"));
-    }
-
-    void installingKeepsThePanelOpenUntilItAnswers()
-    {
-        Rig rig(true);
-        rig.quietMic.listsLater = true; // the server takes it, lists it a moment later
-        rig.hub->privacy().setMicSound(PrivacySwitch::MicSound::WhiteNoise);
-        MicSoundRow *row = rig.view->micSoundRow();
         QTest::mouseClick(row->installButton(), Qt::LeftButton);
         QCOMPARE(rig.busy, 1);
         QCOMPARE(row->installButton()->text(), QStringLiteral("Installing…"));
-        QVERIFY(!row->installButton()->isEnabled());
         QTest::mouseClick(row->installButton(), Qt::LeftButton); // disabled: no second install
         QCOMPARE(rig.busy, 1);
         rig.quietMic.listNow();

@@ -4,7 +4,6 @@
 #include "LinuxAppProcesses.h"
 #include "LinuxProcessDirectory.h"
 #include "PoliteTerminator.h"
-#include "QuitPlanner.h"
 #include "Quitter.h"
 #include "RunningApps.h"
 #include "X11AppWindows.h"
@@ -96,12 +95,6 @@ private Q_SLOTS:
         };
         QCOMPARE(byName("Stubborn").pid, qint32(stubborn.processId()));
         QCOMPARE(byName("Stubborn").category, QStringLiteral("games"));
-
-        // The planner splits them per preset and keep set.
-        QCOMPARE(QuitPlanner::plan(apps, QuitPreset::Work, {}, {}).toQuit.size(), 2);
-        QCOMPARE(
-            QuitPlanner::plan(apps, QuitPreset::Work, {QStringLiteral("org.example.Stubborn")}, {}).toQuit,
-            QList<AppEntry>{byName("Hider")});
 
         // The editor closes both windows; the others stay past the limit.
         Quitter quitter(windows);

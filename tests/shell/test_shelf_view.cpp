@@ -184,8 +184,7 @@ private Q_SLOTS:
         target.start(QStringLiteral(DROP_TARGET), {});
         QVERIFY(target.waitForReadyRead(10000));
         QCOMPARE(target.readLine().trimmed(), QByteArray("ready"));
-        QVERIFY(QProcess::execute(QStringLiteral("xdotool"),
-                                  {"search", "--sync", "--onlyvisible", "--name", "drop target"}) == 0);
+        QVERIFY(XDoTool::awaitWindow(QStringLiteral("drop target")));
 
         DefaultsStore defaults;
         Settings settings{defaults};

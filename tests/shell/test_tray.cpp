@@ -6,6 +6,7 @@
 #include "PrivateTarnwick.h"
 #include "RequiredService.h"
 #include "XDisplay.h"
+#include "XDoTool.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -54,13 +55,6 @@ class TestTray : public QObject {
 
     // The hub's window: as wide as no other of Tarnwick's.
     int hubWindows() { return m_x.windowsTitled("Tarnwick", 700); }
-    static bool click(QPoint at)
-    {
-        return QProcess::execute(QStringLiteral("xdotool"),
-                                 {QStringLiteral("mousemove"), QString::number(at.x()),
-                                  QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")}) ==
-               0;
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -108,9 +102,9 @@ private Q_SLOTS:
         const std::optional<QPoint> icon = m_x.trayIconCentre(tarnwick.processId());
         QVERIFY(icon);
         QCOMPARE(hubWindows(), 0);
-        QVERIFY(click(*icon));
+        QVERIFY(XDoTool::click(*icon));
         QTRY_COMPARE(hubWindows(), 1);
-        QVERIFY(click(*icon));
+        QVERIFY(XDoTool::click(*icon));
         QTRY_COMPARE(hubWindows(), 0);
 
         // A second launch opens it and ends, leaving the first (and nothing else) running.

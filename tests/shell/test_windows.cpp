@@ -1,7 +1,7 @@
 // The titled windows on a real desktop (Xvfb and openbox): Tarnwick has a
-// taskbar entry exactly while one is open, Esc and Ctrl+W typed as X keys
-// close them, a window asked for twice comes to the front once, and each
-// carries the menu bar and comes back where it was left.
+// taskbar entry exactly while one is open, a window asked for twice comes to
+// the front once, and each carries the menu bar and comes back where it was
+// left. Esc and Ctrl+W are the menu self-check's, which the tray test runs.
 #include "DefaultsStore.h"
 #include "TarnwickWindow.h"
 #include "Windows.h"
@@ -61,25 +61,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!second);
         QVERIFY(!windows.anyOpen());
         QTRY_COMPARE(taskbarEntries(), 0);
-    }
-
-    void keysClose_data()
-    {
-        QTest::addColumn<unsigned long>("keysym");
-        QTest::addColumn<bool>("ctrl");
-        QTest::newRow("Esc") << static_cast<unsigned long>(XK_Escape) << false;
-        QTest::newRow("Ctrl+W") << static_cast<unsigned long>(XK_w) << true;
-    }
-    void keysClose()
-    {
-        QFETCH(unsigned long, keysym);
-        QFETCH(bool, ctrl);
-        Windows windows({}, m_frames);
-        QPointer<QMainWindow> window = windows.show(settings, field);
-        QTRY_VERIFY(window->isActiveWindow());
-        QVERIFY(X11Taskbar::typeKey(keysym, ctrl));
-        QTRY_VERIFY(!window);
-        QVERIFY(!windows.anyOpen());
     }
 
     void aWindowAskedForTwiceComesToTheFront()

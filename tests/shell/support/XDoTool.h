@@ -34,4 +34,21 @@ inline QStringList moveTo(QPoint at)
     return {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())};
 }
 
+inline bool move(QPoint at)
+{
+    return run(moveTo(at));
+}
+
+// Until a window of that name is mapped.
+inline bool awaitWindow(const QString &name)
+{
+    return run({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                QStringLiteral("--name"), name});
+}
+
+inline bool click(QPoint at)
+{
+    return run(moveTo(at) + QStringList{QStringLiteral("click"), QStringLiteral("1")});
+}
+
 } // namespace XDoTool
