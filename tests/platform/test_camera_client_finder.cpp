@@ -20,16 +20,11 @@ namespace {
 
 // Who a claim names: the app the portal vouched for, else the process the
 // kernel showed, else the one it claims.
-QString shown(const ClientClaim &claim)
-{
-    return !claim.appId.isEmpty() ? claim.appId
-                                  : QString::number(claim.hostPid > 0 ? claim.hostPid : claim.pid);
-}
 QStringList shown(const QList<ClientClaim> &claims)
 {
     QStringList names;
-    for (const ClientClaim &claim : claims)
-        names.append(shown(claim));
+    for (const ClientClaim &c : claims)
+        names.append(!c.appId.isEmpty() ? c.appId : QString::number(c.hostPid > 0 ? c.hostPid : c.pid));
     return names;
 }
 QStringList pids(std::initializer_list<qint64> pids)
@@ -54,7 +49,7 @@ class TestCameraClientFinder : public QObject {
 
     QTemporaryDir m_root;
     QString path(const QString &name) const { return m_root.filePath(name); }
-    QString node() const { return path(QStringLiteral("video0")); }
+    QString node() const { return path("video0"); }
 
     std::unique_ptr<ChildProcess> holder(const QString &program = QStringLiteral(DEVICE_HOLDER))
     {
@@ -80,25 +75,23 @@ class TestCameraClientFinder : public QObject {
                               : "";
         for (const auto &[from, to] : pids)
             json.replace(from, QByteArray::number(to));
-        write(path(QStringLiteral("graph.json")), json);
-        write(path(QStringLiteral("pw-dump")),
-              "#!/bin/sh\nexec cat '" + QFile::encodeName(path(QStringLiteral("graph.json"))) + "'\n");
-        QFile::setPermissions(path(QStringLiteral("pw-dump")), QFile::ReadOwner | QFile::ExeOwner);
-        return path(QStringLiteral("pw-dump"));
+        write(path("graph.json"), json);
+        write(path("pw-dump"), "#!/bin/sh\nexec cat '" + QFile::encodeName(path("graph.json")) + "'\n");
+        QFile::setPermissions(path("pw-dump"), QFile::ReadOwner | QFile::ExeOwner);
+        return path("pw-dump");
     }
 
 private Q_SLOTS:
     void theHoldersAndPipeWiresConsumersNewestFirst()
     {
         const bool made = mknod(QFile::encodeName(node()).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
-        REQUIRE_SERVICE(made, QStringLiteral("mknod (needs root)"));
+        REQUIRE_SERVICE(made, "mknod (needs root)");
         const CameraNodeScan scan(m_root.path(), CameraNodeScan::NodeCheck::AnyCharacterDevice);
         QVERIFY(LinuxCameraClientFinder(scan).clients({}).isEmpty());
 
         auto direct = holder();
         QTest::qWait(20);
-        // The holder under the daemon's name.
-        QVERIFY(QFile::copy(QStringLiteral(DEVICE_HOLDER), path(QStringLiteral("pipewire"))));
+        QVERIFY(QFile::copy(QStringLiteral(DEVICE_HOLDER), path("pipewire")));
         auto pipewire = holder(path(QStringLiteral("pipewire")));
         QTest::qWait(20);
         auto cheese = sleeper();
@@ -119,8 +112,8 @@ private Q_SLOTS:
                  pids({pipewire->pid(), direct->pid()}));
 
         // A pw-dump that hangs and ignores SIGTERM is killed after its three seconds.
-        const QString hung = path(QStringLiteral("hung/pw-dump"));
-        QVERIFY(QDir().mkpath(path(QStringLiteral("hung"))));
+        const QString hung = path("hung/pw-dump");
+        QVERIFY(QDir().mkpath(path("hung")));
         write(hung,
               "#!/bin/sh\ntrap '' TERM\necho $$ > '" + QFile::encodeName(hung) + ".pid'\nexec sleep 600\n");
         QFile::setPermissions(hung, QFile::ReadOwner | QFile::ExeOwner);
@@ -140,11 +133,11 @@ private Q_SLOTS:
     {
         QTemporaryDir dev;
         QTemporaryDir proc;
-        const QString camera = dev.filePath(QStringLiteral("video0"));
+        const QString camera = dev.filePath("video0");
         const bool made = mknod(QFile::encodeName(camera).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0;
-        REQUIRE_SERVICE(made, QStringLiteral("mknod (needs root)"));
-        QVERIFY(QDir(proc.path()).mkpath(QStringLiteral("500/fd")));
-        QVERIFY(QFile::link(camera, proc.filePath(QStringLiteral("500/fd/7"))));
+        REQUIRE_SERVICE(made, "mknod (needs root)");
+        QVERIFY(QDir(proc.path()).mkpath("500/fd"));
+        QVERIFY(QFile::link(camera, proc.filePath("500/fd/7")));
         // An "fd" that is no folder cannot be opened, as a stranger's cannot;
         // made last, they come first in most folder listings.
         for (int pid = 600; pid < 620; ++pid) {

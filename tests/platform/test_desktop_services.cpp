@@ -23,10 +23,17 @@
 
 namespace {
 
-const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
-const QString logind = QStringLiteral("org.freedesktop.login1");
-const QString screenSaver = QStringLiteral("org.freedesktop.ScreenSaver");
-const QString udisks = QStringLiteral("org.freedesktop.UDisks2");
+const QString mockInterface = "org.freedesktop.DBus.Mock";
+const QString logind = "org.freedesktop.login1";
+const QString screenSaver = "org.freedesktop.ScreenSaver";
+const QString udisks = "org.freedesktop.UDisks2";
+
+// A reply's first value, out of its variant if it came in one.
+QVariant firstValue(const QDBusMessage &reply)
+{
+    const QVariant value = reply.arguments().value(0);
+    return value.userType() == qMetaTypeId<QDBusVariant>() ? value.value<QDBusVariant>().variant() : value;
+}
 
 } // namespace
 
@@ -41,13 +48,9 @@ class TestDesktopServices : public QObject {
     void startMock(const QStringList &arguments, const QString &name)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus->address());
-        // The system's python, which has python3-dbusmock.
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", m_bus->address());
         m_mocks.push_back(std::make_unique<ChildProcess>(
-            QStringLiteral("/usr/bin/python3"),
-            QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session")} +
-                arguments,
-            environment));
+            "/usr/bin/python3", QStringList{"-m", "dbusmock", "--session"} + arguments, environment));
         REQUIRE_SERVICE(
             QTest::qWaitFor([&] { return bus().interface()->isServiceRegistered(name).value(); }, 20000),
             QStringLiteral("python3-dbusmock serving ") + name);
@@ -59,11 +62,17 @@ class TestDesktopServices : public QObject {
         message.setArguments(arguments);
         return bus().call(message);
     }
+    void addMethod(const QString &service, const QString &path, const QString &interface, const char *name,
+                   const char *in, const char *out, const QString &code) const
+    {
+        call(service, path, mockInterface, "AddMethod",
+             {interface, QString::fromLatin1(name), QString::fromLatin1(in), QString::fromLatin1(out), code});
+    }
     // The names of the methods called on a mock object so far.
     QStringList calls(const QString &service, const QString &path) const
     {
         QStringList names;
-        const auto log = call(service, path, mockInterface, QStringLiteral("GetCalls")).arguments().value(0);
+        const auto log = firstValue(call(service, path, mockInterface, QStringLiteral("GetCalls")));
         const auto argument = log.value<QDBusArgument>();
         argument.beginArray();
         while (!argument.atEnd()) {
@@ -79,12 +88,10 @@ class TestDesktopServices : public QObject {
     }
     int inhibitors() const
     {
-        const auto list =
-            call(logind, QStringLiteral("/org/freedesktop/login1"),
-                 QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("ListInhibitors"))
-                .arguments()
-                .value(0)
-                .value<QDBusArgument>();
+        const auto list = firstValue(call(logind, QStringLiteral("/org/freedesktop/login1"),
+                                          QStringLiteral("org.freedesktop.login1.Manager"),
+                                          QStringLiteral("ListInhibitors")))
+                              .value<QDBusArgument>();
         int count = 0;
         list.beginArray();
         while (!list.atEnd()) {
@@ -93,17 +100,24 @@ class TestDesktopServices : public QObject {
             list.beginStructure();
             list >> what >> who >> why >> mode >> uid >> pid;
             list.endStructure();
-            if (what == QLatin1String("idle:sleep") && mode == QLatin1String("block"))
-                ++count;
+            count += what == QLatin1String("idle:sleep") && mode == QLatin1String("block");
         }
         list.endArray();
         return count;
     }
     void startLogind()
     {
-        startMock({QStringLiteral("--template"), QStringLiteral("logind")}, logind);
-        call(logind, QStringLiteral("/org/freedesktop/login1"), mockInterface, QStringLiteral("AddSession"),
-             {QStringLiteral("c1"), QStringLiteral("seat0"), 1000u, QStringLiteral("user"), true});
+        startMock({"--template", "logind"}, logind);
+        call(logind, "/org/freedesktop/login1", mockInterface, "AddSession",
+             {"c1", "seat0", 1000u, "user", true});
+    }
+    // What a facility answers to `act` (finished or switched); invalid when it does not.
+    template <typename Object, typename Signal>
+    static QVariant answer(Object *facility, Signal signal, const std::function<void()> &act)
+    {
+        QSignalSpy spy(facility, signal);
+        act();
+        return !spy.isEmpty() || spy.wait() ? spy.value(0).value(0) : QVariant();
     }
 
 private Q_SLOTS:
@@ -123,22 +137,16 @@ private Q_SLOTS:
     // The session bus without the services, and no system bus at all.
     void nothingAnswers()
     {
-        const QDBusConnection noBus(QStringLiteral("never connected"));
-        DBusScreenLock lock(bus(), noBus, QStringLiteral("c1"));
-        InhibitorKeepAwake awake(bus(), noBus, QStringLiteral("Tarnwick"), QStringLiteral("Keep Awake"));
+        const QDBusConnection noBus("never connected");
+        DBusScreenLock lock(bus(), noBus, "c1");
+        InhibitorKeepAwake awake(bus(), noBus, "Tarnwick", "Keep Awake");
         UDisksEjector disks(noBus);
         for (DesktopFacility *facility : std::initializer_list<DesktopFacility *>{&lock, &awake, &disks}) {
             facility->probe();
             QTRY_COMPARE(facility->missing(), DesktopFacility::Missing::Service);
         }
-        QSignalSpy locked(&lock, &DesktopAction::finished);
-        lock.run();
-        QVERIFY(locked.wait());
-        QCOMPARE(locked.value(0).value(0).toBool(), false);
-        QSignalSpy switched(&awake, &DesktopToggle::switched);
-        awake.setOn(true);
-        QVERIFY(switched.wait());
-        QCOMPARE(switched.value(0).value(0).toBool(), false);
+        QCOMPARE(answer(&lock, &DesktopAction::finished, [&] { lock.run(); }), QVariant(false));
+        QCOMPARE(answer(&awake, &DesktopToggle::switched, [&] { awake.setOn(true); }), QVariant(false));
         QVERIFY(!awake.isOn());
         QSignalSpy ejected(&disks, &DiskEjector::ejected);
         disks.ejectAll();
@@ -146,66 +154,52 @@ private Q_SLOTS:
         QCOMPARE(ejected.value(0), (QVariantList{0, QStringList()}));
     }
 
-    // The screen saver answers once it has locked (the template takes a
-    // second): the hub's thread goes on meanwhile; logind is not asked.
-    void locksThroughTheScreenSaverFirst()
+    // Through logind alone; once a screen saver runs, through it: it answers
+    // once it has locked (the template takes a second), the hub's thread goes
+    // on meanwhile, and logind is not asked.
+    void locksThroughTheScreenSaverElseLogind()
     {
         startLogind();
-        startMock({QStringLiteral("--template"), QStringLiteral("gnome_screensaver")},
-                  QStringLiteral("org.gnome.ScreenSaver"));
-        DBusScreenLock lock(bus(), bus(), QStringLiteral("c1"));
+        const QString session = "/org/freedesktop/login1/session/c1";
+        DBusScreenLock lock(bus(), bus(), "c1");
+        lock.probe();
+        QCOMPARE(answer(&lock, &DesktopAction::finished, [&] { lock.run(); }), QVariant(true));
+        QVERIFY(lock.isAvailable());
+        QCOMPARE(calls(logind, session), QStringList{"Lock"});
+
+        const QString gnome = "org.gnome.ScreenSaver";
+        startMock({"--template", "gnome_screensaver"}, gnome);
         QSignalSpy locked(&lock, &DesktopAction::finished);
         lock.run();
         QVERIFY(locked.isEmpty());
         QVERIFY(locked.wait(5000));
         QCOMPARE(locked.value(0).value(0).toBool(), true);
-        QCOMPARE(call(QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("/org/gnome/ScreenSaver"),
-                      QStringLiteral("org.gnome.ScreenSaver"), QStringLiteral("GetActive"))
-                     .arguments()
-                     .value(0)
+        QCOMPARE(firstValue(call(gnome, QStringLiteral("/org/gnome/ScreenSaver"), gnome,
+                                 QStringLiteral("GetActive")))
                      .toBool(),
                  true);
-        QVERIFY(!calls(logind, QStringLiteral("/org/freedesktop/login1/session/c1")).contains("Lock"));
-    }
-
-    void locksTheSessionThroughLogind()
-    {
-        startLogind();
-        DBusScreenLock lock(bus(), bus(), QStringLiteral("c1"));
-        lock.probe();
-        QSignalSpy locked(&lock, &DesktopAction::finished);
-        lock.run();
-        QVERIFY(locked.wait());
-        QCOMPARE(locked.value(0).value(0).toBool(), true);
-        QVERIFY(lock.isAvailable());
-        QCOMPARE(calls(logind, QStringLiteral("/org/freedesktop/login1/session/c1")), QStringList{"Lock"});
+        QCOMPARE(calls(logind, session), QStringList{"Lock"});
     }
 
     void keepAwakeHoldsAndReleases()
     {
         startLogind();
-        startMock({screenSaver, QStringLiteral("/org/freedesktop/ScreenSaver"), screenSaver}, screenSaver);
-        const QString saverPath = QStringLiteral("/org/freedesktop/ScreenSaver");
-        call(screenSaver, saverPath, mockInterface, QStringLiteral("AddMethod"),
-             {screenSaver, QStringLiteral("Inhibit"), QStringLiteral("ss"), QStringLiteral("u"),
-              QStringLiteral("ret = 7")});
-        call(screenSaver, saverPath, mockInterface, QStringLiteral("AddMethod"),
-             {screenSaver, QStringLiteral("UnInhibit"), QStringLiteral("u"), QString(), QString()});
+        const QString saverPath = "/org/freedesktop/ScreenSaver";
+        startMock({screenSaver, saverPath, screenSaver}, screenSaver);
+        addMethod(screenSaver, saverPath, screenSaver, "Inhibit", "ss", "u", "ret = 7");
+        addMethod(screenSaver, saverPath, screenSaver, "UnInhibit", "u", "", QString());
         auto awake = std::make_unique<InhibitorKeepAwake>(bus(), bus(), QStringLiteral("Tarnwick"),
                                                           QStringLiteral("Keep Awake"));
-        QSignalSpy switched(awake.get(), &DesktopToggle::switched);
-        awake->setOn(true);
-        QVERIFY(switched.wait());
+        const auto hold = [&] { awake->setOn(true); };
+        QCOMPARE(answer(awake.get(), &DesktopToggle::switched, hold), QVariant(true));
         QVERIFY(awake->isOn());
         QCOMPARE(inhibitors(), 1);
-        QCOMPARE(calls(screenSaver, saverPath), QStringList{"Inhibit"});
         awake->setOn(false);
         QVERIFY(!awake->isOn());
         QTRY_COMPARE(inhibitors(), 0);
         QTRY_COMPARE(calls(screenSaver, saverPath), (QStringList{"Inhibit", "UnInhibit"}));
         // Held again, then gone with its owner, as in a crash.
-        awake->setOn(true);
-        QVERIFY(switched.wait());
+        QCOMPARE(answer(awake.get(), &DesktopToggle::switched, hold), QVariant(true));
         QCOMPARE(inhibitors(), 1);
         awake.reset();
         QTRY_COMPARE(inhibitors(), 0);
@@ -215,37 +209,28 @@ private Q_SLOTS:
     // a shell without it draws no icons.
     void desktopIconsThroughTheShell()
     {
-        const QString shell = QStringLiteral("org.gnome.Shell.Extensions");
-        const QString path = QStringLiteral("/org/gnome/Shell/Extensions");
+        const QString shell = "org.gnome.Shell.Extensions";
+        const QString path = "/org/gnome/Shell/Extensions";
         startMock({shell, path, shell}, shell);
-        const auto addMethod = [&](const char *name, const char *in, const char *out, const char *code) {
-            call(shell, path, mockInterface, QStringLiteral("AddMethod"),
-                 {shell, QString::fromLatin1(name), QString::fromLatin1(in), QString::fromLatin1(out),
-                  QString::fromLatin1(code)});
-        };
-        addMethod("GetExtensionInfo", "s", "a{sv}",
-                  "ret = dbus.Dictionary({'state': dbus.Double(getattr(self, 'ding', 1.0))}, signature='sv') "
-                  "if args[0] == 'ding@rastersoft.com' else dbus.Dictionary({}, signature='sv')");
+        addMethod(
+            shell, path, shell, "GetExtensionInfo", "s", "a{sv}",
+            QStringLiteral(
+                "ret = dbus.Dictionary({'state': dbus.Double(getattr(self, 'ding', 1.0))}, signature='sv') "
+                "if args[0] == 'ding@rastersoft.com' else dbus.Dictionary({}, signature='sv')"));
         for (const auto &[name, state] :
              {std::pair{"DisableExtension", "2.0"}, std::pair{"EnableExtension", "1.0"}})
-            addMethod(
-                name, "s", "b",
-                qPrintable(QStringLiteral("self.ding = %1; self.EmitSignal('%2', 'ExtensionStateChanged', "
-                                          "'sa{sv}', [args[0], {'state': dbus.Double(%1)}]); ret = True")
-                               .arg(QLatin1String(state), shell)));
+            addMethod(shell, path, shell, name, "s", "b",
+                      QStringLiteral("self.ding = %1; self.EmitSignal('%2', 'ExtensionStateChanged', "
+                                     "'sa{sv}', [args[0], {'state': dbus.Double(%1)}]); ret = True")
+                          .arg(QLatin1String(state), shell));
         ShellExtensionToggle icons(bus(), ShellExtensionToggle::desktopIconsUuid());
         icons.probe();
-        QSignalSpy changed(&icons, &DesktopFacility::changed);
-        QSignalSpy switched(&icons, &DesktopToggle::switched);
-        icons.setOn(true);
-        QVERIFY(switched.wait());
-        QCOMPARE(switched.value(0).value(0).toBool(), true);
+        QCOMPARE(answer(&icons, &DesktopToggle::switched, [&] { icons.setOn(true); }), QVariant(true));
         QVERIFY(icons.isOn());
-        call(shell, path, shell, QStringLiteral("EnableExtension"),
-             {ShellExtensionToggle::desktopIconsUuid()});
+        call(shell, path, shell, "EnableExtension", {ShellExtensionToggle::desktopIconsUuid()});
         QTRY_VERIFY(!icons.isOn());
 
-        ShellExtensionToggle absent(bus(), QStringLiteral("absent@example.org"));
+        ShellExtensionToggle absent(bus(), "absent@example.org");
         absent.probe();
         QTRY_COMPARE(absent.missing(), DesktopFacility::Missing::DesktopIcons);
     }
@@ -254,63 +239,41 @@ private Q_SLOTS:
     // (minimised windows here), and followed when set elsewhere.
     void desktopIconsInXfconf()
     {
-        const QString xfconf = QStringLiteral("org.xfce.Xfconf");
-        const QString path = QStringLiteral("/org/xfce/Xfconf");
+        const QString xfconf = "org.xfce.Xfconf";
+        const QString path = "/org/xfce/Xfconf";
         startMock({xfconf, path, xfconf}, xfconf);
-        const auto addMethod = [&](const char *name, const char *in, const char *out, const char *code) {
-            call(xfconf, path, mockInterface, QStringLiteral("AddMethod"),
-                 {xfconf, QString::fromLatin1(name), QString::fromLatin1(in), QString::fromLatin1(out),
-                  QString::fromLatin1(code)});
-        };
-        addMethod("GetProperty", "ss", "v", "ret = dbus.Int32(getattr(self, 'style', 1))");
-        addMethod("SetProperty", "ssv", "",
-                  "self.style = args[2]; self.EmitSignal('org.xfce.Xfconf', 'PropertyChanged', 'ssv', "
-                  "[args[0], args[1], dbus.Int32(args[2], variant_level=1)])");
+        addMethod(xfconf, path, xfconf, "GetProperty", "ss", "v",
+                  "ret = dbus.Int32(getattr(self, 'style', 1))");
+        addMethod(
+            xfconf, path, xfconf, "SetProperty", "ssv", "",
+            QStringLiteral("self.style = args[2]; self.EmitSignal('org.xfce.Xfconf', 'PropertyChanged', "
+                           "'ssv', [args[0], args[1], dbus.Int32(args[2], variant_level=1)])"));
+        const QVariantList key{"xfce4-desktop", "/desktop-icons/style"};
+        const auto style = [&] { return firstValue(call(xfconf, path, xfconf, "GetProperty", key)).toInt(); };
         const auto icons = XfconfToggle::desktopIconsHidden(bus());
         icons->probe();
-        QSignalSpy switched(icons.get(), &DesktopToggle::switched);
-        icons->setOn(true);
-        QVERIFY(switched.wait());
+        QCOMPARE(answer(icons.get(), &DesktopToggle::switched, [&] { icons->setOn(true); }), QVariant(true));
         QVERIFY(icons->isOn());
-        const auto style = [&] {
-            return call(xfconf, path, xfconf, QStringLiteral("GetProperty"),
-                        {QStringLiteral("xfce4-desktop"), QStringLiteral("/desktop-icons/style")})
-                .arguments()
-                .value(0)
-                .value<QDBusVariant>()
-                .variant()
-                .toInt();
-        };
         QCOMPARE(style(), 0);
-        icons->setOn(false);
-        QVERIFY(switched.wait());
+        QCOMPARE(answer(icons.get(), &DesktopToggle::switched, [&] { icons->setOn(false); }), QVariant(true));
         QCOMPARE(style(), 1);
-        call(xfconf, path, xfconf, QStringLiteral("SetProperty"),
-             {QStringLiteral("xfce4-desktop"), QStringLiteral("/desktop-icons/style"),
-              QVariant::fromValue(QDBusVariant(0))});
+        call(xfconf, path, xfconf, "SetProperty", key + QVariantList{QVariant::fromValue(QDBusVariant(0))});
         QTRY_VERIFY(icons->isOn());
     }
 
     void displaysSleepThroughMutter()
     {
-        const QString mutter = QStringLiteral("org.gnome.Mutter.DisplayConfig");
-        const QString path = QStringLiteral("/org/gnome/Mutter/DisplayConfig");
+        const QString mutter = "org.gnome.Mutter.DisplayConfig";
+        const QString path = "/org/gnome/Mutter/DisplayConfig";
         startMock({mutter, path, mutter}, mutter);
-        call(mutter, path, mockInterface, QStringLiteral("AddProperty"),
-             {mutter, QStringLiteral("PowerSaveMode"), QVariant::fromValue(QDBusVariant(0))});
+        call(mutter, path, mockInterface, "AddProperty",
+             {mutter, "PowerSaveMode", QVariant::fromValue(QDBusVariant(0))});
         MutterDisplaySleep sleep(bus());
         sleep.probe();
-        QSignalSpy finished(&sleep, &DesktopAction::finished);
-        sleep.run();
-        QVERIFY(finished.wait());
-        QCOMPARE(finished.value(0).value(0).toBool(), true);
+        QCOMPARE(answer(&sleep, &DesktopAction::finished, [&] { sleep.run(); }), QVariant(true));
         QVERIFY(sleep.isAvailable());
-        QCOMPARE(call(mutter, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                      {mutter, QStringLiteral("PowerSaveMode")})
-                     .arguments()
-                     .value(0)
-                     .value<QDBusVariant>()
-                     .variant()
+        QCOMPARE(firstValue(call(mutter, path, QStringLiteral("org.freedesktop.DBus.Properties"),
+                                 QStringLiteral("Get"), {mutter, QStringLiteral("PowerSaveMode")}))
                      .toInt(),
                  3);
     }
@@ -326,37 +289,34 @@ private Q_SLOTS:
         setting->changeOutside(true);
         QTRY_VERIFY(dark.isOn());
 
-        const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
-        const QString path = QStringLiteral("/org/freedesktop/portal/desktop");
-        const QString settings = QStringLiteral("org.freedesktop.portal.Settings");
+        const QString portal = "org.freedesktop.portal.Desktop";
+        const QString path = "/org/freedesktop/portal/desktop";
+        const QString settings = "org.freedesktop.portal.Settings";
         startMock({portal, path, settings}, portal);
-        call(portal, path, mockInterface, QStringLiteral("AddMethod"),
-             {settings, QStringLiteral("Read"), QStringLiteral("ss"), QStringLiteral("v"),
-              QStringLiteral("ret = dbus.UInt32(2, variant_level=2)")});
+        addMethod(portal, path, settings, "Read", "ss", "v", "ret = dbus.UInt32(2, variant_level=2)");
         dark.probe();
         QTRY_VERIFY(!dark.isOn()); // the portal says light
-        call(portal, path, mockInterface, QStringLiteral("EmitSignal"),
-             {settings, QStringLiteral("SettingChanged"), QStringLiteral("ssv"),
-              QVariantList{QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
+        call(portal, path, mockInterface, "EmitSignal",
+             {settings, "SettingChanged", "ssv",
+              QVariantList{"org.freedesktop.appearance", "color-scheme",
                            QVariant::fromValue(QDBusVariant(1u))}});
         QTRY_VERIFY(dark.isOn());
     }
 
     void ejectsAllButTheBusyDisk()
     {
-        startMock({QStringLiteral("--template"), QStringLiteral(PLATFORM_FIXTURES "/udisks2_tree.py")},
-                  udisks);
+        startMock({"--template", QStringLiteral(PLATFORM_FIXTURES "/udisks2_tree.py")}, udisks);
         UDisksEjector disks(bus());
         disks.probe();
         QSignalSpy ejected(&disks, &DiskEjector::ejected);
         disks.ejectAll();
         QVERIFY(ejected.wait());
         QCOMPARE(ejected.value(0), (QVariantList{1, QStringList{"Backup"}}));
-        const QString blocks = QStringLiteral("/org/freedesktop/UDisks2/block_devices/");
-        const QString drives = QStringLiteral("/org/freedesktop/UDisks2/drives/");
-        QCOMPARE(calls(udisks, drives + "USB_Stick"), QStringList{"Eject"});
-        QCOMPARE(calls(udisks, drives + "Backup_Disk"), QStringList{});
-        QCOMPARE(calls(udisks, blocks + "nvme0n1p2"), QStringList{});
+        const QString objects = "/org/freedesktop/UDisks2/";
+        QCOMPARE(calls(udisks, objects + "drives/USB_Stick"), QStringList{"Eject"});
+        QCOMPARE(calls(udisks, objects + "drives/Backup_Disk") +
+                     calls(udisks, objects + "block_devices/nvme0n1p2"),
+                 QStringList{});
         QVERIFY(disks.isAvailable());
         // The stick is gone now; the busy disk is still there and still refuses.
         disks.ejectAll();

@@ -18,7 +18,7 @@ class TestDesktopSettings : public QObject {
     static QString readElsewhere(const QString &schema, const QString &key)
     {
         QProcess get;
-        get.start(QStringLiteral("gsettings"), {QStringLiteral("get"), schema, key});
+        get.start("gsettings", {"get", schema, key});
         get.waitForFinished();
         return QString::fromUtf8(get.readAllStandardOutput()).trimmed().remove(QLatin1Char('\''));
     }
@@ -32,25 +32,16 @@ class TestDesktopSettings : public QObject {
 private Q_SLOTS:
     void switchesAndFollows_data()
     {
-        QTest::addColumn<QString>("schema");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("onText");
-        QTest::addColumn<QString>("offText");
-        QTest::newRow("hidden files") << "org.gtk.Settings.FileChooser"
-                                      << "show-hidden"
-                                      << "true"
-                                      << "false";
-        QTest::newRow("dark mode") << "org.gnome.desktop.interface"
-                                   << "color-scheme"
-                                   << "prefer-dark"
-                                   << "default";
+        QTest::addColumn<QStringList>("schemaKeyOnOff");
+        QTest::newRow("hidden files")
+            << QStringList{"org.gtk.Settings.FileChooser", "show-hidden", "true", "false"};
+        QTest::newRow("dark mode") << QStringList{"org.gnome.desktop.interface", "color-scheme",
+                                                  "prefer-dark", "default"};
     }
     void switchesAndFollows()
     {
-        QFETCH(QString, schema);
-        QFETCH(QString, key);
-        QFETCH(QString, onText);
-        QFETCH(QString, offText);
+        QFETCH(QStringList, schemaKeyOnOff);
+        const QString schema = schemaKeyOnOff.at(0), key = schemaKeyOnOff.at(1);
         REQUIRE_SERVICE(GSettingsKey::open(schema, key), schema + QStringLiteral(" installed"));
         const auto toggle = key == QLatin1String("show-hidden")
                                 ? GSettingsToggle::hiddenFiles()
@@ -62,16 +53,14 @@ private Q_SLOTS:
         toggle->setOn(true);
         QCOMPARE(switched.last().value(0).toBool(), true);
         QVERIFY(toggle->isOn());
-        QTRY_COMPARE(readElsewhere(schema, key), onText);
-        setElsewhere(schema, key, offText);
+        QTRY_COMPARE(readElsewhere(schema, key), schemaKeyOnOff.at(2));
+        setElsewhere(schema, key, schemaKeyOnOff.at(3));
         QTRY_VERIFY(!toggle->isOn());
     }
 
     void missingGivesAReason()
     {
-        GSettingsToggle noSchema(
-            {{QStringLiteral("org.example.NotInstalled"), QStringLiteral("key"), true, false}},
-            Missing::Service);
+        GSettingsToggle noSchema({{"org.example.NotInstalled", "key", true, false}}, Missing::Service);
         noSchema.probe();
         QCOMPARE(noSchema.missing(), Missing::Service);
         QSignalSpy switched(&noSchema, &DesktopToggle::switched);
@@ -80,8 +69,7 @@ private Q_SLOTS:
 
         // A value of the wrong type or outside the key's choices is refused, not written.
         for (const QVariant &wrong : {QVariant(true), QVariant(QStringLiteral("purple"))}) {
-            GSettingsToggle wrongValue({{QStringLiteral("org.gnome.desktop.interface"),
-                                         QStringLiteral("color-scheme"), wrong, wrong}},
+            GSettingsToggle wrongValue({{"org.gnome.desktop.interface", "color-scheme", wrong, wrong}},
                                        Missing::Service);
             wrongValue.probe();
             QSignalSpy refused(&wrongValue, &DesktopToggle::switched);

@@ -21,12 +21,12 @@ struct FakeProcess {
     qint32 parent;
     quint64 start;
     QString exe = {};
-    QString cgroup = QStringLiteral("/user.slice/user-1000.slice/session-2.scope");
+    QString cgroup = "/user.slice/user-1000.slice/session-2.scope";
     QByteArray nspid = {}; // the pids in each namespace, outermost first
     QString pidNamespace = {};
 };
 
-const QString sandbox = QStringLiteral("pid:[4026532999]");
+const QString sandbox = "pid:[4026532999]";
 
 } // namespace
 
@@ -34,9 +34,9 @@ class TestLinuxProcessDirectory : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QString proc() const { return m_dir->filePath(QStringLiteral("proc")); }
-    QString apps() const { return m_dir->filePath(QStringLiteral("applications")); }
-    QString cgroups() const { return m_dir->filePath(QStringLiteral("cgroup")); }
+    QString proc() const { return m_dir->filePath("proc"); }
+    QString apps() const { return m_dir->filePath("applications"); }
+    QString cgroups() const { return m_dir->filePath("cgroup"); }
 
     void write(const QString &path, const QByteArray &text)
     {
@@ -78,41 +78,33 @@ class TestLinuxProcessDirectory : public QObject {
     LinuxProcessDirectory directory() const { return LinuxProcessDirectory(proc(), {apps()}, cgroups()); }
 
 private Q_SLOTS:
-    void initTestCase() { QLocale::setDefault(QLocale(QStringLiteral("de_DE"))); }
+    void initTestCase() { QLocale::setDefault(QLocale("de_DE")); }
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-    void appIdsOfSystemdUnits_data()
-    {
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QStringList>("ids");
-        QTest::newRow("launcher and reverse-DNS id")
-            << "app-gnome-org.gnome.Cheese-4242.scope"
-            << QStringList{"org.gnome.Cheese", "gnome-org.gnome.Cheese"};
-        QTest::newRow("no launcher") << "app-org.kde.konsole-f2a2c1d4.scope"
-                                     << QStringList{"org.kde.konsole"};
-        QTest::newRow("flatpak") << "app-flatpak-org.mozilla.firefox-12345.scope"
-                                 << QStringList{"org.mozilla.firefox", "flatpak-org.mozilla.firefox"};
-        QTest::newRow("plain id with an escaped dash")
-            << "app-gnome-firefox\\x2desr-999.scope" << QStringList{"firefox-esr", "gnome-firefox-esr"};
-        QTest::newRow("autostart service")
-            << "app-org.example.Tool@autostart.service" << QStringList{"org.example.Tool"};
-        QTest::newRow("launched service")
-            << "app-gnome-xterm@12.service" << QStringList{"xterm", "gnome-xterm"};
-        QTest::newRow("a session") << "session-2.scope" << QStringList{};
-        QTest::newRow("the slice") << "app.slice" << QStringList{};
-        QTest::newRow("no id") << "app-.scope" << QStringList{};
-    }
-
+    // A launcher's prefix, flatpak, an escaped dash, services; units of no application.
     void appIdsOfSystemdUnits()
     {
-        QFETCH(QString, unit);
-        QFETCH(QStringList, ids);
-        QCOMPARE(LinuxProcessDirectory::appIdsOfUnit(unit), ids);
+        const QList<std::pair<QString, QStringList>> units{
+            {"app-gnome-org.gnome.Cheese-4242.scope", {"org.gnome.Cheese", "gnome-org.gnome.Cheese"}},
+            {"app-org.kde.konsole-f2a2c1d4.scope", {"org.kde.konsole"}},
+            {"app-flatpak-org.mozilla.firefox-12345.scope",
+             {"org.mozilla.firefox", "flatpak-org.mozilla.firefox"}},
+            {"app-gnome-firefox\\x2desr-999.scope", {"firefox-esr", "gnome-firefox-esr"}},
+            {"app-org.example.Tool@autostart.service", {"org.example.Tool"}},
+            {"app-gnome-xterm@12.service", {"xterm", "gnome-xterm"}},
+            {"session-2.scope", {}},
+            {"app.slice", {}},
+            {"app-.scope", {}}};
+        for (const auto &[unit, ids] : units) {
+            const QStringList found = LinuxProcessDirectory::appIdsOfUnit(unit);
+            QVERIFY2(found == ids,
+                     qPrintable(unit + QStringLiteral(" gives ") + found.join(QLatin1Char(' '))));
+        }
     }
 
     void desktopEntriesAreReadAsWritten()
     {
-        const QLocale german(QStringLiteral("de_DE"));
+        const QLocale german("de_DE");
         const auto entry =
             DesktopEntryIndex::parse("# comment\n[Desktop Entry]\nType=Application\nName=Cheese\n"
                                      "Name[de]=K\xc3\xa4se\nExec=env GDK_BACKEND=x11 "
@@ -136,42 +128,27 @@ private Q_SLOTS:
         QCOMPARE(DesktopEntryIndex::execProgram(QStringLiteral("\"/usr/bin/a \\\"b\\\"\" --x")),
                  QStringLiteral("a \"b\""));
         QCOMPARE(DesktopEntryIndex::execProgram(QStringLiteral("env A=1 B=2")), QString());
-    }
-
-    void iconsAreTakenAsTheThemeLooksThemUp_data()
-    {
-        QTest::addColumn<QString>("icon");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("theme name") << "org.gnome.Cheese"
-                                    << "org.gnome.Cheese";
-        QTest::newRow("absolute path") << "/opt/app//share/app.png"
-                                       << "/opt/app/share/app.png";
-        QTest::newRow("name with an extension") << "zoom.png"
-                                                << "zoom";
-        QTest::newRow("relative path") << "icons/app.png"
-                                       << "";
-        QTest::newRow("none") << ""
-                              << "";
-    }
-    void iconsAreTakenAsTheThemeLooksThemUp()
-    {
-        QFETCH(QString, icon);
-        QFETCH(QString, name);
-        QCOMPARE(DesktopEntryIndex::iconName(icon), name);
+        // Icons as the theme looks them up; a relative path names none.
+        const QList<std::pair<QString, QString>> icons{{"org.gnome.Cheese", "org.gnome.Cheese"},
+                                                       {"/opt/app//share/app.png", "/opt/app/share/app.png"},
+                                                       {"zoom.png", "zoom"},
+                                                       {"icons/app.png", ""},
+                                                       {"", ""}};
+        for (const auto &[icon, name] : icons)
+            QCOMPARE(DesktopEntryIndex::iconName(icon), name);
     }
 
     void helpersOfAnAppUnitBelongToItsFirstProcess()
     {
         const QString unit = QStringLiteral("/user.slice/user-1000.slice/user@1000.service/app.slice/"
                                             "app-gnome-org.gnome.Cheese-4242.scope");
-        add({200, "cheese", 150, 5000, QStringLiteral("/usr/bin/cheese"), unit});
-        add({201, "gst-plugin-scan", 200, 6000, QStringLiteral("/usr/libexec/gst-plugin-scanner"), unit});
+        add({200, "cheese", 150, 5000, "/usr/bin/cheese", unit});
+        add({201, "gst-plugin-scan", 200, 6000, "/usr/libexec/gst-plugin-scanner", unit});
         write(cgroups() + unit + QStringLiteral("/cgroup.procs"), "201\n200\n");
-        addEntry(QStringLiteral("org.gnome.Cheese.desktop"),
+        addEntry("org.gnome.Cheese.desktop",
                  "Name=Cheese\nName[de]=K\xc3\xa4se\nExec=cheese\nIcon=org.gnome.Cheese\n");
         // A unit whose member list cannot be read: its members are searched for.
-        const QString service =
-            QStringLiteral("/user.slice/app.slice/app-org.example.Tool@autostart.service");
+        const QString service = "/user.slice/app.slice/app-org.example.Tool@autostart.service";
         add({301, "tool-helper", 300, 7100, {}, service});
         add({300, "tool", 1, 7000, {}, service});
 
@@ -181,59 +158,51 @@ private Q_SLOTS:
         QCOMPARE(processes.runningApp(201),
                  (RunningApp{201, QStringLiteral("Käse"), QStringLiteral("org.gnome.Cheese"), true,
                              QStringLiteral("org.gnome.Cheese")}));
-        QCOMPARE(processes.runningApp(200),
-                 (RunningApp{200, QStringLiteral("Käse"), QStringLiteral("org.gnome.Cheese"), false,
-                             QStringLiteral("org.gnome.Cheese")}));
-        QCOMPARE(processes.runningAppById(QStringLiteral("org.gnome.Cheese"))->pid, 200);
-        QCOMPARE(processes.runningAppById(QStringLiteral("org.gnome.Cheese"))->icon,
-                 QStringLiteral("org.gnome.Cheese"));
+        const RunningApp cheese{200, "Käse", "org.gnome.Cheese", false, "org.gnome.Cheese"};
+        QCOMPARE(processes.runningApp(200), cheese);
+        QCOMPARE(processes.runningAppById(QStringLiteral("org.gnome.Cheese")), cheese);
         QCOMPARE(processes.responsible(301), 300);
         // No desktop entry: the process under its own name.
         QCOMPARE(processes.runningApp(301),
                  (RunningApp{301, QStringLiteral("tool-helper"), QString(), true}));
         QVERIFY(!processes.runningApp(999));
-        QVERIFY(!processes.runningAppById(QStringLiteral("org.example.Missing")));
+        QVERIFY(!processes.runningAppById("org.example.Missing"));
     }
 
     void sandboxedAppsAreTheSandboxesFirstProcess()
     {
-        const QString unit = QStringLiteral("/user.slice/app.slice/app-flatpak-org.example.Chat-777.scope");
-        const QString host = QStringLiteral("pid:[4026531836]");
-        add({398, "bwrap", 1, 9000, QStringLiteral("/usr/bin/bwrap"), unit, "398", host});
-        add({399, "bwrap", 398, 9001, QStringLiteral("/usr/bin/bwrap"), unit, "399\t1", sandbox});
-        add({400, "chat", 399, 9002, QStringLiteral("/app/bin/chat"), unit, "400\t2", sandbox});
-        add({401, "chat-audio", 400, 9003, QStringLiteral("/app/bin/chat"), unit, "401\t3", sandbox});
-        addEntry(QStringLiteral("org.example.Chat.desktop"),
-                 "Name=Chat\nExec=/usr/bin/flatpak run org.example.Chat\n");
+        const QString unit = "/user.slice/app.slice/app-flatpak-org.example.Chat-777.scope";
+        const QString host = "pid:[4026531836]";
+        add({398, "bwrap", 1, 9000, "/usr/bin/bwrap", unit, "398", host});
+        add({399, "bwrap", 398, 9001, "/usr/bin/bwrap", unit, "399\t1", sandbox});
+        add({400, "chat", 399, 9002, "/app/bin/chat", unit, "400\t2", sandbox});
+        add({401, "chat-audio", 400, 9003, "/app/bin/chat", unit, "401\t3", sandbox});
+        addEntry("org.example.Chat.desktop", "Name=Chat\nExec=/usr/bin/flatpak run org.example.Chat\n");
 
         const LinuxProcessDirectory processes = directory();
         QCOMPARE(processes.responsible(401), 400);
         QCOMPARE(processes.responsible(400), 400);
         QCOMPARE(processes.runningApp(401)->backgroundOnly, true);
-        QCOMPARE(processes.runningApp(400),
-                 (RunningApp{400, QStringLiteral("Chat"), QStringLiteral("org.example.Chat"), false}));
+        const RunningApp chat{400, "Chat", "org.example.Chat", false};
+        QCOMPARE(processes.runningApp(400), chat);
         // By id: the app, not the sandboxing tool that started before it.
-        QCOMPARE(processes.runningAppById(QStringLiteral("org.example.Chat")),
-                 (RunningApp{400, QStringLiteral("Chat"), QStringLiteral("org.example.Chat"), false}));
+        QCOMPARE(processes.runningAppById(QStringLiteral("org.example.Chat")), chat);
     }
 
     void withoutUnitsTheParentChainDecides()
     {
-        add({100, "firefox-esr", 50, 100, QStringLiteral("/usr/lib/firefox-esr/firefox-esr")});
-        add({110, "Web Content", 100, 200, QStringLiteral("/usr/lib/firefox-esr/firefox-esr")});
-        add({50, "openbox", 1, 10, QStringLiteral("/usr/bin/openbox")});
-        add({118, "xterm", 50, 300, QStringLiteral("/usr/bin/xterm")});
-        add({119, "bash", 118, 301, QStringLiteral("/usr/bin/bash")});
-        add({120, "parecord", 119, 302, QStringLiteral("/usr/bin/pacat")});
-        add({130, "Slack", 1, 400, QStringLiteral("/usr/lib/slack/slack-bin")});
+        add({100, "firefox-esr", 50, 100, "/usr/lib/firefox-esr/firefox-esr"});
+        add({110, "Web Content", 100, 200, "/usr/lib/firefox-esr/firefox-esr"});
+        add({50, "openbox", 1, 10, "/usr/bin/openbox"});
+        add({118, "xterm", 50, 300, "/usr/bin/xterm"});
+        add({119, "bash", 118, 301, "/usr/bin/bash"});
+        add({120, "parecord", 119, 302, "/usr/bin/pacat"});
+        add({130, "Slack", 1, 400, "/usr/lib/slack/slack-bin"});
         add({140, "lonely", 1, 500});
-        addEntry(QStringLiteral("firefox-esr.desktop"),
-                 "Name=Firefox ESR\nExec=/usr/lib/firefox-esr/firefox-esr %u\n");
-        addEntry(QStringLiteral("debian/xterm.desktop"),
-                 "Name=XTerm\nTryExec=xterm\nExec=env LANG=C xterm\n");
-        addEntry(QStringLiteral("slack.desktop"),
-                 "Name=Slack\nExec=/usr/bin/slack %U\nStartupWMClass=Slack\n");
-        addEntry(QStringLiteral("shell.desktop"), "Name=Shell\nExec=bash -c something\n");
+        addEntry("firefox-esr.desktop", "Name=Firefox ESR\nExec=/usr/lib/firefox-esr/firefox-esr %u\n");
+        addEntry("debian/xterm.desktop", "Name=XTerm\nTryExec=xterm\nExec=env LANG=C xterm\n");
+        addEntry("slack.desktop", "Name=Slack\nExec=/usr/bin/slack %U\nStartupWMClass=Slack\n");
+        addEntry("shell.desktop", "Name=Shell\nExec=bash -c something\n");
 
         const LinuxProcessDirectory processes = directory();
         // Content processes run the browser's own program: the browser answers.
@@ -253,7 +222,7 @@ private Q_SLOTS:
 
         // An application installed later is found without restarting, within a second.
         QVERIFY(!processes.runningApp(140)->appId.size());
-        addEntry(QStringLiteral("lonely.desktop"), "Name=Lonely\nExec=lonely\n");
+        addEntry("lonely.desktop", "Name=Lonely\nExec=lonely\n");
         QTRY_COMPARE(processes.runningApp(140)->name, QStringLiteral("Lonely"));
     }
 
@@ -283,7 +252,7 @@ private Q_SLOTS:
         QCOMPARE(processes.processName(getpid()), QStringLiteral("test_linux_proc")); // comm keeps 15 bytes
         QVERIFY(processes.allPIDs().contains(getpid()) && processes.runningApp(getpid()));
         QProcess child;
-        child.start(QStringLiteral("true"), {});
+        child.start("true", {});
         QVERIFY(child.waitForFinished());
         QVERIFY(!processes.isRunning(qint32(child.processId())) &&
                 !processes.runningApp(qint32(child.processId())));

@@ -44,7 +44,7 @@ class TestMullvadVpn : public QObject {
     }
     QStringList calls() const
     {
-        QFile file(m_dir.filePath(QStringLiteral("calls")));
+        QFile file(m_dir.filePath("calls"));
         return file.open(QIODevice::ReadOnly)
                    ? QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
                    : QStringList();
@@ -54,16 +54,16 @@ class TestMullvadVpn : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(write(QStringLiteral("mullvad"), standIn));
-        QVERIFY(QFile::setPermissions(m_dir.filePath(QStringLiteral("mullvad")),
+        QVERIFY(write("mullvad", standIn));
+        QVERIFY(QFile::setPermissions(m_dir.filePath("mullvad"),
                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         qputenv("PATH", m_dir.path().toLocal8Bit() + ':' + qgetenv("PATH"));
     }
 
     void init()
     {
-        QFile::remove(m_dir.filePath(QStringLiteral("calls")));
-        QFile::remove(m_dir.filePath(QStringLiteral("next")));
+        QFile::remove(m_dir.filePath("calls"));
+        QFile::remove(m_dir.filePath("next"));
     }
 
     void statusForms_data()
@@ -102,14 +102,13 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, output);
         QFETCH(Status, status);
-        QVERIFY(write(QStringLiteral("status"), output));
+        QVERIFY(write("status", output));
         MullvadVpnService mullvad;
         QSignalSpy changed(&mullvad, &VpnService::connectionsChanged);
         mullvad.refresh();
         QVERIFY(changed.wait());
         QVERIFY(mullvad.isAvailable());
-        const QList<VpnConnection> expected{{QStringLiteral("mullvad"), QStringLiteral("Mullvad VPN"),
-                                             QStringLiteral("net.mullvad.vpn"), status}};
+        const QList<VpnConnection> expected{{"mullvad", "Mullvad VPN", "net.mullvad.vpn", status}};
         QCOMPARE(mullvad.connections(), expected);
         QCOMPARE(calls(), QStringList{QStringLiteral("status")});
     }
@@ -117,17 +116,17 @@ private Q_SLOTS:
     // A switch is read back at once and again once the tunnel has had time to settle.
     void switching()
     {
-        QVERIFY(write(QStringLiteral("status"), "Disconnected\n"));
+        QVERIFY(write("status", "Disconnected\n"));
         MullvadVpnService mullvad;
         mullvad.refresh();
         QTRY_COMPARE(statusOf(mullvad), Status::Disconnected);
-        mullvad.connectVpn(QStringLiteral("some-other-vpn")); // not Mullvad's: nothing runs
-        mullvad.connectVpn(QStringLiteral("mullvad"));
+        mullvad.connectVpn("some-other-vpn"); // not Mullvad's: nothing runs
+        mullvad.connectVpn("mullvad");
         QTRY_COMPARE(statusOf(mullvad), Status::Connecting);
         QTRY_COMPARE(statusOf(mullvad), Status::Connected);
-        mullvad.disconnectVpn(QStringLiteral("mullvad"));
+        mullvad.disconnectVpn("mullvad");
         QTRY_COMPARE(statusOf(mullvad), Status::Disconnected);
-        const QString status = QStringLiteral("status");
+        const QString status = "status";
         QCOMPARE(calls(), (QStringList{status, QStringLiteral("connect"), status, status,
                                        QStringLiteral("disconnect"), status, status}));
     }
@@ -135,14 +134,14 @@ private Q_SLOTS:
     // No tool, or one that cannot run: no Mullvad entry, nothing to switch.
     void toolMissing()
     {
-        MullvadVpnService elsewhere(QStringLiteral("mullvad-not-installed"));
+        MullvadVpnService elsewhere("mullvad-not-installed");
         elsewhere.refresh();
         QVERIFY(!elsewhere.isAvailable() && elsewhere.connections().isEmpty());
-        const QString tool = m_dir.filePath(QStringLiteral("mullvad"));
+        const QString tool = m_dir.filePath("mullvad");
         QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner));
         MullvadVpnService mullvad;
         mullvad.refresh();
-        mullvad.connectVpn(QStringLiteral("mullvad"));
+        mullvad.connectVpn("mullvad");
         QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QVERIFY(!mullvad.isAvailable() && mullvad.connections().isEmpty());
         QVERIFY(calls().isEmpty());

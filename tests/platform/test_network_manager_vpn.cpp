@@ -19,11 +19,11 @@ using Settings = QMap<QString, QVariantMap>;
 
 namespace {
 
-const QString nm = QStringLiteral("org.freedesktop.NetworkManager");
-const QString mockPath = QStringLiteral("/org/freedesktop");
-const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
-const QString workUuid = QStringLiteral("0f3c2a5e-8a61-4c55-9d4e-1b7f0c9e2a11");
-const QString homeUuid = QStringLiteral("7d1e4b0a-2c3f-4e5d-8a9b-0c1d2e3f4a5b");
+const QString nm = "org.freedesktop.NetworkManager";
+const QString mockPath = "/org/freedesktop";
+const QString mockInterface = "org.freedesktop.DBus.Mock";
+const QString workUuid = "0f3c2a5e-8a61-4c55-9d4e-1b7f0c9e2a11";
+const QString homeUuid = "7d1e4b0a-2c3f-4e5d-8a9b-0c1d2e3f4a5b";
 
 } // namespace
 
@@ -46,14 +46,11 @@ class TestNetworkManagerVpn : public QObject {
     QString addConnection(const QString &name, const QString &uuid, const QString &type,
                           const QVariantMap &vpn = {}) const
     {
-        Settings settings{
-            {QStringLiteral("connection"),
-             {{QStringLiteral("id"), name}, {QStringLiteral("uuid"), uuid}, {QStringLiteral("type"), type}}}};
+        Settings settings{{"connection", {{"id", name}, {"uuid", uuid}, {"type", type}}}};
         if (!vpn.isEmpty())
-            settings.insert(QStringLiteral("vpn"), vpn);
-        return callNm(QStringLiteral("/org/freedesktop/NetworkManager/Settings"),
-                      QStringLiteral("org.freedesktop.NetworkManager.Settings"),
-                      QStringLiteral("AddConnection"), {QVariant::fromValue(settings)})
+            settings.insert("vpn", vpn);
+        return callNm("/org/freedesktop/NetworkManager/Settings", "org.freedesktop.NetworkManager.Settings",
+                      "AddConnection", {QVariant::fromValue(settings)})
             .arguments()
             .value(0)
             .value<QDBusObjectPath>()
@@ -83,25 +80,19 @@ private Q_SLOTS:
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("a session bus (%1)").arg(error));
         QDBusConnection bus = QDBusConnection::connectToBus(m_bus->address(), QString::number(++m_buses));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_bus->address());
-        // The system's python, which has python3-dbusmock.
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", m_bus->address());
         m_mock = std::make_unique<ChildProcess>(
-            QStringLiteral("/usr/bin/python3"),
-            QStringList{QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"),
-                        QStringLiteral("--template"), QStringLiteral("networkmanager")},
+            "/usr/bin/python3", QStringList{"-m", "dbusmock", "--session", "--template", "networkmanager"},
             environment);
         REQUIRE_SERVICE(
             QTest::qWaitFor([&] { return bus.interface()->isServiceRegistered(nm).value(); }, 20000),
-            QStringLiteral("python3-dbusmock's NetworkManager template"));
+            "python3-dbusmock's NetworkManager template");
         // The template deactivates through the devices it has.
-        callNm(mockPath, mockInterface, QStringLiteral("AddEthernetDevice"),
-               {QStringLiteral("eth0"), QStringLiteral("eth0"), 100});
-        m_workPath = addConnection(
-            QStringLiteral("Work VPN"), workUuid, QStringLiteral("vpn"),
-            {{QStringLiteral("service-type"), QStringLiteral("org.freedesktop.NetworkManager.openvpn")}});
-        addConnection(QStringLiteral("Wired"), QStringLiteral("3b5e8f7c-0000-4000-8000-000000000001"),
-                      QStringLiteral("802-3-ethernet"));
-        addConnection(QStringLiteral("Home WireGuard"), homeUuid, QStringLiteral("wireguard"));
+        callNm(mockPath, mockInterface, "AddEthernetDevice", {"eth0", "eth0", 100});
+        m_workPath = addConnection("Work VPN", workUuid, "vpn",
+                                   {{"service-type", "org.freedesktop.NetworkManager.openvpn"}});
+        addConnection("Wired", "3b5e8f7c-0000-4000-8000-000000000001", "802-3-ethernet");
+        addConnection("Home WireGuard", homeUuid, "wireguard");
         m_vpn = std::make_unique<NetworkManagerVpnService>(bus);
     }
     void cleanup()
@@ -111,20 +102,42 @@ private Q_SLOTS:
         m_bus.reset();
     }
 
-    void listsAndSwitches()
+    void listsSwitchesAndGoes()
     {
         m_vpn->setWatched(true);
         read();
         QVERIFY(m_vpn->isAvailable());
         const QList<VpnConnection> expected{
-            {workUuid, QStringLiteral("Work VPN"), QStringLiteral("org.freedesktop.NetworkManager.openvpn"),
-             Status::Disconnected},
-            {homeUuid, QStringLiteral("Home WireGuard"), QStringLiteral("wireguard"), Status::Disconnected}};
+            {workUuid, "Work VPN", "org.freedesktop.NetworkManager.openvpn", Status::Disconnected},
+            {homeUuid, "Home WireGuard", "wireguard", Status::Disconnected}};
         QCOMPARE(m_vpn->connections(), expected);
         m_vpn->connectVpn(homeUuid);
         QTRY_COMPARE(statuses(), (QList{Status::Disconnected, Status::Connected}));
         m_vpn->disconnectVpn(homeUuid);
         QTRY_COMPARE(statuses(), (QList{Status::Disconnected, Status::Disconnected}));
+
+        // After a watch ends nothing is followed; the next read catches up.
+        // Then NetworkManager goes away.
+        m_vpn->setWatched(false);
+        QSignalSpy changed(m_vpn.get(), &VpnService::connectionsChanged);
+        const QVariant none = QVariant::fromValue(QDBusObjectPath("/"));
+        QCOMPARE(callNm(QStringLiteral("/org/freedesktop/NetworkManager"), nm,
+                        QStringLiteral("ActivateConnection"),
+                        {QVariant::fromValue(QDBusObjectPath(m_workPath)), none, none})
+                     .type(),
+                 QDBusMessage::ReplyMessage);
+        // Signals the activation sent arrive before this answer.
+        callNm(mockPath, "org.freedesktop.DBus.Peer", "Ping");
+        QCoreApplication::processEvents();
+        QCOMPARE(changed.size(), 0);
+        read();
+        QCOMPARE(statuses(), (QList{Status::Connected, Status::Disconnected}));
+
+        m_mock.reset();
+        read();
+        QVERIFY(!m_vpn->isAvailable());
+        QVERIFY(m_vpn->connections().isEmpty());
+        m_vpn->connectVpn(workUuid); // nothing to start it with
     }
 
     // An activation's state as announced, including states that do not exist
@@ -147,47 +160,18 @@ private Q_SLOTS:
         QFETCH(Status, status);
         m_vpn->setWatched(true);
         read();
-        const QString active =
-            callNm(mockPath, mockInterface, QStringLiteral("AddActiveConnection"),
-                   {QStringList(), m_workPath, QStringLiteral("/"), QStringLiteral("vpn0"), 1u})
-                .arguments()
-                .value(0)
-                .toString();
+        const QString active = callNm(mockPath, mockInterface, "AddActiveConnection",
+                                      {QStringList(), m_workPath, "/", "vpn0", 1u})
+                                   .arguments()
+                                   .value(0)
+                                   .toString();
         QTRY_COMPARE(statuses(), (QList{Status::Connecting, Status::Disconnected}));
-        const QString activeInterface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
-        callNm(active, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"),
-               {activeInterface, QStringLiteral("State"), QVariant::fromValue(QDBusVariant(state))});
-        callNm(active, mockInterface, QStringLiteral("EmitSignal"),
-               {activeInterface, QStringLiteral("StateChanged"), QStringLiteral("uu"), QVariantList{2u, 0u}});
+        const QString activeInterface = "org.freedesktop.NetworkManager.Connection.Active";
+        callNm(active, "org.freedesktop.DBus.Properties", "Set",
+               {activeInterface, "State", QVariant::fromValue(QDBusVariant(state))});
+        callNm(active, mockInterface, "EmitSignal",
+               {activeInterface, "StateChanged", "uu", QVariantList{2u, 0u}});
         QTRY_COMPARE(statuses(), (QList{status, Status::Disconnected}));
-    }
-
-    // After a watch ends nothing is followed; the next read catches up. Then
-    // NetworkManager goes away.
-    void unwatchedAndGone()
-    {
-        m_vpn->setWatched(true);
-        read();
-        m_vpn->setWatched(false);
-        QSignalSpy changed(m_vpn.get(), &VpnService::connectionsChanged);
-        const QVariant none = QVariant::fromValue(QDBusObjectPath(QStringLiteral("/")));
-        QCOMPARE(callNm(QStringLiteral("/org/freedesktop/NetworkManager"), nm,
-                        QStringLiteral("ActivateConnection"),
-                        {QVariant::fromValue(QDBusObjectPath(m_workPath)), none, none})
-                     .type(),
-                 QDBusMessage::ReplyMessage);
-        // Signals the activation sent arrive before this answer.
-        callNm(mockPath, QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
-        QCoreApplication::processEvents();
-        QCOMPARE(changed.size(), 0);
-        read();
-        QCOMPARE(statuses(), (QList{Status::Connected, Status::Disconnected}));
-
-        m_mock.reset();
-        read();
-        QVERIFY(!m_vpn->isAvailable());
-        QVERIFY(m_vpn->connections().isEmpty());
-        m_vpn->connectVpn(workUuid); // nothing to start it with
     }
 };
 

@@ -1,5 +1,5 @@
-// An application held by pidfds: a pid taken over by another process after
-// listing is never signalled, and a zombie counts as gone.
+// An application held by pidfds: ended and heard, a pid taken over by another
+// process after listing is never signalled, and a zombie counts as gone.
 #include "PidfdApp.h"
 #include "ProcFs.h"
 
@@ -21,7 +21,7 @@ namespace {
 std::unique_ptr<QProcess> sleeper()
 {
     auto process = std::make_unique<QProcess>();
-    process->start(QStringLiteral("sleep"), {QStringLiteral("3600")});
+    process->start("sleep", {"3600"});
     return process->waitForStarted() ? std::move(process) : nullptr;
 }
 
@@ -29,7 +29,7 @@ std::unique_ptr<QProcess> sleeper()
 std::unique_ptr<QProcess> sleeperWithPid(qint64 wanted)
 {
     for (int attempt = 0; attempt < 20; ++attempt) {
-        QFile last(QStringLiteral("/proc/sys/kernel/ns_last_pid"));
+        QFile last("/proc/sys/kernel/ns_last_pid");
         if (!last.open(QIODevice::WriteOnly) || last.write(QByteArray::number(wanted - 1)) < 0)
             return nullptr;
         last.close();
@@ -53,18 +53,23 @@ quint64 ticksSinceBoot()
 class TestPidfdApp : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void reusedPidIsLeftAlone()
+    // Ended through its pidfd and heard once; its pid, taken over by another
+    // process, is never signalled.
+    void endedAndItsPidReusedLater()
     {
         std::unique_ptr<QProcess> first = sleeper();
         QVERIFY(first);
         const qint32 pid = qint32(first->processId());
         const quint64 started = ProcFs::startTime(pid).value();
-        PidfdApp app({pid}, {started}, QStringLiteral("/proc"));
+        PidfdApp app({pid}, {started}, "/proc");
         QVERIFY(app.running());
         // Start times count clock ticks: the next process must start in a later one.
         QTRY_VERIFY(ticksSinceBoot() > started + 1);
-        first->kill();
-        QVERIFY(first->waitForFinished());
+        int calls = 0;
+        app.whenGone([&calls] { ++calls; });
+        QVERIFY(app.terminate());
+        QTRY_COMPARE(calls, 1);
+        QTRY_COMPARE(first->state(), QProcess::NotRunning); // reaped: its pid is free
         const std::unique_ptr<QProcess> second = sleeperWithPid(pid);
         if (!second)
             QSKIP("the kernel would not hand out a chosen pid (needs root)");
@@ -73,7 +78,7 @@ private Q_SLOTS:
         QVERIFY(!app.forceQuit());
         QVERIFY(!second->waitForFinished(200)); // still running
         // Listing it again with the first process's start time holds nothing.
-        QVERIFY(PidfdApp({pid}, {started}, QStringLiteral("/proc")).isEmpty());
+        QVERIFY(PidfdApp({pid}, {started}, "/proc").isEmpty());
         second->kill();
         second->waitForFinished();
     }
@@ -82,12 +87,11 @@ private Q_SLOTS:
     {
         // The shell's child exits; the program the shell becomes never reaps it.
         QProcess parent;
-        parent.start(QStringLiteral("sh"),
-                     {QStringLiteral("-c"), QStringLiteral("true & echo $!; exec sleep 3600")});
+        parent.start("sh", {"-c", "true & echo $!; exec sleep 3600"});
         QVERIFY(parent.waitForReadyRead());
         const qint32 zombie = parent.readLine().trimmed().toInt();
         QTRY_VERIFY(ProcFs::statFields(zombie).value(0) == "Z");
-        PidfdApp app({zombie}, {ProcFs::startTime(zombie).value()}, QStringLiteral("/proc"));
+        PidfdApp app({zombie}, {ProcFs::startTime(zombie).value()}, "/proc");
         QVERIFY(!app.isEmpty());
         QVERIFY(!app.running());
         bool called = false;
@@ -95,18 +99,6 @@ private Q_SLOTS:
         QTRY_VERIFY(called);
         parent.kill();
         parent.waitForFinished();
-    }
-
-    void exitIsHeard()
-    {
-        std::unique_ptr<QProcess> process = sleeper();
-        QVERIFY(process);
-        const qint32 pid = qint32(process->processId());
-        PidfdApp app({pid}, {ProcFs::startTime(pid).value()}, QStringLiteral("/proc"));
-        int calls = 0;
-        app.whenGone([&calls] { ++calls; });
-        QVERIFY(app.terminate());
-        QTRY_COMPARE(calls, 1);
     }
 };
 

@@ -63,11 +63,6 @@ private Q_SLOTS:
         });
         QCOMPARE(found, consumers);
     }
-
-    void aMissingToolGivesNothing()
-    {
-        QVERIFY(!PipeWireGraph::dump(QStringLiteral("/nonexistent/pw-dump"), 1000));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPipeWireGraph)

@@ -2,6 +2,7 @@
 // session bus with the real store: what is listed, what the switch takes
 // away, and what it leaves alone.
 #include "AccessRevoker.h"
+#include "ChildProcess.h"
 #include "DefaultsStore.h"
 #include "PortalCameraPermissionStore.h"
 #include "PrivacySwitch.h"
@@ -15,7 +16,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,7 +23,7 @@ using Decisions = QMap<QString, QStringList>;
 
 namespace {
 
-const QString oddId = QStringLiteral("org.example.It's \"odd\"\nid");
+const QString oddId = "org.example.It's \"odd\"\nid";
 
 } // namespace
 
@@ -37,17 +37,15 @@ class TestPortalPermissions : public QObject {
     QDBusConnection connection() const { return QDBusConnection(QString::number(m_buses)); }
     QDBusMessage callStore(const QString &method, const QVariantList &arguments) const
     {
-        const QString store = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
+        const QString store = "org.freedesktop.impl.portal.PermissionStore";
         QDBusMessage call = QDBusMessage::createMethodCall(
-            store, QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"), store, method);
+            store, "/org/freedesktop/impl/portal/PermissionStore", store, method);
         call.setArguments(arguments);
         return connection().call(call);
     }
-    // App id → decision, as the store has them now.
     Decisions entries() const
     {
-        const QDBusMessage reply =
-            callStore(QStringLiteral("Lookup"), {QStringLiteral("devices"), QStringLiteral("camera")});
+        const QDBusMessage reply = callStore("Lookup", {"devices", "camera"});
         Decisions decisions;
         if (reply.type() == QDBusMessage::ErrorMessage)
             qWarning() << "the permission store did not answer:" << reply.errorName() << reply.errorMessage();
@@ -57,18 +55,18 @@ class TestPortalPermissions : public QObject {
     }
     std::shared_ptr<PortalCameraPermissionStore> store()
     {
-        return std::make_shared<PortalCameraPermissionStore>(
-            connection(), QStringList{m_dir.filePath(QStringLiteral("flatpak/app"))},
-            QStringList{m_dir.filePath(QStringLiteral("applications"))});
+        return std::make_shared<PortalCameraPermissionStore>(connection(),
+                                                             QStringList{m_dir.filePath("flatpak/app")},
+                                                             QStringList{m_dir.filePath("applications")});
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QDir(m_dir.path()).mkpath(QStringLiteral("flatpak/app/org.example.Flat/current"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("flatpak/app/org.example.Removed")); // no deployment left
-        QDir(m_dir.path()).mkpath(QStringLiteral("applications"));
-        QFile desktop(m_dir.filePath(QStringLiteral("applications/org.example.One.desktop")));
+        QDir(m_dir.path()).mkpath("flatpak/app/org.example.Flat/current");
+        QDir(m_dir.path()).mkpath("flatpak/app/org.example.Removed"); // no deployment left
+        QDir(m_dir.path()).mkpath("applications");
+        QFile desktop(m_dir.filePath("applications/org.example.One.desktop"));
         QVERIFY(desktop.open(QIODevice::WriteOnly));
         desktop.write("[Desktop Entry]\nType=Application\nName=Example One\nExec=one\nIcon=example-one\n");
     }
@@ -78,13 +76,12 @@ private Q_SLOTS:
         m_bus = std::make_unique<PrivateSessionBus>();
         const QString error = m_bus->start();
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("a session bus (%1)").arg(error));
-        REQUIRE_SERVICE(QFile::exists(QStringLiteral("/usr/libexec/xdg-permission-store")),
-                        QStringLiteral("xdg-permission-store"));
+        REQUIRE_SERVICE(QFile::exists("/usr/libexec/xdg-permission-store"), "xdg-permission-store");
         QDBusConnection::connectToBus(m_bus->address(), QString::number(++m_buses));
-        const Decisions decisions{{QStringLiteral("org.example.One"), {QStringLiteral("yes")}},
-                                  {QStringLiteral("org.example.Two"), {QStringLiteral("ask")}},
-                                  {QStringLiteral("org.example.Trusted"), {QStringLiteral("yes")}},
-                                  {oddId, {QStringLiteral("no")}}};
+        const Decisions decisions{{"org.example.One", {"yes"}},
+                                  {"org.example.Two", {"ask"}},
+                                  {"org.example.Trusted", {"yes"}},
+                                  {oddId, {"no"}}};
         for (auto it = decisions.cbegin(); it != decisions.cend(); ++it)
             callStore(QStringLiteral("SetPermission"),
                       {QStringLiteral("devices"), true, QStringLiteral("camera"), it.key(), it.value()});
@@ -120,15 +117,14 @@ private Q_SLOTS:
     {
         DefaultsStore defaults;
         Settings settings(defaults);
-        settings.allowList.set({QStringLiteral("org.example.Trusted")});
+        settings.allowList.set({"org.example.Trusted"});
         PrivacyServices services;
         services.cameraPermissions = store();
-        PrivacySwitch privacy(
-            settings, AppInfo{QStringLiteral("dev.orvane.Tarnwick"), QStringLiteral("1"), {}, false, false},
-            std::move(services));
+        PrivacySwitch privacy(settings, AppInfo{"dev.orvane.Tarnwick", "1", {}, false, false},
+                              std::move(services));
         privacy.setCameraOff(true);
         QVERIFY(privacy.cameraOff());
-        const Decisions trusted{{QStringLiteral("org.example.Trusted"), {QStringLiteral("yes")}}};
+        const Decisions trusted{{"org.example.Trusted", {"yes"}}};
         QTRY_COMPARE_WITH_TIMEOUT(entries(), trusted, 10000);
     }
 
@@ -145,55 +141,48 @@ private Q_SLOTS:
         QFETCH(QString, method);
         PrivateSessionBus bus;
         QVERIFY(bus.start().isEmpty());
-        const QString service = QStringLiteral("org.freedesktop.impl.portal.PermissionStore");
+        const QString service = "org.freedesktop.impl.portal.PermissionStore";
+        const QString path = "/org/freedesktop/impl/portal/PermissionStore";
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
-        QProcess mock;
-        mock.setProcessEnvironment(env);
-        mock.start(QStringLiteral("/usr/bin/python3"),
-                   {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--session"), service,
-                    QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"), service});
-        REQUIRE_SERVICE(mock.waitForStarted(), QStringLiteral("python3-dbusmock"));
+        env.insert("DBUS_SESSION_BUS_ADDRESS", bus.address());
+        const ChildProcess mock("/usr/bin/python3", {"-m", "dbusmock", "--session", service, path, service},
+                                env);
         // One connection per bus: a name reused would reach the bus of the row before.
         const QString connectionName = QStringLiteral("mocked-") + method;
         QDBusConnection connection = QDBusConnection::connectToBus(bus.address(), connectionName);
         // Python takes its time to start on a busy machine.
-        QTRY_VERIFY2_WITH_TIMEOUT(connection.interface()->isServiceRegistered(service),
-                                  mock.readAllStandardError().constData(), 30000);
+        REQUIRE_SERVICE(
+            QTest::qWaitFor([&] { return connection.interface()->isServiceRegistered(service).value(); },
+                            30000),
+            "python3-dbusmock");
 
         const auto addMethod = [&](const QString &name, const QString &in, const QString &out,
                                    const QString &code) {
-            QDBusMessage add = QDBusMessage::createMethodCall(
-                service, QStringLiteral("/org/freedesktop/impl/portal/PermissionStore"),
-                QStringLiteral("org.freedesktop.DBus.Mock"), QStringLiteral("AddMethod"));
+            QDBusMessage add =
+                QDBusMessage::createMethodCall(service, path, "org.freedesktop.DBus.Mock", "AddMethod");
             add.setArguments({service, name, in, out, code});
             QCOMPARE(connection.call(add).type(), QDBusMessage::ReplyMessage);
         };
         const QString refuse = QStringLiteral(
             "raise dbus.exceptions.DBusException('no', name='org.freedesktop.DBus.Error.AccessDenied')");
-        addMethod(QStringLiteral("Lookup"), QStringLiteral("ss"), QStringLiteral("a{sas}v"),
+        addMethod("Lookup", "ss", "a{sas}v",
                   method == QLatin1String("Lookup")
                       ? refuse
                       : QStringLiteral(
                             "ret = ({'org.example.One': ['yes']}, dbus.Boolean(True, variant_level=1))"));
-        addMethod(QStringLiteral("SetPermission"), QStringLiteral("sbssas"), QString(),
-                  QStringLiteral("pass"));
-        addMethod(QStringLiteral("DeletePermission"), QStringLiteral("sss"), QString(), refuse);
+        addMethod("SetPermission", "sbssas", QString(), "pass");
+        addMethod("DeletePermission", "sss", QString(), refuse);
 
         PortalCameraPermissionStore portal(connection, {}, {});
         QVERIFY(portal.isAvailable());
         QCOMPARE(AccessRevoker::revoke(portal, {QStringLiteral("org.example.One")}), 0);
         QDBusConnection::disconnectFromBus(connectionName);
-        mock.kill();
-        mock.waitForFinished();
     }
 
     void aStoreThatCannotBeReached()
     {
         const PortalCameraPermissionStore portal(
-            QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                          QStringLiteral("nowhere")),
-            {}, {});
+            QDBusConnection::connectToBus("unix:path=/nonexistent/bus", "nowhere"), {}, {});
         QVERIFY(!portal.isAvailable());
         QVERIFY(portal.apps().isEmpty());
     }

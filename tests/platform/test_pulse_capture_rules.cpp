@@ -17,7 +17,7 @@ class TestPulseCaptureRules : public QObject {
     {
         Snapshot s;
         s.sourceIsMonitor = {{1, false}, {2, true}};
-        s.clients = {{10, {QStringLiteral("Firefox"), {{"application.process.id", "4000"}}}}};
+        s.clients = {{10, {"Firefox", {{"application.process.id", "4000"}}}}};
         for (const Stream &stream : streams)
             s.streams.insert(stream.index, stream);
         return s;
@@ -27,6 +27,14 @@ class TestPulseCaptureRules : public QObject {
                          const QHash<QByteArray, QByteArray> &props = {})
     {
         return {index, client, source, corked, resampleMethod, props};
+    }
+    static AudioCapture capture(quint32 id, qint32 pid, const QString &name, qint32 hostPid = 0,
+                                const QString &appId = {}, const QString &binary = {})
+    {
+        AudioCapture c;
+        static_cast<ClientClaim &>(c) = {pid, hostPid, appId, name, binary};
+        c.id = id;
+        return c;
     }
 
 private Q_SLOTS:
@@ -43,10 +51,7 @@ private Q_SLOTS:
             stream(37, 10, 1, false, {}, {{"stream.monitor", "true"}}), // a level meter
             stream(38, 10, 1, false, "peaks"),
         }));
-        QCOMPARE(captures.size(), 1);
-        QCOMPARE(captures.constFirst().id, 30u);
-        QCOMPARE(captures.constFirst().pid, 4000);
-        QCOMPARE(captures.constFirst().clientName, QStringLiteral("Firefox"));
+        QCOMPARE(captures, QList{capture(30, 4000, "Firefox")});
     }
 
     void whatTheClientClaimsAndWhatTheServerSaw_data()
@@ -70,31 +75,22 @@ private Q_SLOTS:
         });
         s.ownClient = 20;
         s.ownPid = 77;
-        s.clients.insert(20, {QStringLiteral("tarnwick"),
-                              {{"application.process.id", "77"}, {"pipewire.sec.pid", ownPeerPid}}});
+        s.clients.insert(20,
+                         {"tarnwick", {{"application.process.id", "77"}, {"pipewire.sec.pid", ownPeerPid}}});
         s.clients.insert(
-            12, {QStringLiteral("Chat"),
+            12, {"Chat",
                  {{"application.process.id", "2"}, {"pipewire.access.portal.app_id", "org.example.Chat"}}});
         // A nonsense pid is no pid rather than a wrong one.
         s.clients.insert(13, {QString(),
                               {{"application.process.id", "-5"},
                                {"application.name", "tool"},
                                {"application.process.binary", "parecord"}}});
-        s.clients.insert(
-            14, {QStringLiteral("native"), {{"application.process.id", "77"}, {"pipewire.sec.pid", "5123"}}});
+        s.clients.insert(14, {"native", {{"application.process.id", "77"}, {"pipewire.sec.pid", "5123"}}});
 
-        const QList<AudioCapture> captures = PulseAudioCaptureSource::capturesIn(s);
-        QCOMPARE(captures.size(), 4);
-        QCOMPARE(captures.at(0).id, 39u); // ascending by id
-        QCOMPARE(captures.at(0).pid, 0);
-        QCOMPARE(captures.at(0).clientName, QStringLiteral("tool"));
-        QCOMPARE(captures.at(0).binary, QStringLiteral("parecord"));
-        QCOMPARE(captures.at(1).pid, 4100);
-        QCOMPARE(captures.at(2).pid, 2);
-        QCOMPARE(captures.at(2).appId, QStringLiteral("org.example.Chat"));
-        // Claiming this process's pid hides nothing.
-        QCOMPARE(captures.at(3).pid, 77);
-        QCOMPARE(captures.at(3).hostPid, hostPid);
+        // Ascending by id; claiming this process's pid (42) hides nothing.
+        QCOMPARE(PulseAudioCaptureSource::capturesIn(s),
+                 (QList{capture(39, 0, "tool", 0, {}, "parecord"), capture(40, 4100, "Firefox"),
+                        capture(41, 2, "Chat", 0, "org.example.Chat"), capture(42, 77, "native", hostPid)}));
     }
 };
 

@@ -10,29 +10,15 @@
 class TestLoginAutostart : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void execValueQuotesEveryReservedCharacter_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("exec");
-        // Expected values are written as they stand in the file.
-        QTest::newRow("plain") << "/usr/bin/tarnwick"
-                               << "\"/usr/bin/tarnwick\"";
-        QTest::newRow("space") << "/opt/My Apps/tarnwick"
-                               << "\"/opt/My Apps/tarnwick\"";
-        QTest::newRow("quote and dollar") << "/opt/a\"b$c/t"
-                                          << "\"/opt/a\\\\\"b\\\\$c/t\"";
-        QTest::newRow("backslash and backtick") << "/opt/a\\b`c/t"
-                                                << "\"/opt/a\\\\\\\\b\\\\`c/t\"";
-        QTest::newRow("field code") << "/opt/100%u/t"
-                                    << "\"/opt/100%%u/t\"";
-        QTest::newRow("newline") << "/opt/a\nb/t"
-                                 << "\"/opt/a\\nb/t\"";
-    }
+    // Written as they stand in the file; a plain path and a space are registersAndUnregisters'.
     void execValueQuotesEveryReservedCharacter()
     {
-        QFETCH(QString, program);
-        QFETCH(QString, exec);
-        QCOMPARE(XdgAutostartEntry::execValue(program), exec);
+        const QList<std::pair<QString, QString>> quoted{{"/opt/a\"b$c/t", "\"/opt/a\\\\\"b\\\\$c/t\""},
+                                                        {"/opt/a\\b`c/t", "\"/opt/a\\\\\\\\b\\\\`c/t\""},
+                                                        {"/opt/100%u/t", "\"/opt/100%%u/t\""},
+                                                        {"/opt/a\nb/t", "\"/opt/a\\nb/t\""}};
+        for (const auto &[program, exec] : quoted)
+            QCOMPARE(XdgAutostartEntry::execValue(program), exec);
     }
 
     void launchCommandIsTheBareNameOnlyForTheBinaryOnPath_data()
@@ -48,10 +34,10 @@ private Q_SLOTS:
         QFETCH(QString, onPath);
         QFETCH(bool, byName);
         QTemporaryDir dir;
-        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("build"))));
-        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("bin"))));
-        const QString binary = dir.filePath(QStringLiteral("build/tarnwick"));
-        const QString installed = dir.filePath(QStringLiteral("bin/tarnwick"));
+        QVERIFY(QDir().mkpath(dir.filePath("build")));
+        QVERIFY(QDir().mkpath(dir.filePath("bin")));
+        const QString binary = dir.filePath("build/tarnwick");
+        const QString installed = dir.filePath("bin/tarnwick");
         const auto makeProgram = [](const QString &path) {
             QFile file(path);
             return file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n") > 0 &&
@@ -62,7 +48,7 @@ private Q_SLOTS:
             QVERIFY(QFile::link(binary, installed));
         else if (onPath == QLatin1String("other"))
             QVERIFY(makeProgram(installed));
-        const QStringList path{dir.filePath(QStringLiteral("empty")), dir.filePath(QStringLiteral("bin"))};
+        const QStringList path{dir.filePath("empty"), dir.filePath("bin")};
         QCOMPARE(XdgAutostartEntry::launchCommand(binary, path),
                  byName ? QStringLiteral("tarnwick") : binary);
     }
@@ -70,13 +56,11 @@ private Q_SLOTS:
     void registersAndUnregisters()
     {
         QTemporaryDir dir;
-        XdgAutostartEntry entry(dir.filePath(QStringLiteral("autostart")),
-                                QStringLiteral("dev.orvane.Tarnwick"),
-                                QStringLiteral("/opt/Tarn wick/tarnwick"));
+        XdgAutostartEntry entry(dir.filePath("autostart"), "dev.orvane.Tarnwick", "/opt/Tarn wick/tarnwick");
         QVERIFY(!entry.isRegistered());
         QCOMPARE(entry.setRegistered(true), QString());
         QVERIFY(entry.isRegistered());
-        QFile file(dir.filePath(QStringLiteral("autostart/dev.orvane.Tarnwick.desktop")));
+        QFile file(dir.filePath("autostart/dev.orvane.Tarnwick.desktop"));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
         QVERIFY(text.startsWith("[Desktop Entry]\n") && text.contains("\nType=Application\n"));

@@ -27,6 +27,7 @@ struct Client {
     pa_mainloop *loop = nullptr;
     pa_context *context = nullptr;
     std::vector<pa_stream *> open;
+    void (*next)(Client &) = nullptr;
 };
 
 void startStreams(Client &c);
@@ -37,25 +38,22 @@ void fail(Client &c, const char *what)
     pa_mainloop_quit(c.loop, 1);
 }
 
-// Runs `then` once, `ms` milliseconds from now.
+// Runs `then` once, `ms` milliseconds from now; stopping and starting
+// alternate, so one is pending at a time.
 void after(Client &c, int ms, void (*then)(Client &))
 {
-    struct Call {
-        Client *client;
-        void (*then)(Client &);
-    };
+    c.next = then;
     timeval at{};
     pa_timeval_add(pa_gettimeofday(&at), pa_usec_t(ms) * 1000);
     pa_mainloop_api *api = pa_mainloop_get_api(c.loop);
     api->time_new(
         api, &at,
         [](pa_mainloop_api *a, pa_time_event *event, const timeval *, void *data) {
-            auto *call = static_cast<Call *>(data);
             a->time_free(event);
-            call->then(*call->client);
-            delete call;
+            auto &client = *static_cast<Client *>(data);
+            client.next(client);
         },
-        new Call{&c, then});
+        &c);
 }
 
 void stopStreams(Client &c)

@@ -11,8 +11,8 @@
 PrivatePulseServer::PrivatePulseServer(Kind kind)
     : m_kind(kind)
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("run"));
-    QDir(m_dir.path()).mkpath(QStringLiteral("home"));
+    QDir(m_dir.path()).mkpath("run");
+    QDir(m_dir.path()).mkpath("home");
     QFile::setPermissions(runtimePath(),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
@@ -28,10 +28,9 @@ bool PrivatePulseServer::addSource(const QString &name, const QStringList &extra
     const QStringList arguments =
         m_kind == Kind::PulseAudio
             ? QStringList{QStringLiteral("module-null-source"), QStringLiteral("source_name=") + name}
-            : QStringList{QStringLiteral("module-null-sink"),
-                          QStringLiteral("media.class=Audio/Source/Virtual"),
+            : QStringList{QStringLiteral("module-null-sink"), "media.class=Audio/Source/Virtual",
                           QStringLiteral("sink_name=") + name};
-    return pactl(QStringList{QStringLiteral("load-module")} + arguments + extra).has_value();
+    return pactl(QStringList{"load-module"} + arguments + extra).has_value();
 }
 
 PrivatePulseServer::~PrivatePulseServer()
@@ -48,23 +47,23 @@ QString PrivatePulseServer::socketPath() const
 QProcessEnvironment PrivatePulseServer::clientEnvironment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("PULSE_SERVER"), address());
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    env.insert("PULSE_SERVER", address());
+    env.remove("DBUS_SESSION_BUS_ADDRESS");
     return env;
 }
 
 QProcessEnvironment PrivatePulseServer::daemonEnvironment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimePath());
-    env.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
-    env.remove(QStringLiteral("PULSE_SERVER"));
-    env.remove(QStringLiteral("DISPLAY"));
+    env.insert("XDG_RUNTIME_DIR", runtimePath());
+    env.insert("HOME", m_dir.filePath("home"));
+    env.remove("PULSE_SERVER");
+    env.remove("DISPLAY");
     if (m_kind == Kind::PulseAudio)
-        env.insert(QStringLiteral("PULSE_RUNTIME_PATH"), runtimePath());
+        env.insert("PULSE_RUNTIME_PATH", runtimePath());
     // A bus of its own: the caller's may have another server owning the
     // names, and PipeWire's session manager will not run without one.
-    env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress());
+    env.insert("DBUS_SESSION_BUS_ADDRESS", busAddress());
     return env;
 }
 
@@ -90,29 +89,29 @@ QString PrivatePulseServer::start()
     if (!error.isEmpty())
         return error;
     if (m_kind == Kind::PulseAudio) {
-        QStringList arguments{QStringLiteral("--daemonize=no"),
-                              QStringLiteral("--exit-idle-time=-1"),
-                              QStringLiteral("--use-pid-file=no"),
-                              QStringLiteral("--log-target=stderr"),
-                              QStringLiteral("--load=module-native-protocol-unix"),
-                              QStringLiteral("--load=module-null-sink sink_name=rig_sink"),
-                              QStringLiteral("--load=module-null-source source_name=rig_source")};
+        QStringList arguments{"--daemonize=no",
+                              "--exit-idle-time=-1",
+                              "--use-pid-file=no",
+                              "--log-target=stderr",
+                              "--load=module-native-protocol-unix",
+                              "--load=module-null-sink sink_name=rig_sink",
+                              "--load=module-null-source source_name=rig_source"};
         if (!m_runsStartupScript) {
-            arguments.append(QStringLiteral("-n"));
+            arguments.append("-n");
         } else if (!QFile::exists(startupScript())) {
             QDir().mkpath(QFileInfo(startupScript()).path());
             QFile script(startupScript());
             if (!script.open(QIODevice::WriteOnly) || script.write("# the rig's own startup script\n") <= 0)
                 return QStringLiteral("cannot write ") + startupScript();
         }
-        error = launch(QStringLiteral("pulseaudio"), arguments);
+        error = launch("pulseaudio", arguments);
         return error.isEmpty() ? waitUntilAnswering() : error;
     }
-    error = launch(QStringLiteral("pipewire"), {});
+    error = launch("pipewire", {});
     if (!error.isEmpty())
         return error;
     if (!PrivateSessionBus::appeared(runtimePath() + QStringLiteral("/pipewire-0")))
-        return QStringLiteral("pipewire did not open its socket");
+        return "pipewire did not open its socket";
     for (const QString &program : {QStringLiteral("wireplumber"), QStringLiteral("pipewire-pulse")}) {
         error = launch(program, {});
         if (!error.isEmpty())
@@ -121,10 +120,8 @@ QString PrivatePulseServer::start()
     error = waitUntilAnswering();
     if (!error.isEmpty())
         return error;
-    if (!pactl({QStringLiteral("load-module"), QStringLiteral("module-null-sink"),
-                QStringLiteral("sink_name=rig_sink")}) ||
-        !addSource(QStringLiteral("rig_source")))
-        return QStringLiteral("the null devices could not be made");
+    if (!pactl({"load-module", "module-null-sink", "sink_name=rig_sink"}) || !addSource("rig_source"))
+        return "the null devices could not be made";
     return {};
 }
 
@@ -137,16 +134,16 @@ QString PrivatePulseServer::waitUntilAnswering()
             if (daemon->state() != QProcess::Running)
                 return daemon->program() + QStringLiteral(" exited at start");
         }
-        if (pactl({QStringLiteral("info")}))
+        if (pactl({"info"}))
             return {};
         QThread::msleep(50);
     }
-    return QStringLiteral("the audio server did not answer within 10 s");
+    return "the audio server did not answer within 10 s";
 }
 
 QString PrivatePulseServer::startupScript() const
 {
-    return m_dir.filePath(QStringLiteral("home/.config/pulse/default.pa"));
+    return m_dir.filePath("home/.config/pulse/default.pa");
 }
 
 qint64 PrivatePulseServer::serverPid() const
@@ -169,7 +166,6 @@ void PrivatePulseServer::stop()
 
 std::optional<QByteArray> PrivatePulseServer::pactl(const QStringList &arguments) const
 {
-    return ChildProcess::output(QStringLiteral("pactl"),
-                                QStringList{QStringLiteral("--server=") + address()} + arguments,
+    return ChildProcess::output("pactl", QStringList{QStringLiteral("--server=") + address()} + arguments,
                                 clientEnvironment());
 }

@@ -7,15 +7,14 @@
 PrivateTarnwick::PrivateTarnwick(QProcessEnvironment env)
     : m_env(std::move(env))
 {
-    QDir(m_dir.path()).mkpath(QStringLiteral("run"));
-    QFile::setPermissions(filePath(QStringLiteral("run")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    m_env.remove(QStringLiteral("TARNWICK_SIMULATED"));
-    m_env.insert(QStringLiteral("TARNWICK_DEFAULTS"), filePath(QStringLiteral("settings.json")));
-    m_env.insert(QStringLiteral("TARNWICK_DATA"), filePath(QStringLiteral("data")));
-    m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), filePath(QStringLiteral("config")));
+    QDir(m_dir.path()).mkpath("run");
+    QFile::setPermissions(filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_env.remove("TARNWICK_SIMULATED");
+    m_env.insert("TARNWICK_DEFAULTS", filePath("settings.json"));
+    m_env.insert("TARNWICK_DATA", filePath("data"));
+    m_env.insert("XDG_CONFIG_HOME", filePath("config"));
     // The single-instance socket lives here.
-    m_env.insert(QStringLiteral("XDG_RUNTIME_DIR"), filePath(QStringLiteral("run")));
+    m_env.insert("XDG_RUNTIME_DIR", filePath("run"));
 }
 
 PrivateTarnwick::~PrivateTarnwick()
@@ -43,7 +42,7 @@ QProcess &PrivateTarnwick::launch(const QStringList &arguments, bool captured)
 
 QList<qint64> PrivateTarnwick::runningPids() const
 {
-    const QByteArray marker = "TARNWICK_DATA=" + m_env.value(QStringLiteral("TARNWICK_DATA")).toLocal8Bit();
+    const QByteArray marker = "TARNWICK_DATA=" + m_env.value("TARNWICK_DATA").toLocal8Bit();
     QList<qint64> pids;
     for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile environment(QStringLiteral("/proc/%1/environ").arg(entry));
@@ -56,13 +55,13 @@ QList<qint64> PrivateTarnwick::runningPids() const
 
 QJsonObject PrivateTarnwick::settings() const
 {
-    QFile file(filePath(QStringLiteral("settings.json")));
+    QFile file(filePath("settings.json"));
     return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).object() : QJsonObject();
 }
 
 void PrivateTarnwick::writeSettings(const QJsonObject &settings) const
 {
-    QFile file(filePath(QStringLiteral("settings.json")));
+    QFile file(filePath("settings.json"));
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(QJsonDocument(settings).toJson());
 }
