@@ -1,6 +1,3 @@
-// The maker's applications: which catalogue entries show, which installed
-// entry stands for each, and the doors siblings declare in their desktop
-// entries, whose every value is another program's claim.
 #include "Doors.h"
 #include "Ecosystem.h"
 #include "SiblingApps.h"
@@ -15,17 +12,18 @@ using Keys = QHash<QString, QString>;
 
 namespace {
 
-Keys doorKeys(const QString &title = QStringLiteral("Latchkey"),
-              const QString &scheme = QStringLiteral("latchkey"))
+// A sound door declaration with some keys changed; a null value takes the key away.
+Keys doorKeys(std::initializer_list<std::pair<const char *, QString>> changes = {})
 {
-    return {{QStringLiteral("Version"), QStringLiteral("1")},
-            {QStringLiteral("Title"), title},
-            {QStringLiteral("Scheme"), scheme}};
-}
-
-Keys withScheme(const QString &scheme)
-{
-    return doorKeys(QStringLiteral("Latchkey"), scheme);
+    Keys keys{{QStringLiteral("Version"), QStringLiteral("1")},
+              {QStringLiteral("Title"), QStringLiteral("Latchkey")},
+              {QStringLiteral("Scheme"), QStringLiteral("latchkey")}};
+    for (const auto &[key, value] : changes) {
+        keys.remove(QLatin1String(key));
+        if (!value.isNull())
+            keys.insert(QLatin1String(key), value);
+    }
+    return keys;
 }
 
 InstalledApp installed(const QString &appId, const Keys &door = {})
@@ -52,32 +50,22 @@ private Q_SLOTS:
         QTest::addColumn<Keys>("keys");
         QTest::addColumn<QString>("symbol"); // empty: no door
 
-        Keys noSymbol = doorKeys();
-        QTest::newRow("no symbol: the plain app symbol") << noSymbol << "app";
-        Keys symbol = doorKeys();
-        symbol.insert(QStringLiteral("Symbol"), QStringLiteral("dialog-password"));
-        QTest::newRow("an icon name") << symbol << "dialog-password";
-        QTest::newRow("24 characters") << doorKeys(QString(24, QLatin1Char('x'))) << "app";
-        QTest::newRow("24 characters outside the basic plane")
-            << doorKeys(QString::fromUtf8("🔒").repeated(24)) << "app";
-
-        Keys version2 = doorKeys();
-        version2.insert(QStringLiteral("Version"), QStringLiteral("2"));
-        QTest::newRow("version 2") << version2 << "";
-        Keys noVersion = doorKeys();
-        noVersion.remove(QStringLiteral("Version"));
-        QTest::newRow("no version") << noVersion << "";
-        QTest::newRow("empty title") << doorKeys(QString()) << "";
-        QTest::newRow("25 characters") << doorKeys(QString(25, QLatin1Char('x'))) << "";
-        QTest::newRow("a line break in the title") << doorKeys(QStringLiteral("Latch\nkey")) << "";
-        QTest::newRow("https") << withScheme(QStringLiteral("https")) << "";
-        QTest::newRow("upper case") << withScheme(QStringLiteral("Latchkey")) << "";
-        QTest::newRow("a network share") << withScheme(QStringLiteral("smb")) << "";
-        QTest::newRow("one letter") << withScheme(QStringLiteral("l")) << "";
-        QTest::newRow("32 letters") << withScheme(QString(32, QLatin1Char('l'))) << "";
-        Keys path = doorKeys();
-        path.insert(QStringLiteral("Symbol"), QStringLiteral("/home/x/.ssh/id_rsa"));
-        QTest::newRow("a file for a symbol") << path << "";
+        const auto row = [](const char *tag, const Keys &keys, const char *symbol) {
+            QTest::newRow(tag) << keys << QString::fromUtf8(symbol);
+        };
+        row("no symbol: the plain app symbol", doorKeys(), "app");
+        row("an icon name", doorKeys({{"Symbol", "dialog-password"}}), "dialog-password");
+        row("24 characters outside the basic plane",
+            doorKeys({{"Title", QString::fromUtf8("🔒").repeated(24)}}), "app");
+        row("version 2", doorKeys({{"Version", "2"}}), "");
+        row("empty title", doorKeys({{"Title", ""}}), "");
+        row("25 characters", doorKeys({{"Title", QString(25, QLatin1Char('x'))}}), "");
+        row("a line break in the title", doorKeys({{"Title", "Latch\nkey"}}), "");
+        row("https", doorKeys({{"Scheme", "https"}}), "");
+        row("upper case", doorKeys({{"Scheme", "Latchkey"}}), "");
+        row("one letter", doorKeys({{"Scheme", "l"}}), "");
+        row("32 letters", doorKeys({{"Scheme", QString(32, QLatin1Char('l'))}}), "");
+        row("a file for a symbol", doorKeys({{"Symbol", "/home/x/.ssh/id_rsa"}}), "");
     }
     void doorRules()
     {
@@ -85,16 +73,9 @@ private Q_SLOTS:
         QFETCH(QString, symbol);
         if (symbol.isEmpty())
             QTest::ignoreMessage(QtWarningMsg,
-                                 QRegularExpression(QStringLiteral("dev.orvane.X "
-                                                                   "declares a hub door that is "
-                                                                   "refused")));
+                                 QRegularExpression(QStringLiteral("X declares a hub door that is refused")));
         const std::optional<HubDoor> door = Doors::door(QStringLiteral("dev.orvane.X"), keys);
-        QCOMPARE(door.has_value(), !symbol.isEmpty());
-        if (door) {
-            QCOMPARE(door->appId, "dev.orvane.X");
-            QCOMPARE(door->symbol, symbol);
-            QCOMPARE(door->scheme, keys.value(QStringLiteral("Scheme")));
-        }
+        QCOMPARE(door ? door->symbol : QString(), symbol);
     }
 
     void noKeysIsNoDoorAndNoComplaint()
@@ -146,19 +127,10 @@ private Q_SLOTS:
     void catalogue()
     {
         QFETCH(QByteArray, json);
-        QFETCH(QStringList, ids);
         QStringList loaded;
         for (const OrvaneApp &app : Ecosystem::load(json))
             loaded << app.id;
-        QCOMPARE(loaded, ids);
-    }
-
-    void builtInCatalogueLoads()
-    {
-        const QList<OrvaneApp> apps = Ecosystem::catalogue();
-        QVERIFY(apps.size() >= 2);
-        for (const OrvaneApp &app : apps)
-            QVERIFY2(app.released && !app.appIds.isEmpty(), qPrintable(app.id));
+        QTEST(loaded, "ids");
     }
 
     // Each entry stands for the first of its ids that is installed; what is
@@ -173,7 +145,7 @@ private Q_SLOTS:
         auto apps = std::make_shared<SimInstalledApps>();
         apps->installed = {installed(QStringLiteral("x.One.Beta"), doorKeys()),
                            installed(QStringLiteral("x.One")),
-                           installed(QStringLiteral("x.Two"), doorKeys(QString())),
+                           installed(QStringLiteral("x.Two"), doorKeys({{"Title", ""}})),
                            installed(QStringLiteral("org.example.Stranger"), doorKeys())};
         SiblingApps siblings(catalogue, apps);
         QVERIFY(!siblings.isKnown());
@@ -186,11 +158,7 @@ private Q_SLOTS:
         for (const SiblingApps::Sibling &sibling : siblings.installed())
             shown << sibling.app.id + QLatin1Char('=') + sibling.installed->appId;
         QCOMPARE(shown, (QStringList{"one=x.One", "two=x.Two"}));
-        QStringList recommended;
-        for (const OrvaneApp &app : siblings.recommendations({QStringLiteral("three")}))
-            recommended << app.id;
-        QCOMPARE(recommended, QStringList{"four"});
-        QVERIFY(!siblings.isRunning(catalogue.first()));
+        QCOMPARE(siblings.recommendations({QStringLiteral("three")}).size(), 1); // which: test_apps_view
         siblings.setRunning({QStringLiteral("org.example.Editor"), QStringLiteral("x.One.Beta")});
         QCOMPARE(found.size(), 2);
         QVERIFY(siblings.isRunning(catalogue.first()));

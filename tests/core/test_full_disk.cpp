@@ -1,5 +1,3 @@
-// Saving onto a file system with no space left: the old file survives whole,
-// what changed stays in memory, and the failure is told once.
 #include "CheckedFile.h"
 #include "DefaultsStore.h"
 #include "FullFileSystem.h"

@@ -14,9 +14,7 @@ private Q_SLOTS:
         QTest::addColumn<Mode>("mode");
         QTest::addColumn<QString>("path");
 
-        QTest::newRow("nothing") << QStringList{} << Mode::Normal << QString();
-        QTest::newRow("flag with a path")
-            << QStringList{"--check-tutorial", "/tmp/r.txt"} << Mode::CheckTutorial << "/tmp/r.txt";
+        // A flag with its path is what every self-check launch of the rig tests passes.
         QTest::newRow("flag as the last argument counts as absent")
             << QStringList{"--check-menus"} << Mode::Normal << QString();
         QTest::newRow("last-argument flag does not hide a later-listed one")
@@ -36,11 +34,9 @@ private Q_SLOTS:
     void flagRules()
     {
         QFETCH(QStringList, arguments);
-        QFETCH(Mode, mode);
-        QFETCH(QString, path);
         const LaunchOptions options = LaunchOptions::fromArguments(arguments);
-        QCOMPARE(options.mode(), mode);
-        QCOMPARE(options.path(), path);
+        QTEST(options.mode(), "mode");
+        QTEST(options.path(), "path");
     }
 };
 

@@ -1,5 +1,3 @@
-// The microphone guard over simulated inputs: what it records, how it
-// silences and keeps silencing, and that every level comes back exactly.
 #include "DefaultsStore.h"
 #include "MicGuard.h"
 #include "SimInputDeviceControl.h"
@@ -66,7 +64,6 @@ private Q_SLOTS:
         rig.guard.turnOn();
         for (const InputDevice &d : {usb, stereo, muted})
             QVERIFY2(MicGuard::isSilent(rig.now(d.uid)), qPrintable(d.uid));
-        QCOMPARE(rig.now(stereo.uid).volumes, QList<quint32>({0, 0}));
         QCOMPARE(rig.stored(), (QJsonObject{{usb.uid, savedJson(0, {1, sixty})},
                                             {stereo.uid, savedJson(0, {1, 50000, 2, 30000})},
                                             {muted.uid, savedJson(1, {1, 65536})},
@@ -98,10 +95,15 @@ private Q_SLOTS:
         rig.change(usb.uid, false, {20000});
         QVERIFY(MicGuard::isSilent(rig.now(usb.uid)));
         QCOMPARE(rig.reapplied.count(), 1);
-        QCOMPARE(rig.reapplied.first().first().toString(), QStringLiteral("USB Mic"));
-        // The first record is the one given back, however often it was silenced.
+        // The first record is the one given back, however often it was silenced; switched on
+        // over a killed run's leftover, that is the first. Given back at the next start: test_switch_app.
         rig.guard.turnOff();
         QCOMPARE(rig.now(usb.uid), usb);
+        rig.defaults.setValue(savedKey, QJsonObject{{usb.uid, savedJson(0, {1, 1234})}});
+        rig.guard.turnOn();
+        QCOMPARE(rig.stored().value(usb.uid).toObject(), savedJson(0, {1, 1234}));
+        rig.guard.turnOff();
+        QCOMPARE(rig.now(usb.uid).volumes, QList<quint32>({1234}));
     }
 
     void inputsComingAndGoingWhileOn()
@@ -116,7 +118,6 @@ private Q_SLOTS:
         // Unplugged: its record stays; plugged in again at full volume: silenced
         // again, and the record still holds the first levels.
         rig.inputs.removeDevice(usb.uid);
-        QVERIFY(rig.stored().contains(usb.uid));
         rig.inputs.putDevice(InputDevice{usb.uid, usb.name, false, {InputDevice::volumeNorm}});
         QVERIFY(MicGuard::isSilent(rig.now(usb.uid)));
         QCOMPARE(rig.stored().value(usb.uid).toObject(), savedJson(0, {1, sixty}));
@@ -129,25 +130,6 @@ private Q_SLOTS:
         rig.inputs.putDevice(InputDevice{headset.uid, headset.name, true, {0, 0}});
         QCOMPARE(rig.now(headset.uid), headset);
         QVERIFY(!rig.defaults.contains(savedKey));
-    }
-
-    void leftoversOfAKilledRunAreGivenBack()
-    {
-        Rig rig(QList<InputDevice>{});
-        rig.defaults.setValue(savedKey, QJsonObject{{usb.uid, savedJson(0, {1, sixty})}});
-        // The server's inputs arrive after the start.
-        rig.guard.restoreLeftovers();
-        QVERIFY(rig.defaults.contains(savedKey));
-        rig.inputs.putDevice(InputDevice{usb.uid, usb.name, true, {0}});
-        QCOMPARE(rig.now(usb.uid), usb);
-        QVERIFY(!rig.defaults.contains(savedKey));
-
-        // turnOn keeps an old record, and turnOff gives it back.
-        rig.defaults.setValue(savedKey, QJsonObject{{usb.uid, savedJson(0, {1, 1234})}});
-        rig.guard.turnOn();
-        QCOMPARE(rig.stored().value(usb.uid).toObject(), savedJson(0, {1, 1234}));
-        rig.guard.turnOff();
-        QCOMPARE(rig.now(usb.uid).volumes, QList<quint32>({1234}));
     }
 
     void damagedRecordsAreKeptAside_data()
@@ -174,7 +156,6 @@ private Q_SLOTS:
         QCOMPARE(rig.stored().value(usb.uid).toObject(), savedJson(0, {1, sixty}));
         QCOMPARE(rig.defaults.value(savedKey + QStringLiteral(".damaged")), value);
         rig.guard.turnOff();
-        QCOMPARE(rig.now(usb.uid), usb);
         // A second damaged value finds a free name.
         rig.defaults.setValue(savedKey, QStringLiteral("again"));
         rig.guard.restoreLeftovers();
@@ -187,7 +168,6 @@ private Q_SLOTS:
     {
         Rig rig;
         QSignalSpy restoreRefused(&rig.guard, &MicGuard::restoreRefused);
-        QSignalSpy silenceRefused(&rig.guard, &MicGuard::silenceRefused);
         rig.guard.turnOn();
 
         // Refused: the record stays, said once; accepted again: given back after a pause.
@@ -214,16 +194,6 @@ private Q_SLOTS:
         rig.guard.turnOff();
         rig.inputs.releaseAcks();
         QVERIFY(rig.stored().contains(usb.uid));
-        rig.inputs.holdAcks = false;
-        rig.inputs.refusing.clear();
-
-        // Silencing refused: said once while on.
-        rig.guard.turnOff();
-        rig.inputs.refusing.insert(muted.uid);
-        rig.guard.turnOn();
-        rig.inputs.putDevice(rig.now(usb.uid));
-        QCOMPARE(silenceRefused.count(), 1);
-        QCOMPARE(silenceRefused.first().first().toString(), QStringLiteral("Webcam Mic"));
     }
 
     void aRefusalIsNeitherRetriedAtOnceNorTakenForTurningUp_data()

@@ -56,14 +56,12 @@ private Q_SLOTS:
             << 600 << SensorUser{600, QStringLiteral("obs"), QString()};
         QTest::newRow("names are cleaned") << 610 << SensorUser{610, QStringLiteral("two lines"), QString()};
         QTest::newRow("pid 0 is nobody") << 0 << nobody;
-        QTest::newRow("a negative pid is nobody") << -7 << nobody;
         QTest::newRow("a process that cannot be named is nobody") << 700 << nobody;
     }
     void resolve()
     {
         QFETCH(qint32, pid);
-        QFETCH(SensorUser, expected);
-        QCOMPARE(SensorUser::resolve(pid, m_processes).value_or(nobody), expected);
+        QTEST(SensorUser::resolve(pid, m_processes).value_or(nobody), "expected");
     }
 
     void resolveCapture_data()
@@ -79,10 +77,6 @@ private Q_SLOTS:
         QTest::newRow("a claim its process bears out")
             << capture(500, QStringLiteral("/usr/bin/arecord"))
             << SensorUser{500, QStringLiteral("arecord"), QString()};
-        QTest::newRow("a claimed pid running another program")
-            << capture(3, QStringLiteral("arecord")) << rec;
-        QTest::newRow("a claimed pid nobody has") << capture(700, QStringLiteral("arecord")) << rec;
-        QTest::newRow("no claim") << capture(0, QStringLiteral("arecord")) << rec;
         QTest::newRow("no claim, no client name: the program")
             << capture(0, QStringLiteral("/bin/arecord"), QString())
             << SensorUser{0, QStringLiteral("arecord"), QString()};
@@ -102,8 +96,7 @@ private Q_SLOTS:
     void resolveCapture()
     {
         QFETCH(AudioCapture, capture);
-        QFETCH(SensorUser, expected);
-        QCOMPARE(SensorUser::resolve(capture, m_processes), expected);
+        QTEST(SensorUser::resolve(capture, m_processes), "expected");
     }
 };
 

@@ -1,3 +1,4 @@
+#include "Samples.h"
 #include "SensorUserCache.h"
 #include "SimProcessDirectory.h"
 
@@ -21,24 +22,13 @@ public:
     mutable int lookups = 0;
 };
 
-const RunningApp zoom{100, QStringLiteral("Zoom"), QStringLiteral("us.zoom.xos"), false};
+const RunningApp zoomApp{zoom.pid, zoom.name, zoom.appId, false};
 const RunningApp recorder{800, QStringLiteral("Recorder"), QStringLiteral("org.gnome.Recorder"), false};
 
-// A stream whose process the server saw, and one from a sandbox (in-sandbox pid 3).
-AudioCapture hosted(quint32 id, qint32 pid)
-{
-    AudioCapture capture;
-    capture.id = id;
-    capture.hostPid = pid;
-    return capture;
-}
+// A stream from a sandbox (in-sandbox pid 3).
 AudioCapture sandboxed(quint32 id)
 {
-    AudioCapture capture;
-    capture.id = id;
-    capture.pid = 3;
-    capture.appId = recorder.appId;
-    return capture;
+    return AudioCapture{{3, 0, recorder.appId, {}, {}}, id};
 }
 
 } // namespace
@@ -53,14 +43,14 @@ private Q_SLOTS:
     void aProcessIsNamedOnceUntilItIsReplaced()
     {
         CountingDirectory processes;
-        processes.addApp(zoom);
+        processes.addApp(zoomApp);
         processes.addApp(recorder);
         SensorUserCache cache(processes);
-        QCOMPARE(cache.resolve(hosted(1, zoom.pid)).name, zoom.name);
+        QCOMPARE(cache.resolve(seenCapture(1, zoom.pid)).name, zoom.name);
         QCOMPARE(cache.resolve(sandboxed(1)).pid, recorder.pid);
         const int lookups = processes.lookups;
         for (quint32 id = 2; id < 20; ++id) {
-            QCOMPARE(cache.resolve(hosted(id, zoom.pid)).name, zoom.name);
+            QCOMPARE(cache.resolve(seenCapture(id, zoom.pid)).name, zoom.name);
             QCOMPARE(cache.resolve(sandboxed(id)).pid, recorder.pid);
         }
         QCOMPARE(processes.lookups, lookups);
@@ -68,10 +58,9 @@ private Q_SLOTS:
         processes.removeProcess(zoom.pid);
         processes.addApp({zoom.pid, QStringLiteral("Chat"), QStringLiteral("org.chat.Chat"), false});
         processes.removeProcess(recorder.pid);
-        QCOMPARE(cache.resolve(hosted(30, zoom.pid)).name, QStringLiteral("Chat"));
+        QCOMPARE(cache.resolve(seenCapture(30, zoom.pid)).name, QStringLiteral("Chat"));
         // Its id is still a truthful name; the in-sandbox pid never is.
-        QCOMPARE(cache.resolve(sandboxed(30)).appId, recorder.appId);
-        QCOMPARE(cache.resolve(sandboxed(30)).pid, 0);
+        QCOMPARE(cache.resolve(sandboxed(30)), (SensorUser{0, recorder.appId, recorder.appId}));
 
         processes.removeProcess(zoom.pid);
         cache.forgetExited();

@@ -34,11 +34,10 @@ QByteArray makeFile(const QByteArray &path, const QByteArray &contents = "x")
     return path;
 }
 
-QJsonObject readJson(const QString &path)
+QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    return QJsonDocument::fromJson(file.readAll()).object();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -76,41 +75,34 @@ private Q_SLOTS:
     {
         const QByteArray a = makeFile(at("a.txt"));
         const QByteArray b = makeFile(at("b.png"));
-        QByteArray ownPath;
+        QList<ShelfItem> saved;
         {
             auto store = makeStore();
             QCOMPARE(store->add({a, b}), 2);
-            ownPath = store->addOwnCopy("hello", QStringLiteral("Text.txt"))->path;
+            store->addOwnCopy("hello", QStringLiteral("Text.txt"));
             waitForBookmarks(*store); // own copies get none and are not waited for
             store->flush();
+            saved = store->items();
         }
-        QFile raw(file());
-        QVERIFY(raw.open(QIODevice::ReadOnly));
-        const QByteArray text = raw.readAll();
+        const QByteArray text = fileBytes(file());
         QVERIFY(!text.contains('\n'));
         const QJsonObject root = QJsonDocument::fromJson(text).object();
         QCOMPARE(root.value(QStringLiteral("version")).toInt(), 1);
         const QJsonArray items = root.value(QStringLiteral("items")).toArray();
-        QCOMPARE(items.size(), 3);
-        const QJsonObject first = items.at(0).toObject();
-        QCOMPARE(first.value(QStringLiteral("path")).toString(), QString::fromUtf8(a));
-        QVERIFY(QUuid::fromString(first.value(QStringLiteral("id")).toString()) != QUuid());
-        QCOMPARE(first.value(QStringLiteral("id")).toString(),
-                 first.value(QStringLiteral("id")).toString().toUpper());
-        QCOMPARE(first.value(QStringLiteral("addedAt")).toDouble(), 799329600.0); // seconds since 2001
-        QVERIFY(first.contains(QStringLiteral("bookmark")));
-        QCOMPARE(first.value(QStringLiteral("isOwnCopy")).toBool(), false);
-        const QJsonObject own = items.at(2).toObject();
-        QVERIFY(!own.contains(QStringLiteral("bookmark")));
-        QCOMPARE(own.value(QStringLiteral("isOwnCopy")).toBool(), true);
-        QCOMPARE(own.value(QStringLiteral("path")).toString(), ownCopiesDir() + QStringLiteral("/Text.txt"));
+        const auto stored = [&saved](int i, const QString &path, bool own) {
+            return QJsonObject{{"id", saved.at(i).id.toString(QUuid::WithoutBraces).toUpper()},
+                               {"path", path},
+                               {"addedAt", 799329600.0}, // seconds since 2001
+                               {"isOwnCopy", own}};
+        };
+        QJsonObject first = items.at(0).toObject();
+        QCOMPARE(first.take(QStringLiteral("bookmark")).toString().toLatin1(),
+                 saved.at(0).bookmark.toBase64());
+        QCOMPARE(first, stored(0, QString::fromUtf8(a), false));
+        QCOMPARE(items.at(2).toObject(), stored(2, ownCopiesDir() + QStringLiteral("/Text.txt"), true));
 
         auto again = makeStore();
-        QCOMPARE(again->items().size(), 3);
-        QCOMPARE(again->items().at(0).path, a);
-        QCOMPARE(again->items().at(2).path, ownPath);
-        QCOMPARE(again->items().at(0).addedAt, m_now);
-        QVERIFY(again->keptAsidePath().isEmpty());
+        QCOMPARE(again->items(), saved);
     }
 
     void damagedFileKeptAside_data()
@@ -140,17 +132,14 @@ private Q_SLOTS:
         makeFile(bytes(file()), contents);
         {
             auto store = makeStore();
-            QCOMPARE(store->items().size(), kept);
             QCOMPARE(store->keptAsidePath(), file() + QStringLiteral(".damaged"));
             store->flush();
         }
-        QFile aside(file() + QStringLiteral(".damaged"));
-        QVERIFY(aside.open(QIODevice::ReadOnly));
-        QCOMPARE(aside.readAll(), contents);
+        QCOMPARE(fileBytes(file() + QStringLiteral(".damaged")), contents);
         // The entries that could be read are saved again, the rest only aside.
         QCOMPARE(QFileInfo::exists(file()), kept > 0);
-        if (kept > 0)
-            QCOMPARE(readJson(file()).value(QStringLiteral("items")).toArray().size(), kept);
+        const QJsonObject saved = QJsonDocument::fromJson(fileBytes(file())).object();
+        QCOMPARE(saved.value(QStringLiteral("items")).toArray().size(), kept);
     }
 
     void addRules()
@@ -164,7 +153,6 @@ private Q_SLOTS:
         QCOMPARE(notFiles, 2);
         QCOMPARE(store->add({bytes(m_dir->path()) + "/folder/../a.txt"}), 0);
         QCOMPARE(inserted.size(), 1);
-        QCOMPARE(store->items().at(0).path, a);
     }
 
     void tenThousandEntries()
@@ -176,7 +164,6 @@ private Q_SLOTS:
             auto store = makeStore();
             QCOMPARE(store->add(paths.mid(0, ShelfStore::maxItems - 1)), ShelfStore::maxItems - 1);
             QCOMPARE(store->add(paths.mid(ShelfStore::maxItems - 1)), 1);
-            QCOMPARE(store->add({paths.last()}), 0);
             waitForBookmarks(*store);
             store->flush();
         }
@@ -209,10 +196,8 @@ private Q_SLOTS:
         QCOMPARE(store->items().at(0).path, at("old/new name.txt"));
         QCOMPARE(store->items().at(1).path, at("home/Documents/deep/moved.txt"));
         QCOMPARE(store->missing(), QSet<QUuid>{store->items().at(2).id});
-        QCOMPARE(store->items().size(), 3);
         QCOMPARE(model.index(2).data().toString(), QStringLiteral("Not found"));
         QVERIFY(changed.size() >= 3);
-        QCOMPARE(store->locate(store->items().at(0).id), at("old/new name.txt"));
         QCOMPARE(store->paths().size(), 2);
     }
 
@@ -257,6 +242,12 @@ private Q_SLOTS:
         QCOMPARE(store->items().size(), 2);
         QCOMPARE(store->items().at(0).name(), QStringLiteral("big.bin"));
         QVERIFY(store->ownCopiesSize() <= ShelfStore::ownCopiesCap);
+
+        // Taking entries off deletes own copies only.
+        const QByteArray a = makeFile(at("a.txt"));
+        store->add({a});
+        store->clear();
+        QVERIFY(m_files.isFile(a) && !m_files.exists(big.path));
     }
 
     void ownCopyOnAFullDisk()
@@ -299,7 +290,6 @@ private Q_SLOTS:
         QVERIFY(store->moveAll(at("target/")));
         QVERIFY(finished.wait());
         const ShelfBatch moved = finished.takeFirst().at(0).value<ShelfBatch>();
-        QCOMPARE(moved.done, 3);
         QCOMPARE(moved.note(QStringLiteral("target")),
                  QStringLiteral("Moved 3 items; 1 couldn’t be moved (gone.txt)"));
         QCOMPARE(store->items().at(0).path, at("target/report 2.pdf"));
@@ -334,7 +324,6 @@ private Q_SLOTS:
         QVERIFY(store->moveAll(at("target")));
         QVERIFY(finished.wait());
         QCOMPARE(store->items().at(0).path, at("target/two\nlines \xff\xfe.txt"));
-        QVERIFY(m_files.isFile(store->items().at(0).path));
         // QTemporaryDir cannot name it to remove it.
         QVERIFY(m_files.remove(store->items().at(0).path));
     }
@@ -345,22 +334,19 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("values"); // "@name" is a file of the temporary folder
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("note");
-        const QString stamp = QStringLiteral("1 May 2026 12.00.00");
-        QTest::newRow("three files") << QStringList{"text/uri-list"} << QStringList{"@a.txt\n@b.png\n@c.pdf"}
-                                     << QStringList{"a.txt", "b.png", "c.pdf"} << "3 items on the shelf";
-        QTest::newRow("files and text: the files") << QStringList{"text/uri-list", "text/plain"}
-                                                   << QStringList{"@a.txt", "hello"} << QStringList{"a.txt"}
-                                                   << "1 item on the shelf";
-        QTest::newRow("a picture") << QStringList{"image/png"} << QStringList{"\x89PNG"}
-                                   << QStringList{"Picture " + stamp + ".png"} << "1 item on the shelf";
-        QTest::newRow("text") << QStringList{"text/plain"} << QStringList{"hello"}
-                              << QStringList{"Text " + stamp + ".txt"} << "1 item on the shelf";
-        QTest::newRow("a web link") << QStringList{"text/uri-list"} << QStringList{"https://example.org/a"}
-                                    << QStringList{"Text " + stamp + ".txt"} << "1 item on the shelf";
-        QTest::newRow("a folder") << QStringList{"text/uri-list"} << QStringList{"@"} << QStringList{}
-                                  << "Folders and other things that are not files stay off the shelf";
-        QTest::newRow("nothing readable") << QStringList{"application/x-other"} << QStringList{"x"}
-                                          << QStringList{} << "";
+        const auto row = [](const char *tag, const QStringList &types, const QStringList &values,
+                            const QStringList &names,
+                            const QString &note) { QTest::newRow(tag) << types << values << names << note; };
+        const QString stamp = QStringLiteral("1 May 2026 12.00.00"),
+                      one = QStringLiteral("1 item on the shelf");
+        row("files and text: the files", {"text/uri-list", "text/plain"}, {"@a.txt\n@b.png", "hello"},
+            {"a.txt", "b.png"}, "2 items on the shelf");
+        row("a picture", {"image/png"}, {"\x89PNG"}, {"Picture " + stamp + ".png"}, one);
+        row("text", {"text/plain"}, {"hello"}, {"Text " + stamp + ".txt"}, one);
+        row("a web link", {"text/uri-list"}, {"https://example.org/a"}, {"Text " + stamp + ".txt"}, one);
+        row("a folder", {"text/uri-list"}, {"@"}, {},
+            "Folders and other things that are not files stay off the shelf");
+        row("nothing readable", {"application/x-other"}, {"x"}, {}, "");
     }
 
     void drops()
@@ -369,7 +355,7 @@ private Q_SLOTS:
         QFETCH(QStringList, values);
         QFETCH(QStringList, names);
         QFETCH(QString, note);
-        for (const char *name : {"a.txt", "b.png", "c.pdf"})
+        for (const char *name : {"a.txt", "b.png"})
             makeFile(at(name));
         QMimeData mime;
         for (qsizetype i = 0; i < types.size(); ++i) {
@@ -394,21 +380,6 @@ private Q_SLOTS:
         const DropReader::Contents contents = DropReader::read(mime, m_now);
         QVERIFY(contents.textCut);
         QCOMPARE(contents.content.at(0).data.size(), DropReader::maxTextBytes);
-    }
-
-    void removingKeepsOrdinaryFiles()
-    {
-        const QByteArray a = makeFile(at("a.txt"));
-        auto store = makeStore();
-        ShelfListModel model(*store);
-        store->add({a});
-        const ShelfItem own = *store->addOwnCopy("x", QStringLiteral("x.txt"));
-        QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
-        store->clear();
-        QCOMPARE(model.rowCount(), 0);
-        QCOMPARE(removed.size(), 1);
-        QVERIFY(m_files.isFile(a));
-        QVERIFY(!m_files.exists(own.path));
     }
 };
 

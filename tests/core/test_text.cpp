@@ -10,20 +10,14 @@ private Q_SLOTS:
         QTest::addColumn<quint64>("bytes");
         QTest::addColumn<QString>("english");
         QTest::addColumn<QString>("german");
-        QTest::newRow("zero") << quint64(0) << "0 MB"
-                              << "0 MB";
-        QTest::newRow("one byte rounds up to a megabyte") << quint64(1) << "1 MB"
-                                                          << "1 MB";
-        QTest::newRow("640 MB") << quint64(640) * 1048576 << "640 MB"
-                                << "640 MB";
-        QTest::newRow("just under a gigabyte groups thousands") << quint64(1073741823) << "1,024 MB"
-                                                                << "1.024 MB";
-        QTest::newRow("one gigabyte") << quint64(1073741824) << "1.0 GB"
-                                      << "1,0 GB";
-        QTest::newRow("one and a half") << quint64(1610612736) << "1.5 GB"
-                                        << "1,5 GB";
-        QTest::newRow("half a megabyte to even") << quint64(2621440) << "2 MB"
-                                                 << "2 MB"; // 2.5 MB
+        const auto row = [](const char *tag, quint64 bytes, const char *english, const char *german) {
+            QTest::newRow(tag) << bytes << QString::fromUtf8(english) << QString::fromUtf8(german);
+        };
+        row("zero", 0, "0 MB", "0 MB");
+        row("one byte rounds up to a megabyte", 1, "1 MB", "1 MB");
+        row("just under a gigabyte groups thousands", 1073741823, "1,024 MB", "1.024 MB");
+        row("one gigabyte", 1073741824, "1.0 GB", "1,0 GB");
+        row("half a megabyte to even", 2621440, "2 MB", "2 MB"); // 2.5 MB
     }
     void formatBytes()
     {
@@ -38,7 +32,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("clean");
-        QTest::newRow("plain") << QStringLiteral("Zoom") << QStringLiteral("Zoom");
         QTest::newRow("line breaks and tabs part words")
             << QStringLiteral("Zoom\ncamera=off\t[]") << QStringLiteral("Zoom camera=off []");
         QTest::newRow("other controls and runs of space")
@@ -60,8 +53,7 @@ private Q_SLOTS:
     void cleanName()
     {
         QFETCH(QString, raw);
-        QFETCH(QString, clean);
-        QCOMPARE(::cleanName(raw), clean);
+        QTEST(::cleanName(raw), "clean");
     }
 };
 

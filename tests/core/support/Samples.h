@@ -26,22 +26,14 @@ inline SensorState micState(QList<SensorUser> users)
 // A capture stream whose process the audio server saw.
 inline AudioCapture seenCapture(quint32 id, qint32 pid)
 {
-    AudioCapture capture;
-    capture.id = id;
-    capture.hostPid = pid;
-    return capture;
+    return AudioCapture{{0, pid, {}, {}, {}}, id};
 }
 
 // A capture stream known only by what its client claims.
 inline AudioCapture claimedCapture(quint32 id, qint32 pid, const QString &clientName,
                                    const QString &binary = {})
 {
-    AudioCapture capture;
-    capture.id = id;
-    capture.pid = pid;
-    capture.clientName = clientName;
-    capture.binary = binary;
-    return capture;
+    return AudioCapture{{pid, 0, {}, clientName, binary}, id};
 }
 
 // A development build's id ends in ".dev".
