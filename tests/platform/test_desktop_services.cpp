@@ -1,7 +1,6 @@
-// The tools' D-Bus backends against python3-dbusmock on a private bus that
-// stands in for both the session and the system bus: logind's and the GNOME
-// screen saver's templates, a freedesktop screen saver, and a UDisks2 tree of
-// an internal disk, a stick and a busy backup disk. Missing services too.
+// The tools' D-Bus backends against python3-dbusmock on a private bus that stands in for both the session and
+// the system bus: logind's and the GNOME screen saver's templates, a freedesktop screen saver, and a UDisks2
+// tree of an internal disk, a stick and a busy backup disk. Missing services too.
 #include "ChildProcess.h"
 #include "DBusScreenLock.h"
 #include "InhibitorKeepAwake.h"
@@ -68,42 +67,35 @@ class TestDesktopServices : public QObject {
         call(service, path, mockInterface, "AddMethod",
              {interface, QString::fromLatin1(name), QString::fromLatin1(in), QString::fromLatin1(out), code});
     }
+    // A reply's array of structures, each as the list of its fields.
+    static QList<QVariantList> structures(const QDBusMessage &reply)
+    {
+        QList<QVariantList> all;
+        const auto array = firstValue(reply).value<QDBusArgument>();
+        for (array.beginArray(); !array.atEnd(); array.endStructure()) {
+            all.append(QVariantList());
+            for (array.beginStructure(); !array.atEnd();)
+                all.last().append(array.asVariant());
+        }
+        array.endArray();
+        return all;
+    }
     // The names of the methods called on a mock object so far.
     QStringList calls(const QString &service, const QString &path) const
     {
         QStringList names;
-        const auto log = firstValue(call(service, path, mockInterface, QStringLiteral("GetCalls")));
-        const auto argument = log.value<QDBusArgument>();
-        argument.beginArray();
-        while (!argument.atEnd()) {
-            quint64 time = 0;
-            QString name;
-            argument.beginStructure();
-            argument >> time >> name;
-            argument.endStructure();
-            names << name;
-        }
-        argument.endArray();
+        for (const QVariantList &logged : structures(call(service, path, mockInterface, "GetCalls")))
+            names << logged.value(1).toString();
         return names;
     }
     int inhibitors() const
     {
-        const auto list = firstValue(call(logind, QStringLiteral("/org/freedesktop/login1"),
-                                          QStringLiteral("org.freedesktop.login1.Manager"),
-                                          QStringLiteral("ListInhibitors")))
-                              .value<QDBusArgument>();
-        int count = 0;
-        list.beginArray();
-        while (!list.atEnd()) {
-            QString what, who, why, mode;
-            uint uid = 0, pid = 0;
-            list.beginStructure();
-            list >> what >> who >> why >> mode >> uid >> pid;
-            list.endStructure();
-            count += what == QLatin1String("idle:sleep") && mode == QLatin1String("block");
-        }
-        list.endArray();
-        return count;
+        const QList<QVariantList> all = structures(
+            call(logind, "/org/freedesktop/login1", "org.freedesktop.login1.Manager", "ListInhibitors"));
+        return int(std::count_if(all.cbegin(), all.cend(), [](const QVariantList &inhibitor) {
+            return inhibitor.value(0) == QStringLiteral("idle:sleep") &&
+                   inhibitor.value(3) == QStringLiteral("block");
+        }));
     }
     void startLogind()
     {
@@ -111,27 +103,23 @@ class TestDesktopServices : public QObject {
         call(logind, "/org/freedesktop/login1", mockInterface, "AddSession",
              {"c1", "seat0", 1000u, "user", true});
     }
-    // What a facility answers to `act` (finished or switched); invalid when it does not.
+    // What a facility answers to `act` (finished, switched or ejected); nothing when it does not.
     template <typename Object, typename Signal>
-    static QVariant answer(Object *facility, Signal signal, const std::function<void()> &act)
+    static QVariantList answer(Object *facility, Signal signal, const std::function<void()> &act)
     {
         QSignalSpy spy(facility, signal);
         act();
-        return !spy.isEmpty() || spy.wait() ? spy.value(0).value(0) : QVariant();
+        return !spy.isEmpty() || spy.wait() ? spy.value(0) : QVariantList();
     }
 
 private Q_SLOTS:
     void init()
     {
+        m_mocks.clear();
         m_bus = std::make_unique<PrivateSessionBus>();
         const QString error = m_bus->start();
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("a session bus (%1)").arg(error));
         QDBusConnection::connectToBus(m_bus->address(), QString::number(++m_buses));
-    }
-    void cleanup()
-    {
-        m_mocks.clear();
-        m_bus.reset();
     }
 
     // The session bus without the services, and no system bus at all.
@@ -145,25 +133,21 @@ private Q_SLOTS:
             facility->probe();
             QTRY_COMPARE(facility->missing(), DesktopFacility::Missing::Service);
         }
-        QCOMPARE(answer(&lock, &DesktopAction::finished, [&] { lock.run(); }), QVariant(false));
-        QCOMPARE(answer(&awake, &DesktopToggle::switched, [&] { awake.setOn(true); }), QVariant(false));
-        QVERIFY(!awake.isOn());
-        QSignalSpy ejected(&disks, &DiskEjector::ejected);
-        disks.ejectAll();
-        QVERIFY(ejected.wait());
-        QCOMPARE(ejected.value(0), (QVariantList{0, QStringList()}));
+        QCOMPARE(answer(&lock, &DesktopAction::finished, [&] { lock.run(); }), QVariantList{false});
+        QCOMPARE(answer(&awake, &DesktopToggle::switched, [&] { awake.setOn(true); }), QVariantList{false});
+        QCOMPARE(answer(&disks, &DiskEjector::ejected, [&] { disks.ejectAll(); }),
+                 (QVariantList{0, QStringList()}));
     }
 
-    // Through logind alone; once a screen saver runs, through it: it answers
-    // once it has locked (the template takes a second), the hub's thread goes
-    // on meanwhile, and logind is not asked.
+    // Through logind alone; once a screen saver runs, through it: it answers once it has locked (the template
+    // takes a second), the hub's thread goes on meanwhile, and logind is not asked.
     void locksThroughTheScreenSaverElseLogind()
     {
         startLogind();
         const QString session = "/org/freedesktop/login1/session/c1";
         DBusScreenLock lock(bus(), bus(), "c1");
         lock.probe();
-        QCOMPARE(answer(&lock, &DesktopAction::finished, [&] { lock.run(); }), QVariant(true));
+        QCOMPARE(answer(&lock, &DesktopAction::finished, [&] { lock.run(); }), QVariantList{true});
         QVERIFY(lock.isAvailable());
         QCOMPARE(calls(logind, session), QStringList{"Lock"});
 
@@ -174,10 +158,7 @@ private Q_SLOTS:
         QVERIFY(locked.isEmpty());
         QVERIFY(locked.wait(5000));
         QCOMPARE(locked.value(0).value(0).toBool(), true);
-        QCOMPARE(firstValue(call(gnome, QStringLiteral("/org/gnome/ScreenSaver"), gnome,
-                                 QStringLiteral("GetActive")))
-                     .toBool(),
-                 true);
+        QVERIFY(firstValue(call(gnome, "/org/gnome/ScreenSaver", gnome, "GetActive")).toBool());
         QCOMPARE(calls(logind, session), QStringList{"Lock"});
     }
 
@@ -188,18 +169,16 @@ private Q_SLOTS:
         startMock({screenSaver, saverPath, screenSaver}, screenSaver);
         addMethod(screenSaver, saverPath, screenSaver, "Inhibit", "ss", "u", "ret = 7");
         addMethod(screenSaver, saverPath, screenSaver, "UnInhibit", "u", "", QString());
-        auto awake = std::make_unique<InhibitorKeepAwake>(bus(), bus(), QStringLiteral("Tarnwick"),
-                                                          QStringLiteral("Keep Awake"));
+        auto awake = std::make_unique<InhibitorKeepAwake>(bus(), bus(), "Tarnwick", "Keep Awake");
         const auto hold = [&] { awake->setOn(true); };
-        QCOMPARE(answer(awake.get(), &DesktopToggle::switched, hold), QVariant(true));
-        QVERIFY(awake->isOn());
+        QCOMPARE(answer(awake.get(), &DesktopToggle::switched, hold), QVariantList{true});
         QCOMPARE(inhibitors(), 1);
         awake->setOn(false);
         QVERIFY(!awake->isOn());
         QTRY_COMPARE(inhibitors(), 0);
         QTRY_COMPARE(calls(screenSaver, saverPath), (QStringList{"Inhibit", "UnInhibit"}));
         // Held again, then gone with its owner, as in a crash.
-        QCOMPARE(answer(awake.get(), &DesktopToggle::switched, hold), QVariant(true));
+        QCOMPARE(answer(awake.get(), &DesktopToggle::switched, hold), QVariantList{true});
         QCOMPARE(inhibitors(), 1);
         awake.reset();
         QTRY_COMPARE(inhibitors(), 0);
@@ -225,8 +204,7 @@ private Q_SLOTS:
                           .arg(QLatin1String(state), shell));
         ShellExtensionToggle icons(bus(), ShellExtensionToggle::desktopIconsUuid());
         icons.probe();
-        QCOMPARE(answer(&icons, &DesktopToggle::switched, [&] { icons.setOn(true); }), QVariant(true));
-        QVERIFY(icons.isOn());
+        QCOMPARE(answer(&icons, &DesktopToggle::switched, [&] { icons.setOn(true); }), QVariantList{true});
         call(shell, path, shell, "EnableExtension", {ShellExtensionToggle::desktopIconsUuid()});
         QTRY_VERIFY(!icons.isOn());
 
@@ -252,10 +230,11 @@ private Q_SLOTS:
         const auto style = [&] { return firstValue(call(xfconf, path, xfconf, "GetProperty", key)).toInt(); };
         const auto icons = XfconfToggle::desktopIconsHidden(bus());
         icons->probe();
-        QCOMPARE(answer(icons.get(), &DesktopToggle::switched, [&] { icons->setOn(true); }), QVariant(true));
-        QVERIFY(icons->isOn());
+        QCOMPARE(answer(icons.get(), &DesktopToggle::switched, [&] { icons->setOn(true); }),
+                 QVariantList{true});
         QCOMPARE(style(), 0);
-        QCOMPARE(answer(icons.get(), &DesktopToggle::switched, [&] { icons->setOn(false); }), QVariant(true));
+        QCOMPARE(answer(icons.get(), &DesktopToggle::switched, [&] { icons->setOn(false); }),
+                 QVariantList{true});
         QCOMPARE(style(), 1);
         call(xfconf, path, xfconf, "SetProperty", key + QVariantList{QVariant::fromValue(QDBusVariant(0))});
         QTRY_VERIFY(icons->isOn());
@@ -270,11 +249,10 @@ private Q_SLOTS:
              {mutter, "PowerSaveMode", QVariant::fromValue(QDBusVariant(0))});
         MutterDisplaySleep sleep(bus());
         sleep.probe();
-        QCOMPARE(answer(&sleep, &DesktopAction::finished, [&] { sleep.run(); }), QVariant(true));
+        QCOMPARE(answer(&sleep, &DesktopAction::finished, [&] { sleep.run(); }), QVariantList{true});
         QVERIFY(sleep.isAvailable());
-        QCOMPARE(firstValue(call(mutter, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                 QStringLiteral("Get"), {mutter, QStringLiteral("PowerSaveMode")}))
-                     .toInt(),
+        const QVariantList property{mutter, "PowerSaveMode"};
+        QCOMPARE(firstValue(call(mutter, path, "org.freedesktop.DBus.Properties", "Get", property)).toInt(),
                  3);
     }
 
@@ -308,10 +286,8 @@ private Q_SLOTS:
         startMock({"--template", QStringLiteral(PLATFORM_FIXTURES "/udisks2_tree.py")}, udisks);
         UDisksEjector disks(bus());
         disks.probe();
-        QSignalSpy ejected(&disks, &DiskEjector::ejected);
-        disks.ejectAll();
-        QVERIFY(ejected.wait());
-        QCOMPARE(ejected.value(0), (QVariantList{1, QStringList{"Backup"}}));
+        const auto ejectAll = [&] { disks.ejectAll(); };
+        QCOMPARE(answer(&disks, &DiskEjector::ejected, ejectAll), (QVariantList{1, QStringList{"Backup"}}));
         const QString objects = "/org/freedesktop/UDisks2/";
         QCOMPARE(calls(udisks, objects + "drives/USB_Stick"), QStringList{"Eject"});
         QCOMPARE(calls(udisks, objects + "drives/Backup_Disk") +
@@ -319,9 +295,7 @@ private Q_SLOTS:
                  QStringList{});
         QVERIFY(disks.isAvailable());
         // The stick is gone now; the busy disk is still there and still refuses.
-        disks.ejectAll();
-        QVERIFY(ejected.wait());
-        QCOMPARE(ejected.value(1), (QVariantList{0, QStringList{"Backup"}}));
+        QCOMPARE(answer(&disks, &DiskEjector::ejected, ejectAll), (QVariantList{0, QStringList{"Backup"}}));
     }
 };
 

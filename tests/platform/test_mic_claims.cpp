@@ -1,6 +1,5 @@
-// Who the watcher says listens, against a real audio server and real
-// recording clients that lie about themselves or run in a sandbox: a client's
-// claims never hide a recording, and never name a stranger.
+// Who the watcher says listens, against a real audio server and real recording clients that lie about
+// themselves or run in a sandbox: a client's claims never hide a recording, and never name a stranger.
 #include "ChildProcess.h"
 #include "LinuxProcessDirectory.h"
 #include "PrivatePulseServer.h"
@@ -21,12 +20,6 @@
 #include <unistd.h>
 
 using Kind = PrivatePulseServer::Kind;
-
-namespace {
-
-const QString recorderName = "pulse_record_client";
-
-} // namespace
 
 class TestMicClaims : public QObject {
     Q_OBJECT
@@ -59,7 +52,6 @@ class TestMicClaims : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() { m_server.reset(); }
 
     void claimsNeitherHideNorMisname_data()
     {
@@ -67,10 +59,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("sandboxed");
         QTest::addColumn<QByteArray>("claims");
         const QByteArray own = "application.process.id=" + QByteArray::number(::getpid());
-        QTest::newRow("a pid nobody has")
-            << Kind::PulseAudio << false << QByteArray("application.process.id=2147483646");
-        QTest::newRow("a pid that is no number")
-            << Kind::PulseAudio << false << QByteArray("application.process.id=me");
         QTest::newRow("the watcher's own pid") << Kind::PulseAudio << false << own;
         QTest::newRow("the watcher's own pid, through PipeWire") << Kind::PipeWire << false << own;
         QTest::newRow("another process's pid")
@@ -83,9 +71,8 @@ private Q_SLOTS:
         QFETCH(Kind, kind);
         QFETCH(bool, sandboxed);
         QFETCH(QByteArray, claims);
-        if (sandboxed) {
+        if (sandboxed)
             REQUIRE_SERVICE(!QStandardPaths::findExecutable("bwrap").isEmpty(), "bwrap (bubblewrap)");
-        }
         m_server = std::make_unique<PrivatePulseServer>(kind);
         const QString error = m_server->start();
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
@@ -105,15 +92,13 @@ private Q_SLOTS:
             sandboxed ? QString("bwrap --unshare-pid --die-with-parent --dev-bind / / --").split(' ')
                       : QStringList();
         auto lying = recorder(wrapper, claims);
-        QVERIFY(lying->nextLine().startsWith("ready"));
         // Known by what it calls itself: no process vouches for it.
         QTRY_VERIFY(w.watcher.state().micOn);
-        QCOMPARE(w.watcher.state().micUsers, (QList<SensorUser>{{0, recorderName, QString()}}));
+        QCOMPARE(w.watcher.state().micUsers, (QList<SensorUser>{{0, "pulse_record_client", QString()}}));
 
         // An honest client beside it is named by its process, or by the app
         // it was started from (Python, an IDE) when the test runs inside one.
         auto honest = recorder({}, {});
-        QVERIFY(honest->nextLine().startsWith("ready"));
         QTRY_COMPARE(w.watcher.state().micUsers.size(), 2);
         const qint32 owner = w.processes.responsible(honest->pid());
         QStringList seen;

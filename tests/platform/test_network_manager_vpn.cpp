@@ -49,12 +49,10 @@ class TestNetworkManagerVpn : public QObject {
         Settings settings{{"connection", {{"id", name}, {"uuid", uuid}, {"type", type}}}};
         if (!vpn.isEmpty())
             settings.insert("vpn", vpn);
-        return callNm("/org/freedesktop/NetworkManager/Settings", "org.freedesktop.NetworkManager.Settings",
-                      "AddConnection", {QVariant::fromValue(settings)})
-            .arguments()
-            .value(0)
-            .value<QDBusObjectPath>()
-            .path();
+        const QDBusMessage added =
+            callNm("/org/freedesktop/NetworkManager/Settings", "org.freedesktop.NetworkManager.Settings",
+                   "AddConnection", {QVariant::fromValue(settings)});
+        return added.arguments().value(0).value<QDBusObjectPath>().path();
     }
     void read()
     {
@@ -95,12 +93,6 @@ private Q_SLOTS:
         addConnection("Home WireGuard", homeUuid, "wireguard");
         m_vpn = std::make_unique<NetworkManagerVpnService>(bus);
     }
-    void cleanup()
-    {
-        m_vpn.reset();
-        m_mock.reset();
-        m_bus.reset();
-    }
 
     void listsSwitchesAndGoes()
     {
@@ -116,16 +108,12 @@ private Q_SLOTS:
         m_vpn->disconnectVpn(homeUuid);
         QTRY_COMPARE(statuses(), (QList{Status::Disconnected, Status::Disconnected}));
 
-        // After a watch ends nothing is followed; the next read catches up.
-        // Then NetworkManager goes away.
+        // After a watch ends nothing is followed; the next read catches up. Then NetworkManager goes away.
         m_vpn->setWatched(false);
         QSignalSpy changed(m_vpn.get(), &VpnService::connectionsChanged);
         const QVariant none = QVariant::fromValue(QDBusObjectPath("/"));
-        QCOMPARE(callNm(QStringLiteral("/org/freedesktop/NetworkManager"), nm,
-                        QStringLiteral("ActivateConnection"),
-                        {QVariant::fromValue(QDBusObjectPath(m_workPath)), none, none})
-                     .type(),
-                 QDBusMessage::ReplyMessage);
+        callNm("/org/freedesktop/NetworkManager", nm, "ActivateConnection",
+               {QVariant::fromValue(QDBusObjectPath(m_workPath)), none, none});
         // Signals the activation sent arrive before this answer.
         callNm(mockPath, "org.freedesktop.DBus.Peer", "Ping");
         QCoreApplication::processEvents();
@@ -141,37 +129,27 @@ private Q_SLOTS:
     }
 
     // An activation's state as announced, including states that do not exist
-    // and one of the wrong type.
-    void followsStateChanges_data()
-    {
-        QTest::addColumn<QVariant>("state");
-        QTest::addColumn<Status>("status");
-        QTest::newRow("activated") << QVariant(2u) << Status::Connected;
-        QTest::newRow("deactivating") << QVariant(3u) << Status::Disconnecting;
-        QTest::newRow("deactivated") << QVariant(4u) << Status::Disconnected;
-        QTest::newRow("unknown") << QVariant(0u) << Status::Unknown;
-        QTest::newRow("no such state") << QVariant(77u) << Status::Unknown;
-        QTest::newRow("wrong type") << QVariant(QStringLiteral("activated")) << Status::Unknown;
-    }
-
+    // and one of the wrong type; each differs from the one before.
     void followsStateChanges()
     {
-        QFETCH(QVariant, state);
-        QFETCH(Status, status);
         m_vpn->setWatched(true);
         read();
-        const QString active = callNm(mockPath, mockInterface, "AddActiveConnection",
-                                      {QStringList(), m_workPath, "/", "vpn0", 1u})
-                                   .arguments()
-                                   .value(0)
-                                   .toString();
+        const QDBusMessage added = callNm(mockPath, mockInterface, "AddActiveConnection",
+                                          {QStringList(), m_workPath, "/", "vpn0", 1u});
+        const QString active = added.arguments().value(0).toString();
         QTRY_COMPARE(statuses(), (QList{Status::Connecting, Status::Disconnected}));
         const QString activeInterface = "org.freedesktop.NetworkManager.Connection.Active";
-        callNm(active, "org.freedesktop.DBus.Properties", "Set",
-               {activeInterface, "State", QVariant::fromValue(QDBusVariant(state))});
-        callNm(active, mockInterface, "EmitSignal",
-               {activeInterface, "StateChanged", "uu", QVariantList{2u, 0u}});
-        QTRY_COMPARE(statuses(), (QList{status, Status::Disconnected}));
+        const QList<std::pair<QVariant, Status>> states{{3u, Status::Disconnecting},
+                                                        {77u, Status::Unknown},
+                                                        {4u, Status::Disconnected},
+                                                        {QStringLiteral("activated"), Status::Unknown}};
+        for (const auto &[state, status] : states) {
+            callNm(active, "org.freedesktop.DBus.Properties", "Set",
+                   {activeInterface, "State", QVariant::fromValue(QDBusVariant(state))});
+            callNm(active, mockInterface, "EmitSignal",
+                   {activeInterface, "StateChanged", "uu", QVariantList{2u, 0u}});
+            QTRY_COMPARE(statuses(), (QList{status, Status::Disconnected}));
+        }
     }
 };
 

@@ -1,5 +1,4 @@
-// Reading camera consumers out of pw-dump output written from its documented
-// fields.
+// Reading camera consumers out of pw-dump output written from its documented fields.
 #include "PipeWireGraph.h"
 
 #include <QFile>
@@ -23,32 +22,28 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("dump");
         QTest::addColumn<QString>("camera");
         QTest::addColumn<QList<ClientClaim>>("consumers");
-        const auto claim = [](qint32 pid, qint32 hostPid, const char *name, const char *appId = "",
-                              const char *binary = "") {
-            return ClientClaim{pid, hostPid, QString::fromUtf8(appId), QString::fromUtf8(name),
-                               QString::fromUtf8(binary)};
-        };
         // Two links to one consumer count once; pids written as text are read
         // too; the session manager that made the camera node is no consumer.
         const QByteArray two = fixture("pw-dump-camera-two-consumers.json");
         QTest::newRow("two consumers")
-            << two << "/dev/video0" << QList<ClientClaim>{claim(4100, 4100, "Cheese"), claim(4200, 0, "obs")};
+            << two << "/dev/video0"
+            << QList<ClientClaim>{{4100, 4100, {}, "Cheese", {}}, {4200, 0, {}, "obs", {}}};
         QTest::newRow("another camera's")
-            << two << "/dev/video2" << QList<ClientClaim>{claim(4300, 4300, "other")};
-        QTest::newRow("an unused camera") << two << "/dev/video1" << QList<ClientClaim>{};
+            << two << "/dev/video2" << QList<ClientClaim>{{4300, 4300, {}, "other", {}}};
         // The portal's socket pid would name the portal: only its app id is
         // vouched for; a node without a client still says which process made it.
         QTest::newRow("through the portal")
             << fixture("pw-dump-camera-portal-client.json") << "/dev/video0"
-            << QList<ClientClaim>{claim(2, 0, "Camera", "org.example.Camera"), claim(4400, 0, "")};
+            << QList<ClientClaim>{{2, 0, "org.example.Camera", "Camera", {}}, {4400, 0, {}, {}, {}}};
         // Whatever a consumer claims, it is kept with what it says and what the socket showed.
         QTest::newRow("claims") << fixture("pw-dump-camera-claims.json") << "/dev/video0"
-                                << QList<ClientClaim>{claim(0, 0, "bare-node"), claim(0, 0, "ghost"),
-                                                      claim(4500, 4600, "spy", "", "/usr/bin/spy")};
+                                << QList<ClientClaim>{{0, 0, {}, "bare-node", {}},
+                                                      {0, 0, {}, "ghost", {}},
+                                                      {4500, 4600, {}, "spy", "/usr/bin/spy"}};
         QTest::newRow("no consumer") << fixture("pw-dump-camera-no-consumer.json") << "/dev/video0"
                                      << QList<ClientClaim>{};
         for (const QByteArray &bad :
-             {QByteArray(), QByteArray("{\"id\": 1}"), QByteArray("[{\"id\": 50, \"type\":"),
+             {QByteArray("[{\"id\": 50, \"type\":"),
               QByteArray("[1, \"x\", null, {\"type\": \"PipeWire:Interface:Link\"}]")})
             QTest::newRow(("damaged: " + bad).constData()) << bad << "/dev/video0" << QList<ClientClaim>{};
     }

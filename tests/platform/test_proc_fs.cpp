@@ -32,9 +32,8 @@ private Q_SLOTS:
         child.start(odd, {QStringLiteral("30")});
         QVERIFY(child.waitForStarted());
         const QList<QByteArray> fields = ProcFs::statFields(pid_t(child.processId()));
-        QVERIFY(fields.size() > 20);
-        QVERIFY(QByteArrayLiteral("RSD").contains(fields.at(0))); // state
-        QCOMPARE(fields.at(1).toInt(), int(getpid()));            // parent
+        QVERIFY(QByteArrayLiteral("RSD").contains(fields.value(0, "?"))); // state
+        QCOMPARE(fields.value(1).toInt(), int(getpid()));                 // parent
         child.kill();
         child.waitForFinished();
         QVERIFY(ProcFs::statFields(pid_t(child.processId())).isEmpty()); // gone: nothing, no crash

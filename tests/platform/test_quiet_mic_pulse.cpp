@@ -1,7 +1,6 @@
-// The quiet microphone on real audio servers of the test's own: added, made
-// the default input with the previous one remembered, heard as soft noise by
-// a real recorder, given back, removed; and kept across a restart of
-// PipeWire's pulse server, which must accept what was written for it.
+// The quiet microphone on real audio servers of the test's own: added, made the default input with the
+// previous one remembered, heard as soft noise by a real recorder, given back, removed; and kept across a
+// restart of PipeWire's pulse server, which must accept what was written for it.
 #include "DefaultsStore.h"
 #include "PrivatePulseServer.h"
 #include "PulseConnection.h"
@@ -27,9 +26,8 @@ QByteArray contentsOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The RMS level, in 16-bit steps, of the last second of `seconds` recorded
-// from the input by parecord. The event loop runs meanwhile: the noise is
-// played from this process.
+// The RMS level, in 16-bit steps, of the last second of `seconds` recorded from the input by parecord. The
+// event loop runs meanwhile: the noise is played from this process.
 double recordedLevel(const PrivatePulseServer &server, const QString &input, int seconds)
 {
     QProcess recorder;
@@ -76,33 +74,38 @@ void keptAcrossARestart(PrivatePulseServer &server, PulseQuietMicDriver &driver)
 class TestQuietMicPulse : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Without a startup script it would be gone at the next start: said, not claimed. With one: added, kept,
+    // used, given back and removed; and the server ending while an install (joined by a second one) is under
+    // way answers both, and the driver knows it is gone.
     void addUseAndRemove()
     {
         PrivatePulseServer server;
-        server.runStartupScript();
         const QString error = server.start();
         REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
-        const QByteArray ownScript = contentsOf(server.startupScript());
         QTemporaryDir config;
         DefaultsStore defaults;
         PulseConnection connection(server.address());
         PulseQuietMicDriver driver(connection, config.path());
         driver.start();
         QTRY_VERIFY(driver.isAvailable());
-        QVERIFY(!driver.isPipeWire());
         QVERIFY(!QuietMic::activate(driver, defaults)); // nothing to activate yet
+        QList<QuietMicProblem::Code> answers;
+        const auto answer = [&answers](const QuietMicProblem &p) { answers.append(p.code); };
+        driver.install(answer);
+        QTRY_COMPARE(answers, QList({QuietMicProblem::Code::NoStartupScript}));
 
+        server.stop();
+        QTRY_VERIFY(!driver.isAvailable());
+        server.runStartupScript();
+        QCOMPARE(server.start(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(driver.isAvailable(), 15000);
+        const QByteArray ownScript = contentsOf(server.startupScript());
         // A second install while the first runs joins it.
-        std::optional<QuietMic::Result> installed;
-        std::optional<QuietMic::Result> joined;
+        QList<QuietMic::Result> results;
         QObject context;
-        QuietMic::install(driver, &context,
-                          [&installed](const QuietMic::Result &result) { installed = result; });
-        QuietMic::install(driver, &context, [&joined](const QuietMic::Result &result) { joined = result; });
-        QTRY_VERIFY(installed.has_value() && joined.has_value());
-        QCOMPARE(*installed, QuietMic::Result());
-        QCOMPARE(*joined, QuietMic::Result());
-        QVERIFY(driver.isInstalled());
+        for (int i = 0; i < 2; ++i)
+            QuietMic::install(driver, &context, [&results](const QuietMic::Result &r) { results.append(r); });
+        QTRY_COMPARE(results, QList<QuietMic::Result>(2)); // both succeeded
         QVERIFY(contentsOf(server.startupScript()).contains("TarnwickQuietMic"));
         QCOMPARE(
             QString::fromUtf8(modulesOf(server)).split(QLatin1Char('\n')).filter("TarnwickQuietMic").size(),
@@ -119,8 +122,7 @@ private Q_SLOTS:
         QCOMPARE(defaults.stringValue(QStringLiteral("QuietMicPreviousDefaultInput")),
                  QStringLiteral("rig_source"));
 
-        // A fresh output has about two seconds of latency: the last of four
-        // seconds is what a call hears.
+        // A fresh output has about two seconds of latency: the last of four seconds is what a call hears.
         const double level = recordedLevel(server, "TarnwickQuietMic_UID", 4);
         QVERIFY2(level > 60 && level < 600, qPrintable(QString::number(level)));
 
@@ -131,50 +133,15 @@ private Q_SLOTS:
 
         QCOMPARE(QuietMic::remove(driver), QuietMic::Result());
         QTRY_VERIFY(!driver.isInstalled());
-        QCOMPARE(contentsOf(server.startupScript()), ownScript);
         QVERIFY(!modulesOf(server).contains("TarnwickQuietMic"));
-    }
 
-    // Without a startup script it would be gone at the next start: said, not claimed.
-    void withoutAStartupScriptItIsSaidNotClaimed()
-    {
-        PrivatePulseServer server;
-        const QString error = server.start();
-        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
-        QTemporaryDir config;
-        PulseConnection connection(server.address());
-        PulseQuietMicDriver driver(connection, config.path());
-        driver.start();
-        QTRY_VERIFY(driver.isAvailable());
-        std::optional<QuietMicProblem> problem;
-        driver.install([&problem](const QuietMicProblem &p) { problem = p; });
-        QTRY_COMPARE(problem.value_or(QuietMicProblem()).code, QuietMicProblem::Code::NoStartupScript);
-    }
-
-    // The server ends while an install (joined by a second one) is under way:
-    // both hear of it, and the driver knows the server is gone.
-    void theServerGoingAwayMidInstallIsAnswered()
-    {
-        PrivatePulseServer server;
-        server.runStartupScript();
-        const QString error = server.start();
-        REQUIRE_SERVICE(error.isEmpty(), QStringLiteral("an audio server (%1)").arg(error));
-        QTemporaryDir config;
-        PulseConnection connection(server.address());
-        PulseQuietMicDriver driver(connection, config.path());
-        QSignalSpy changed(&driver, &QuietMicDriver::changed);
-        driver.start();
-        QTRY_VERIFY(driver.isAvailable());
-
-        QList<QuietMicProblem::Code> answers;
-        const auto answer = [&answers](const QuietMicProblem &p) { answers.append(p.code); };
+        answers.clear();
         driver.install(answer);
         driver.install(answer);
         server.stop(); // before this loop has read any reply
         QTRY_COMPARE(answers, QList({QuietMicProblem::Code::ServerLost, QuietMicProblem::Code::ServerLost}));
         QVERIFY(!driver.isAvailable() && !driver.isInstalled());
-        QVERIFY(!changed.isEmpty());
-        QVERIFY(!contentsOf(server.startupScript()).contains("TarnwickQuietMic"));
+        QCOMPARE(contentsOf(server.startupScript()), ownScript);
     }
 
     void keptAcrossARestartOfPipeWire()
@@ -190,7 +157,6 @@ private Q_SLOTS:
         PulseQuietMicDriver driver(connection, config.path());
         driver.start();
         QTRY_VERIFY_WITH_TIMEOUT(driver.isAvailable(), 10000);
-        QVERIFY(driver.isPipeWire());
         std::optional<QuietMicProblem> installProblem;
         driver.install([&installProblem](const QuietMicProblem &p) { installProblem = p; });
         QTRY_COMPARE(installProblem, std::optional(QuietMicProblem()));

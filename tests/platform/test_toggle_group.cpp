@@ -24,12 +24,11 @@ private Q_SLOTS:
         QVERIFY(group.isAvailable());
         QSignalSpy switched(&group, &DesktopToggle::switched);
         group.setOn(true);
-        QCOMPARE(switched.value(0).value(0).toBool(), true);
+        QCOMPARE(switched.value(0), QVariantList{true});
         QVERIFY(gtk->isOn() && thunar->isOn() && !absent->isOn());
-        QVERIFY(group.isOn());
         thunar->refuses = true;
         group.setOn(false);
-        QCOMPARE(switched.value(1).value(0).toBool(), false);
+        QCOMPARE(switched.value(1), QVariantList{false});
         QVERIFY(!group.isOn()); // as the first keeper says
         gtk->changeOutside(true);
         QVERIFY(group.isOn());
@@ -39,7 +38,7 @@ private Q_SLOTS:
         group.probe();
         QCOMPARE(group.missing(), DesktopFacility::Missing::Service);
         group.setOn(true);
-        QCOMPARE(switched.value(2).value(0).toBool(), false);
+        QCOMPARE(switched.value(2), QVariantList{false});
     }
 };
 

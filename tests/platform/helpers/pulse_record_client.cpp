@@ -1,9 +1,7 @@
-// A recording client for tests that opens record streams the way real
-// applications do, including ones that start corked, which parecord cannot.
-// Prints "ready <CLOCK_MONOTONIC ns>" once every stream is recording (or
-// corked) and runs until its standard input closes. With --churn it stops its
-// streams MS milliseconds after they are ready and starts new ones MS
-// milliseconds later, again and again, like a busy desktop's recorders.
+// A recording client for tests that opens record streams the way real applications do, including ones that
+// start corked, which parecord cannot. Prints "ready <CLOCK_MONOTONIC ns>" once every stream is recording (or
+// corked) and runs until its standard input closes. With --churn it stops its streams MS milliseconds after
+// they are ready and starts new ones MS milliseconds later, again and again, like a busy desktop's recorders.
 //
 //   pulse_record_client [--streams N] [--corked] [--device SOURCE] [--churn MS]
 #include <pulse/pulseaudio.h>
@@ -38,8 +36,7 @@ void fail(Client &c, const char *what)
     pa_mainloop_quit(c.loop, 1);
 }
 
-// Runs `then` once, `ms` milliseconds from now; stopping and starting
-// alternate, so one is pending at a time.
+// Runs `then` once, `ms` milliseconds from now; stopping and starting alternate, so one is pending at a time.
 void after(Client &c, int ms, void (*then)(Client &))
 {
     c.next = then;

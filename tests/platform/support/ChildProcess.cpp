@@ -12,11 +12,6 @@ ChildProcess::ChildProcess(const QString &program, const QStringList &arguments,
     m_process.waitForStarted();
 }
 
-ChildProcess::~ChildProcess()
-{
-    kill();
-}
-
 QByteArray ChildProcess::nextLine(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);

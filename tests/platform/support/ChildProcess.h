@@ -5,14 +5,13 @@
 
 #include <optional>
 
-// A helper program run by a test, killed when it goes out of scope. Reading
-// its output keeps the event loop running, so the code under test goes on
-// hearing about what the child does.
+// A helper program run by a test, killed when it goes out of scope. Reading its output keeps the event loop
+// running, so the code under test goes on hearing about what the child does.
 class ChildProcess {
 public:
     ChildProcess(const QString &program, const QStringList &arguments,
                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
-    ~ChildProcess();
+    ~ChildProcess() { kill(); }
 
     // The next line the child prints, without its line end; empty when none
     // came within the time or the child ended.
@@ -26,7 +25,6 @@ public:
                                             const QProcessEnvironment &environment, int timeoutMs = 10000);
 
     qint32 pid() const { return qint32(m_process.processId()); }
-    QProcess &process() { return m_process; }
 
 private:
     QProcess m_process;

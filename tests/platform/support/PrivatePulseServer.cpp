@@ -17,11 +17,6 @@ PrivatePulseServer::PrivatePulseServer(Kind kind)
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
-PrivatePulseServer::Kind PrivatePulseServer::defaultKind()
-{
-    return qgetenv("TARNWICK_TEST_AUDIO_SERVER") == "pipewire" ? Kind::PipeWire : Kind::PulseAudio;
-}
-
 bool PrivatePulseServer::addSource(const QString &name, const QStringList &extra) const
 {
     // PipeWire's pulse server has no null source; a null sink of the source class is one.
@@ -31,17 +26,6 @@ bool PrivatePulseServer::addSource(const QString &name, const QStringList &extra
             : QStringList{QStringLiteral("module-null-sink"), "media.class=Audio/Source/Virtual",
                           QStringLiteral("sink_name=") + name};
     return pactl(QStringList{"load-module"} + arguments + extra).has_value();
-}
-
-PrivatePulseServer::~PrivatePulseServer()
-{
-    stop();
-}
-
-QString PrivatePulseServer::socketPath() const
-{
-    return runtimePath() +
-           (m_kind == Kind::PulseAudio ? QStringLiteral("/native") : QStringLiteral("/pulse/native"));
 }
 
 QProcessEnvironment PrivatePulseServer::clientEnvironment() const
@@ -107,18 +91,14 @@ QString PrivatePulseServer::start()
         error = launch("pulseaudio", arguments);
         return error.isEmpty() ? waitUntilAnswering() : error;
     }
-    error = launch("pipewire", {});
-    if (!error.isEmpty())
-        return error;
-    if (!PrivateSessionBus::appeared(runtimePath() + QStringLiteral("/pipewire-0")))
-        return "pipewire did not open its socket";
-    for (const QString &program : {QStringLiteral("wireplumber"), QStringLiteral("pipewire-pulse")}) {
-        error = launch(program, {});
-        if (!error.isEmpty())
+    // The session manager and the pulse server need the daemon's socket.
+    for (const char *program : {"pipewire", "wireplumber", "pipewire-pulse"}) {
+        if (!(error = launch(program, {})).isEmpty())
             return error;
+        if (!PrivateSessionBus::appeared(runtimePath() + QStringLiteral("/pipewire-0")))
+            return "pipewire did not open its socket";
     }
-    error = waitUntilAnswering();
-    if (!error.isEmpty())
+    if (!(error = waitUntilAnswering()).isEmpty())
         return error;
     if (!pactl({"load-module", "module-null-sink", "sink_name=rig_sink"}) || !addSource("rig_source"))
         return "the null devices could not be made";
@@ -139,16 +119,6 @@ QString PrivatePulseServer::waitUntilAnswering()
         QThread::msleep(50);
     }
     return "the audio server did not answer within 10 s";
-}
-
-QString PrivatePulseServer::startupScript() const
-{
-    return m_dir.filePath("home/.config/pulse/default.pa");
-}
-
-qint64 PrivatePulseServer::serverPid() const
-{
-    return m_daemons.empty() ? 0 : m_daemons.back()->processId();
 }
 
 void PrivatePulseServer::stop()

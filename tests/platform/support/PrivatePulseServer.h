@@ -11,11 +11,9 @@
 #include <optional>
 #include <vector>
 
-// An audio server of the test's own speaking the PulseAudio protocol, in a
-// private runtime folder, with a null sink "rig_sink" and a null source
-// "rig_source": PulseAudio itself, or PipeWire with its session manager and
-// pulse server. Only the processes it started are stopped, when it is
-// destroyed or asked to.
+// An audio server of the test's own speaking the PulseAudio protocol, in a private runtime folder, with a
+// null sink "rig_sink" and a null source "rig_source": PulseAudio itself, or PipeWire with its session
+// manager and pulse server. Only the processes it started are stopped, when it is destroyed or asked to.
 class PrivatePulseServer {
 public:
     enum class Kind { PulseAudio, PipeWire };
@@ -23,17 +21,18 @@ public:
     explicit PrivatePulseServer(Kind kind = defaultKind());
     // PipeWire when TARNWICK_TEST_AUDIO_SERVER is "pipewire", else PulseAudio:
     // the suite runs its audio tests against both.
-    static Kind defaultKind();
+    static Kind defaultKind()
+    {
+        return qgetenv("TARNWICK_TEST_AUDIO_SERVER") == "pipewire" ? Kind::PipeWire : Kind::PulseAudio;
+    }
 
-    // PulseAudio runs no startup script unless asked, before start(), to run
-    // its user's: startupScript(), in its own home, which starts out holding
-    // only a comment (so the system's script is not run).
+    // PulseAudio runs no startup script unless asked, before start(), to run its user's: startupScript(), in
+    // its own home, which starts out holding only a comment (so the system's script is not run).
     void runStartupScript() { m_runsStartupScript = true; }
-    QString startupScript() const;
-    ~PrivatePulseServer();
+    QString startupScript() const { return m_dir.filePath("home/.config/pulse/default.pa"); }
+    ~PrivatePulseServer() { stop(); }
 
-    // Starts the server and waits until it answers; empty on success,
-    // otherwise what went wrong.
+    // Starts the server and waits until it answers; empty on success, otherwise what went wrong.
     QString start();
     // Stops the server and waits for its processes to exit (its bus stays,
     // so clients on it see the server go and come back).
@@ -41,7 +40,7 @@ public:
 
     // The process speaking the protocol (PulseAudio, or PipeWire's pulse
     // server), for a test that stops or kills it as a crash would; 0 when none.
-    qint64 serverPid() const;
+    qint64 serverPid() const { return m_daemons.empty() ? 0 : m_daemons.back()->processId(); }
 
     QString address() const { return QStringLiteral("unix:") + socketPath(); }
     // The session bus the server announces itself on.
@@ -56,7 +55,11 @@ public:
 
 private:
     QString runtimePath() const { return m_dir.filePath(QStringLiteral("run")); }
-    QString socketPath() const;
+    QString socketPath() const
+    {
+        return runtimePath() +
+               (m_kind == Kind::PulseAudio ? QStringLiteral("/native") : QStringLiteral("/pulse/native"));
+    }
     QProcessEnvironment daemonEnvironment() const;
     QString launch(const QString &program, const QStringList &arguments);
     QString waitUntilAnswering();

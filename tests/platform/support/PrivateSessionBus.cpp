@@ -17,16 +17,11 @@ PrivateSessionBus::PrivateSessionBus(Services services)
     QDir(m_dir.path()).mkpath(QStringLiteral("services"));
 }
 
-PrivateSessionBus::~PrivateSessionBus()
-{
-    stop();
-}
-
 QString PrivateSessionBus::start()
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address());
-    env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.filePath(QStringLiteral("data")));
     m_daemon.setProcessEnvironment(env);
     m_daemon.setStandardErrorFile(QProcess::nullDevice());
     QStringList arguments{QStringLiteral("--session"), QStringLiteral("--nofork"),

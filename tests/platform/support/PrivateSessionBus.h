@@ -5,16 +5,15 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-// A session bus of the test's own. Services it activates (the desktop
-// portal's permission store) keep their data in its private folder. Stops
-// the bus and exactly the services that were on it.
+// A session bus of the test's own. Services it activates (the desktop portal's permission store) keep their
+// data in its private folder. Stops the bus and exactly the services that were on it.
 class PrivateSessionBus {
 public:
     // Which service files the bus starts services from.
     enum class Services { Installed, OnlyOwn };
 
     explicit PrivateSessionBus(Services services = Services::Installed);
-    ~PrivateSessionBus();
+    ~PrivateSessionBus() { stop(); }
 
     // Empty on success, otherwise what went wrong.
     QString start();
@@ -22,8 +21,6 @@ public:
     bool isRunning() const { return m_daemon.state() != QProcess::NotRunning; }
 
     QString address() const { return QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus")); }
-    // Where activated services keep their data ($XDG_DATA_HOME).
-    QString dataHome() const { return m_dir.filePath(QStringLiteral("data")); }
     // Where service files for Services::OnlyOwn go.
     QString servicesDir() const { return m_dir.filePath(QStringLiteral("services")); }
 

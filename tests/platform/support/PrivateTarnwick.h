@@ -7,10 +7,9 @@
 #include <memory>
 #include <vector>
 
-// The real tarnwick binary ($TARNWICK_BINARY) with settings, data, config and
-// runtime folders of its own: launches of one test meet as one instance, and
-// nothing of the user's or of other tests' is touched. Launches still running
-// are killed when this goes.
+// The real tarnwick binary ($TARNWICK_BINARY) with settings, data, config and runtime folders of its own:
+// launches of one test meet as one instance, and nothing of the user's or of other tests' is touched.
+// Launches still running are killed when this goes.
 class PrivateTarnwick {
 public:
     explicit PrivateTarnwick(QProcessEnvironment env = QProcessEnvironment::systemEnvironment());
