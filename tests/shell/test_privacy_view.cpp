@@ -157,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(rig.terminator.terminated, QList<qint32>{chat.pid});
     }
 
-    void theBigSwitchTurnsBothOffUnlessBothAreOff()
+    void theBigSwitchTurnsBothAndEachSmallOneItsOwn()
     {
         Rig rig;
         rig.hub->privacy().setCameraOff(true);
@@ -176,19 +176,12 @@ private Q_SLOTS:
         QTest::mouseClick(big, Qt::LeftButton);
         QVERIFY(!rig.hub->privacy().cameraOff() && !rig.hub->privacy().micOff());
         QCOMPARE(rig.notes.last(), QStringLiteral("Camera and microphone are back on."));
-    }
 
-    void eachSwitchTurnsItsOwnSensor()
-    {
-        Rig rig;
+        // Each small switch turns its own sensor, without a note.
         QTest::mouseClick(rig.view->micSwitch(), Qt::LeftButton);
-        QVERIFY(rig.hub->privacy().micOff());
-        QVERIFY(!rig.hub->privacy().cameraOff());
-        QVERIFY(!rig.view->micSwitch()->isChecked());
+        QVERIFY(rig.hub->privacy().micOff() && !rig.hub->privacy().cameraOff());
         QCOMPARE(rig.view->micTile()->status(), QStringLiteral("Off — apps hear silence"));
-        QTest::mouseClick(rig.view->micSwitch(), Qt::LeftButton);
-        QVERIFY(!rig.hub->privacy().micOff());
-        QVERIFY(rig.notes.isEmpty());
+        QCOMPARE(rig.notes.size(), 2);
     }
 
     // Offered only when the build offers it; installing keeps the panel open until the server answers.
@@ -299,11 +292,6 @@ private Q_SLOTS:
         QTest::mouseClick(row->button(), Qt::LeftButton);
         QCOMPARE(vpn->requests(), QStringList{"disconnect office"});
         QTRY_COMPARE(row->button()->text(), QStringLiteral("Connect"));
-
-        vpn->setService({{QStringLiteral("office"), QStringLiteral("Office VPN"), QStringLiteral("wireguard"),
-                          VpnConnection::Status::Unknown}});
-        QTRY_COMPARE(row->status()->text(), QStringLiteral("VPN"));
-        QCOMPARE(row->button()->text(), QStringLiteral("Connect"));
 
         view.hide();
         QVERIFY(!vpn->isWatched()); // nothing followed while the hub is closed
