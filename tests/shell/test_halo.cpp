@@ -10,6 +10,7 @@
 #include "Screenshot.h"
 #include "WindowSystem.h"
 #include "XDisplay.h"
+#include "XDoTool.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -32,13 +33,10 @@ bool onSway()
 // layer surfaces there, out of XWayland's reach), elsewhere through XTEST.
 bool pointer(QPoint global, bool click)
 {
+    if (!onSway())
+        return click ? XDoTool::click(global) : XDoTool::move(global);
     const QString x = QString::number(global.x());
     const QString y = QString::number(global.y());
-    if (!onSway()) {
-        const QStringList press{QStringLiteral("click"), QStringLiteral("1")};
-        return QProcess::execute(QStringLiteral("xdotool"), QStringList{QStringLiteral("mousemove"), x, y} +
-                                                                (click ? press : QStringList())) == 0;
-    }
     const QStringList seat{QStringLiteral("seat"), QStringLiteral("seat0"), QStringLiteral("cursor")};
     const auto sway = [&seat](const QStringList &words) {
         return QProcess::execute(QStringLiteral("swaymsg"), seat + words) == 0;
